@@ -1,0 +1,35 @@
+#include "common/paths.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace horalog {
+
+namespace {
+QString g_dataFolder;
+}
+
+QString ResolveDataFolder(const QStringList& arguments) {
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == "--data" && i + 1 < arguments.size()) return QDir(arguments[i + 1]).absolutePath();
+        if (a.startsWith("--data=")) return QDir(a.mid(7)).absolutePath();
+    }
+    QString env = qEnvironmentVariable("HORALOG_DATA");
+    if (!env.isEmpty()) return QDir(env).absolutePath();
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(base).filePath("Horalog");
+}
+
+void SetDataFolder(const QString& folder) { g_dataFolder = QDir(folder).absolutePath(); }
+
+QString DataFolder() {
+    if (g_dataFolder.isEmpty()) g_dataFolder = ResolveDataFolder({});
+    return g_dataFolder;
+}
+
+QString DataFile(const QString& name) { return QDir(DataFolder()).filePath(name); }
+
+QString PhotosFolder() { return DataFile("photos"); }
+
+}  // namespace horalog

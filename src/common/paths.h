@@ -1,0 +1,21 @@
+#pragma once
+// The data folder: every database, template, backup, picture and the photos folder live there.
+
+#include <QString>
+#include <QStringList>
+
+namespace horalog {
+
+// Resolves the data folder: "--data DIR" among the arguments, else HORALOG_DATA, else the
+// user's data directory (~/.local/share/Horalog). Does not create it.
+QString ResolveDataFolder(const QStringList& arguments);
+
+// The process-wide data folder, set once at start (and by tests).
+void SetDataFolder(const QString& folder);
+QString DataFolder();
+
+// A file in the data folder.
+QString DataFile(const QString& name);
+QString PhotosFolder();
+
+}  // namespace horalog
