@@ -66,7 +66,7 @@ bool LogTable::exists(DateTime systime, int cardno) {
 }
 
 qint64 LogTable::count() {
-    auto q = c_.prepare("SELECT count(*) FROM recorder");
+    auto q = c_.prepare("SELECT N FROM recorder_count");
     q.next();
     return q.value(0).toLongLong();
 }
@@ -85,7 +85,7 @@ std::optional<LogRecord> LogTable::last() {
 
 std::vector<LogRecord> LogTable::page(qint64 offset, int limit, LogOrder order) {
     const char* dir = order == LogOrder::OldestFirst ? "ASC" : "DESC";
-    auto q = c_.prepare(QString("SELECT %1 FROM recorder ORDER BY SYSTIME %2, ID %2 "
+    auto q = c_.prepare(QString("SELECT %1 FROM recorder ORDER BY SYSTIME %2, CARDNO %2, ID %2 "
                                 "LIMIT ? OFFSET ?")
                             .arg(kColumns, dir));
     q.bindAll(limit, offset);
@@ -97,8 +97,9 @@ std::vector<LogRecord> LogTable::page(qint64 offset, int limit, LogOrder order) 
 
 qint64 LogTable::positionOf(const LogRecord& r) {
     auto q = c_.prepare(
-        "SELECT count(*) FROM recorder WHERE SYSTIME < ?1 OR (SYSTIME = ?1 AND ID < ?2)");
-    q.bindAll(r.systime, r.id);
+        "SELECT count(*) FROM recorder WHERE SYSTIME < ?1 OR (SYSTIME = ?1 AND "
+        "(CARDNO < ?2 OR (CARDNO = ?2 AND ID < ?3)))");
+    q.bindAll(r.systime, r.cardno, r.id);
     q.next();
     return q.value(0).toLongLong();
 }
@@ -106,7 +107,7 @@ qint64 LogTable::positionOf(const LogRecord& r) {
 void LogTable::forEach(DateTime from, DateTime to,
                        const std::function<bool(const LogRecord&)>& f) {
     auto q = c_.prepare(QString("SELECT %1 FROM recorder WHERE SYSTIME >= ? AND SYSTIME < ? "
-                                "ORDER BY SYSTIME, ID")
+                                "ORDER BY SYSTIME, CARDNO, ID")
                             .arg(kColumns));
     q.bindAll(from, to);
     while (q.next())

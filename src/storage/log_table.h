@@ -36,11 +36,11 @@ public:
     qint64 count();
     std::optional<LogRecord> first();
     std::optional<LogRecord> last();
-    // Rows in SYSTIME order (ties by id) starting offset rows from the chosen end.
+    // Rows in the log's order, SYSTIME then CARDNO then id (the order of the SYSTIME index), starting offset rows from the chosen end.
     std::vector<LogRecord> page(qint64 offset, int limit, LogOrder order);
-    // Position of a row (0-based, oldest first) in SYSTIME order.
+    // Position of a row (0-based, oldest first) in the log's order.
     qint64 positionOf(const LogRecord& r);
-    // Streams the rows with from <= SYSTIME < to in SYSTIME order; the callback returns
+    // Streams the rows with from <= SYSTIME < to in the log's order; the callback returns
     // false to stop.
     void forEach(DateTime from, DateTime to, const std::function<bool(const LogRecord&)>& f);
     // The same for one card, through the card index.
