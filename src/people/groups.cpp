@@ -8,7 +8,9 @@ namespace horalog {
 
 namespace {
 
-bool Later(DateTime a, DateTime b) { return CompareTimeOfDay(a, b) > 0; }
+bool Later(DateTime a, DateTime b) {
+    return CompareTimeOfDay(a, b) > 0;
+}
 
 // start <= t < end, by time of day.
 bool LiesIn(DateTime t, const TimePeriod& p) {
@@ -28,7 +30,9 @@ WorkGroup NewWorkGroup() {
     return g;
 }
 
-QString GroupNameInput(const QString& typed) { return typed.toUpper(); }
+QString GroupNameInput(const QString& typed) {
+    return typed.toUpper();
+}
 
 bool SameGroupName(const QString& a, const QString& b) {
     return QString::compare(a, b, Qt::CaseInsensitive) == 0;
@@ -95,7 +99,8 @@ InputCheck<PeriodField> CheckNewPeriod(const TimePeriod& added,
     using Check = InputCheck<PeriodField>;
     if (!Later(added.to, added.from)) return Check::refuse(PeriodField::From, text::kWrongTime);
     for (const TimePeriod& p : existing)
-        if (PeriodsOverlap(added, p)) return Check::refuse(PeriodField::From, text::kTimeOverlapped);
+        if (PeriodsOverlap(added, p))
+            return Check::refuse(PeriodField::From, text::kTimeOverlapped);
     return Check::accept();
 }
 

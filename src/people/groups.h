@@ -16,7 +16,7 @@ namespace horalog {
 
 inline constexpr int kDefaultGroupId = 1;  // cannot be deleted; StoreGroup's answer on failure
 inline constexpr int kGroupNameMaxLength = 20;
-inline constexpr int kOtMinMax = 120;  // minutes
+inline constexpr int kOtMinMax = 120;   // minutes
 inline constexpr int kOtMultiMax = 60;  // minutes
 
 namespace text {
@@ -46,10 +46,18 @@ WorkGroup NewWorkGroup();
 // Fields of the group editor, for the focus after a refused Confirm.
 enum class GroupField {
     Name,
-    WdFrom1, WdTo1, WdFrom2, WdTo2,
-    SatEnable1, SatFrom1, SatTo1,
-    SatEnable2, SatFrom2, SatTo2,
-    OtMin, OtMulti,
+    WdFrom1,
+    WdTo1,
+    WdFrom2,
+    WdTo2,
+    SatEnable1,
+    SatFrom1,
+    SatTo1,
+    SatEnable2,
+    SatFrom2,
+    SatTo2,
+    OtMin,
+    OtMulti,
 };
 
 // Group names are entered in upper case: the editor's name box forces what is typed.

@@ -23,8 +23,12 @@ using TjHandle = std::unique_ptr<void, TjDeleter>;
 
 // A fresh handle per call: after a failed read a handle can stay in a state that refuses the
 // next stream, and the web reporter decodes photos on threads of its own.
-TjHandle Decompressor() { return TjHandle(tjInitDecompress()); }
-TjHandle Compressor() { return TjHandle(tjInitCompress()); }
+TjHandle Decompressor() {
+    return TjHandle(tjInitDecompress());
+}
+TjHandle Compressor() {
+    return TjHandle(tjInitCompress());
+}
 
 // Multiply-then-divide rounded to nearest; every operand here is non-negative.
 inline std::int64_t MulDiv(std::int64_t a, std::int64_t b, std::int64_t c) {
@@ -68,8 +72,8 @@ bool PhotoFromBlob(const QByteArray& blob, Picture& picture) {
 }
 
 bool PhotoToBlob(QByteArray& blob, const Picture& picture) {
-    if (picture.isEmpty() || picture.pixels.size() != std::size_t(picture.width) *
-                                                          picture.height * 3)
+    if (picture.isEmpty() ||
+        picture.pixels.size() != std::size_t(picture.width) * picture.height * 3)
         return false;
     const TjHandle handle = Compressor();
     tjhandle tj = handle.get();
@@ -77,17 +81,16 @@ bool PhotoToBlob(QByteArray& blob, const Picture& picture) {
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
     // tjCompress2 writes baseline JPEG (8-bit tables forced) unless asked for progressive.
-    const int rc = tjCompress2(tj, picture.pixels.data(), picture.width, picture.width * 3,
-                               picture.height, TJPF_BGR, &out, &outSize, TJSAMP_420,
-                               kPhotoQuality, 0);
+    const int rc =
+        tjCompress2(tj, picture.pixels.data(), picture.width, picture.width * 3, picture.height,
+                    TJPF_BGR, &out, &outSize, TJSAMP_420, kPhotoQuality, 0);
     if (rc == 0 && out) blob = QByteArray(reinterpret_cast<const char*>(out), qsizetype(outSize));
     tjFree(out);
     return rc == 0;
 }
 
 bool HolderPhotoBlob(const Picture& editorPicture, QByteArray& blob) {
-    if (editorPicture.isEmpty())
-        return PhotoToBlob(blob, WhitePicture(kPhotoWidth, kPhotoHeight));
+    if (editorPicture.isEmpty()) return PhotoToBlob(blob, WhitePicture(kPhotoWidth, kPhotoHeight));
     return PhotoToBlob(blob, Resampled(editorPicture, kPhotoWidth, kPhotoHeight));
 }
 
@@ -138,8 +141,8 @@ Picture Resampled(const Picture& source, int width, int height) {
             const std::uint8_t* p10 = row1 + c.c0 * 3;
             const std::uint8_t* p11 = row1 + c.c1 * 3;
             for (int k = 0; k < 3; ++k)
-                out[k] = std::uint8_t((w00 * p00[k] + w01 * p01[k] + w10 * p10[k] +
-                                       w11 * p11[k]) >> 16);
+                out[k] =
+                    std::uint8_t((w00 * p00[k] + w01 * p01[k] + w10 * p10[k] + w11 * p11[k]) >> 16);
             out += 3;
         }
     }
@@ -168,7 +171,9 @@ void RotatePicture(Picture& picture, Progress& progress) {
     picture = std::move(turned);
 }
 
-void ClearPicture(Picture& picture) { picture = WhitePicture(100, 100); }
+void ClearPicture(Picture& picture) {
+    picture = WhitePicture(100, 100);
+}
 
 bool LoadPictureFile(Picture& picture, int width, int height, FileDialogs& files,
                      Messages& messages) {

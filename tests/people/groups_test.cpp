@@ -13,7 +13,9 @@ using horalog::testing::RecordingMessages;
 
 namespace {
 
-DateTime T(int h, int m, int s = 0, int ms = 0) { return EncodeTime(h, m, s, ms); }
+DateTime T(int h, int m, int s = 0, int ms = 0) {
+    return EncodeTime(h, m, s, ms);
+}
 
 TEST(WorkGroup, NewGroupDefaults) {
     const WorkGroup g = NewWorkGroup();
@@ -40,8 +42,7 @@ TEST(ConfirmGroupInput, RefusalsInOrderWithTheirFocus) {
     const Case cases[] = {
         {"defaults", [](WorkGroup&) {}, true, F},
         {"blank name", [](WorkGroup& g) { g.descx = "   "; }, false, GroupField::Name},
-        {"name over 20", [](WorkGroup& g) { g.descx = QString(21, 'A'); }, false,
-         GroupField::Name},
+        {"name over 20", [](WorkGroup& g) { g.descx = QString(21, 'A'); }, false, GroupField::Name},
         {"name of 20", [](WorkGroup& g) { g.descx = QString(20, 'A'); }, true, F},
         {"blank name first",
          [](WorkGroup& g) {
@@ -68,8 +69,8 @@ TEST(ConfirmGroupInput, RefusalsInOrderWithTheirFocus) {
              g.sat_from_2 = T(13, 0);
          },
          false, GroupField::SatFrom2},
-        {"Saturday sessions both ticked", [](WorkGroup& g) { g.sat_enable_1 = g.sat_enable_2 = true; },
-         true, F},
+        {"Saturday sessions both ticked",
+         [](WorkGroup& g) { g.sat_enable_1 = g.sat_enable_2 = true; }, true, F},
         {"Saturday 2 without 1", [](WorkGroup& g) { g.sat_enable_2 = true; }, false,
          GroupField::SatEnable1},
         {"Saturday 2 without 1, its times wrong too",
@@ -80,9 +81,8 @@ TEST(ConfirmGroupInput, RefusalsInOrderWithTheirFocus) {
          false, GroupField::SatEnable1},
         {"session 1 empty", [](WorkGroup& g) { g.wd_to_1 = g.wd_from_1; }, false,
          GroupField::WdFrom1},
-        {"session 1 ends within 1 ms",
-         [](WorkGroup& g) { g.wd_to_1 = g.wd_from_1.addSecs(0.001); }, false,
-         GroupField::WdFrom1},
+        {"session 1 ends within 1 ms", [](WorkGroup& g) { g.wd_to_1 = g.wd_from_1.addSecs(0.001); },
+         false, GroupField::WdFrom1},
         {"session 1 across midnight",
          [](WorkGroup& g) {
              g.wd_from_1 = T(22, 0);
@@ -141,7 +141,8 @@ TEST(ConfirmGroupInput, RefusalsInOrderWithTheirFocus) {
         g.descx = "OFFICE";
         c.edit(g);
         RecordingMessages messages;
-        const auto result = ConfirmGroupInput(g, [](const QString&) { return false; }, messages);
+        const auto result = ConfirmGroupInput(
+            g, [](const QString&) { return false; }, messages);
         EXPECT_EQ(result.ok, c.ok);
         if (!c.ok) {
             EXPECT_EQ(result.focus, c.focus);
@@ -200,14 +201,14 @@ TEST(PeriodsOverlap, TouchingCountsAsOverlapping) {
         bool overlaps;
     };
     const Case cases[] = {
-        {{T(13, 0), T(14, 0)}, true},            // starts where it ends
-        {{T(8, 0), T(9, 0)}, true},              // ends where it starts
-        {{T(13, 0, 0, 1), T(14, 0)}, true},      // within the 1 ms tolerance
+        {{T(13, 0), T(14, 0)}, true},        // starts where it ends
+        {{T(8, 0), T(9, 0)}, true},          // ends where it starts
+        {{T(13, 0, 0, 1), T(14, 0)}, true},  // within the 1 ms tolerance
         {{T(13, 0, 1), T(14, 0)}, false},
         {{T(7, 0), T(8, 59, 59)}, false},
-        {{T(10, 0), T(11, 0)}, true},            // inside
-        {{T(8, 0), T(14, 0)}, true},             // around
-        {{T(9, 0), T(13, 0)}, true},             // the same
+        {{T(10, 0), T(11, 0)}, true},  // inside
+        {{T(8, 0), T(14, 0)}, true},   // around
+        {{T(9, 0), T(13, 0)}, true},   // the same
         {{T(12, 59), T(13, 30)}, true},
         {{T(14, 0), T(15, 0)}, false},
         // the date part does not count
@@ -235,8 +236,8 @@ TEST(CheckNewPeriod, WrongTimeThenOverlapFocusOnTheStart) {
         {&timetable, {T(8, 0), T(9, 0)}, "Time overlapped."},
         {&timetable, {T(14, 0), T(15, 0)}, nullptr},
         {&timetable, {T(9, 0), T(9, 0)}, "Wrong time entry."},
-        {&timetable, {T(9, 0), T(8, 0)}, "Wrong time entry."},  // reversed beats overlap
-        {&inPeriods, {T(12, 0), T(13, 0)}, "Time overlapped."},   // touches both
+        {&timetable, {T(9, 0), T(8, 0)}, "Wrong time entry."},   // reversed beats overlap
+        {&inPeriods, {T(12, 0), T(13, 0)}, "Time overlapped."},  // touches both
         {&inPeriods, {T(10, 0), T(10, 0)}, "Wrong time entry."},
         {&inPeriods, {T(22, 0), T(6, 0)}, "Wrong time entry."},  // across midnight
         {&inPeriods, {T(17, 1), T(23, 59)}, nullptr},

@@ -75,7 +75,7 @@ TEST(ResamplePicture, MatchesTheFormulasByteForByte) {
         int sw, sh, w, h;
     };
     const Case cases[] = {
-        {1, 1, 240, 320},   {1, 9, 240, 320},   {9, 1, 240, 320}, {320, 240, 240, 320},
+        {1, 1, 240, 320},   {1, 9, 240, 320},     {9, 1, 240, 320},     {320, 240, 240, 320},
         {37, 53, 240, 320}, {640, 480, 240, 320}, {240, 320, 120, 160}, {5, 7, 3, 2},
     };
     for (const auto& c : cases) {
@@ -240,8 +240,7 @@ TEST(PhotoFromBlob, NoPhotoLeavesThePictureAlone) {
     ASSERT_GT(sof, 0);
     huge[sof + 5] = huge[sof + 6] = huge[sof + 7] = huge[sof + 8] = char(0xFF);
 
-    const QByteArray blobs[] = {QByteArray(), QByteArray("not a jpeg at all"), good.left(20),
-                                huge};
+    const QByteArray blobs[] = {QByteArray(), QByteArray("not a jpeg at all"), good.left(20), huge};
     for (const QByteArray& blob : blobs) {
         Picture p = WhitePicture(3, 3);
         EXPECT_FALSE(PhotoFromBlob(blob, p)) << blob.size();
