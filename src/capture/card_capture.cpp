@@ -1,0 +1,245 @@
+#include "capture/card_capture.h"
+
+#include <QFile>
+#include <QtDebug>
+
+#include "capture/mail_record.h"
+#include "capture/speech.h"
+#include "reader/reader_ports.h"
+#include "storage/settings.h"
+#include "storage/staff_table.h"
+#include "storage/store.h"
+
+namespace horalog {
+
+namespace {
+// A holder column that cannot exist: the lookup fails like a missing column would.
+class MissingColumn : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+bool columnOf(const HolderRecord& h, int port) {
+    if (port < 1 || port > 8) throw MissingColumn(QString("COM%1").arg(port).toStdString());
+    return h.com[port - 1];
+}
+}  // namespace
+
+CardCapture::CardCapture(Tdsrc& store, ReaderLinks& links, Clock clock, QObject* parent)
+    : QObject(parent), store_(store), links_(links), clock_(std::move(clock)) {
+    repeat_.setSingleShot(false);
+    connect(&repeat_, &QTimer::timeout, this, [this] { LogBypass(lastBypassPort_); });
+}
+
+PortHooks CardCapture::hooks() {
+    PortHooks h;
+    h.onCardCode = [this](bool offline, int port, int code, DateTime stamp, int cmode) {
+        HandleCardRead(offline, port, code, stamp, cmode);
+    };
+    h.onBypass = [this](int port, int state) { HandleBypass(port, state); };
+    h.onPowerup = [this](int port) { HandlePowerup(port); };
+    return h;
+}
+
+ReaderNames CardCapture::readerNames() const {
+    ReaderNames names;
+    for (int port = 1; port <= 8; ++port) names[port - 1] = links_[port].Desc;
+    return names;
+}
+
+void CardCapture::beep() {
+    if (feedback.beep) feedback.beep();
+}
+
+void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stamp, int cmode) {
+    TRfidReader* R = links_.link(port);
+    if (!R) return;
+
+    // Mode decision.
+    bool clockRead = false;
+    int mode;
+    if (cmode == -1) {
+        if (R->Mode == 0) {
+            clockRead = true;
+            mode = ReadSettingBool("AutoInOut", false) ? (autoIO_.state() ? 1 : 2) : 0;
+        } else {
+            mode = R->Mode;
+        }
+    } else {
+        mode = cmode;
+    }
+
+    LogRecord row{0, stamp, code, mode, port, 0};
+    bool logged = false;
+    QString name;
+    QString group;
+    bool known = false;
+    const int lockPort = R->Lock;
+    try {
+        LogTable(store_.att()).append(row);  // committed before any reader is answered
+        logged = true;
+        if (offline) {
+            R->AckStoredRead();
+            if (feedback.recordLogged) feedback.recordLogged(row);
+            return;
+        }
+        beep();
+        name = QString::number(code);
+        auto holder = StaffTable(store_.src()).byCard(code);
+        if (!holder) {
+            R->SignalReject();
+        } else {
+            name = holder->name;
+            group = GroupName(store_.src(), holder->workgrp);
+            known = true;
+            bool allowed = columnOf(*holder, port);
+            if (R->Mode == 0) R->SignalAccept();
+            if (allowed) allowed = lockPort > 0;
+            if (allowed) allowed = columnOf(*holder, lockPort);
+            if (!clockRead) {
+                TRfidReader* lockLink = links_.link(lockPort);
+                if (allowed && lockLink && lockLink->Apb) {
+                    try {
+                        auto q = store_.src().prepare("SELECT STATE FROM apb WHERE CARDNO = ?");
+                        q.bindAll(code);
+                        if (q.next()) {
+                            if (q.integer("STATE") == mode) {
+                                allowed = false;
+                            } else {
+                                auto u = store_.src().prepare(
+                                    "UPDATE apb SET STATE = ? WHERE CARDNO = ?");
+                                u.bindAll(mode, code);
+                                u.exec();
+                            }
+                        } else {
+                            auto i = store_.src().prepare(
+                                "INSERT INTO apb (CARDNO, STATE) VALUES (?, ?)");
+                            i.bindAll(code, mode);
+                            i.exec();
+                        }
+                    } catch (const DbError&) {
+                        // the verdict reached so far stands
+                    }
+                }
+                if (allowed) {
+                    try {
+                        LogTable(store_.att()).setLock(row.id, lockPort);
+                        row.lock = lockPort;
+                        ReleaseForCard(port);
+                    } catch (const DbError&) {
+                        // LOCK stays 0 and the lock stays shut
+                    }
+                } else if (R->Mode > 0) {
+                    R->SignalReject();
+                }
+            }
+        }
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "card read on COM" << port << ":" << e.what();
+    }
+    if (logged && feedback.recordLogged) feedback.recordLogged(row);
+
+    // Mail record: a failure never stops the link or undoes the row.
+    try {
+        if (ReadSettingBool("EmailEnabled", false) &&
+            (!ReadSettingBool("EmailStaffOnly", true) || known)) {
+            QueueMail(store_.src(), BuildMailRecord(name, code, group, stamp, mode, port, lockPort,
+                                                    readerNames()));
+        }
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "mail record:" << e.what();
+    }
+
+    // Feedback.
+    if (feedback.showRecordCount) feedback.showRecordCount();
+    QImage photo = ShowHolderPhoto(code);
+    if (feedback.showHolderPhoto) feedback.showHolderPhoto(photo);
+    EvaluateAutoIO(clock_());
+    QImage capture = ShowCapture(code, stamp);
+    if (feedback.showCapture) feedback.showCapture(capture);
+    if (speech_ && ReadSettingBool("SpeechEnable", false)) {
+        try {
+            SpeakGreeting(*speech_, known, stamp, name);
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "speech:" << e.what();
+        }
+    }
+}
+
+void CardCapture::ReleaseForCard(int port) {
+    TRfidReader* R = links_.link(port);
+    if (!R) return;
+    TRfidReader* L = links_.link(R->Lock);
+    if (!L) return;
+    if (L->Enable && R->Lock != port) R->SignalAccept();
+    L->ReleaseLock();
+}
+
+void CardCapture::HandleBypass(int port, int state) {
+    if (state != 0) {
+        repeat_.stop();
+        return;
+    }
+    TRfidReader* R = links_.link(port);
+    if (!R) return;
+    TRfidReader* B = links_.link(R->Bypass);
+    if (B && B->Enable) {
+        if (R->Bypass != port) R->SignalAccept();
+        B->ReleaseLock();
+    }
+    LogBypass(port);
+}
+
+void CardCapture::LogBypass(int port) {
+    TRfidReader* R = links_.link(port);
+    if (!R) {
+        repeat_.stop();
+        return;
+    }
+    lastBypassPort_ = port;
+    DateTime t = clock_();
+    if (R->Motion >= 0) {
+        try {
+            LogRecord row{0, t, -1, R->Mode, port, 0};
+            LogTable(store_.att()).append(row);
+            if (feedback.recordLogged) feedback.recordLogged(row);
+            if (feedback.showHolderPhoto) feedback.showHolderPhoto(QImage());
+            if (feedback.showCapture) feedback.showCapture(ShowCapture(0, t));
+        } catch (const DbError&) {
+            // the release has been sent; the row is lost without a message
+        }
+    }
+    if (R->Motion > 0) {
+        repeat_.setInterval(R->Motion * 1000);
+        repeat_.start();
+    } else {
+        repeat_.stop();
+    }
+}
+
+void CardCapture::HandlePowerup(int) { repeat_.stop(); }
+
+void CardCapture::DoorOpenClick() {
+    // A port outside 1 to 8 can only come from outside the program: it releases nothing.
+    if (TRfidReader* L = links_.link(ReadSettingInt("DoorOpenPortNo", 1))) L->ReleaseLock();
+    beep();
+}
+
+QImage CardCapture::ShowHolderPhoto(int card) {
+    try {
+        if (!store_.isOpen() || LogTable(store_.att()).count() == 0) return {};
+        auto holder = StaffTable(store_.src()).byCard(card, true);
+        if (!holder || holder->photo.isEmpty()) return {};
+        return QImage::fromData(holder->photo, "JPEG");
+    } catch (const DbError&) {
+        return {};
+    }
+}
+
+QImage CardCapture::ShowCapture(int card, DateTime t) {
+    QString path = PicturePath(card, t);
+    if (!QFile::exists(path)) return {};
+    return QImage(path, "JPEG");
+}
+
+}  // namespace horalog

@@ -1,0 +1,83 @@
+#pragma once
+// The capture spine: every card read, bypass press and power-up of the eight reader links ends
+// here. It logs, decides, answers the reader, queues the mail record and produces the feedback
+// that a window (or the headless service) displays.
+
+#include <QImage>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+#include "capture/auto_io.h"
+#include "common/datetime.h"
+#include "storage/log_table.h"
+#include "storage/lookups.h"
+
+namespace horalog {
+
+class ReaderLinks;
+class Speech;
+class Tdsrc;
+struct PortHooks;
+
+// What the display side is told; every callback may be left empty.
+struct CaptureFeedback {
+    std::function<void()> showRecordCount;
+    // A holder's photo, or a null image to hide the photo box.
+    std::function<void(const QImage&)> showHolderPhoto;
+    // The captured picture of a read, or a null image to hide the capture group.
+    std::function<void(const QImage&)> showCapture;
+    // A row was written (card read with its final LOCK, bypass press): the live log appends it.
+    std::function<void(const LogRecord&)> recordLogged;
+    std::function<void()> beep;
+};
+
+class CardCapture : public QObject {
+    Q_OBJECT
+public:
+    CardCapture(Tdsrc& store, ReaderLinks& links, Clock clock = SystemClock(),
+                QObject* parent = nullptr);
+
+    CaptureFeedback feedback;
+    AutoIO& autoIO() { return autoIO_; }
+    // The speech engine used while SpeechEnable is on; none means silent.
+    void setSpeech(Speech* speech) { speech_ = speech; }
+
+    // The event handlers of every link.
+    void HandleCardRead(bool offline, int port, int code, DateTime stamp, int cmode);
+    void ReleaseForCard(int port);
+    void HandleBypass(int port, int state);
+    void LogBypass(int port);
+    void HandlePowerup(int port);
+    // Releases the lock of the link of DoorOpenPortNo, then beeps. Nothing is logged.
+    void DoorOpenClick();
+    // Stops the bypass repeats (closing the window).
+    void StopRepeats() { repeat_.stop(); }
+    bool repeating() const { return repeat_.isActive(); }
+
+    // Decoded photo of the card's holder; null when the log is empty, the card has no holder
+    // or the photo does not decode.
+    QImage ShowHolderPhoto(int card);
+    // The picture file of a read when it exists, else null.
+    QImage ShowCapture(int card, DateTime t);
+    void EvaluateAutoIO(DateTime t) { autoIO_.EvaluateAutoIO(store_, t); }
+
+    // Event handlers for OpenReaderPort.
+    PortHooks hooks();
+    // Descriptions of the eight links (ReaderName).
+    ReaderNames readerNames() const;
+
+private:
+    void beep();
+    void showPhotoAndCapture(int card, DateTime t);
+
+    Tdsrc& store_;
+    ReaderLinks& links_;
+    Clock clock_;
+    AutoIO autoIO_;
+    Speech* speech_ = nullptr;
+    QTimer repeat_;
+    int lastBypassPort_ = 0;
+};
+
+}  // namespace horalog
