@@ -34,7 +34,9 @@ TRfidReader::~TRfidReader() {
     device_.Close();
 }
 
-QString TRfidReader::PortName() const { return QStringLiteral("COM%1").arg(PortNo); }
+QString TRfidReader::PortName() const {
+    return QStringLiteral("COM%1").arg(PortNo);
+}
 
 QString TRfidReader::DevicePath() const {
     if (!devicePath_.isEmpty()) return devicePath_;
@@ -61,8 +63,8 @@ void TRfidReader::Close() {
 
 void TRfidReader::Transmit(const QByteArray& command) {
     if (!device_.Transmit(Transmission(command)))
-        qWarning().noquote() << QStringLiteral("%1: sending to %2 failed")
-                                    .arg(PortName(), device_.PortName());
+        qWarning().noquote()
+            << QStringLiteral("%1: sending to %2 failed").arg(PortName(), device_.PortName());
 }
 
 void TRfidReader::SendTilde(const QByteArray& text) {
@@ -126,7 +128,9 @@ void TRfidReader::BeginPacket(int ms) {
     }
 }
 
-void TRfidReader::SendPacket(const QByteArray& data) { SendPacketWait(data, kAnswerTimeMs); }
+void TRfidReader::SendPacket(const QByteArray& data) {
+    SendPacketWait(data, kAnswerTimeMs);
+}
 
 void TRfidReader::SendPacketWait(const QByteArray& data, int ms) {
     responsed_ = false;
@@ -157,7 +161,9 @@ void TRfidReader::SendLockState(bool on) {
     SendPacket(QByteArray("\x00\x00", 2) + char(on ? 1 : 0));
 }
 
-void TRfidReader::SendClock() { SendPacket(ClockData(ID, clock_())); }
+void TRfidReader::SendClock() {
+    SendPacket(ClockData(ID, clock_()));
+}
 
 // ---- receiving -----------------------------------------------------------------------------
 
@@ -166,9 +172,13 @@ void TRfidReader::ResetReceiver() {
     receiver_.Reset();
 }
 
-DateTime TRfidReader::DecodeStamp(qint32 v) { return horalog::DecodeStamp(v); }
+DateTime TRfidReader::DecodeStamp(qint32 v) {
+    return horalog::DecodeStamp(v);
+}
 
-void TRfidReader::HandleArrival() { ReceiveBytes(device_.ReadAll()); }
+void TRfidReader::HandleArrival() {
+    ReceiveBytes(device_.ReadAll());
+}
 
 void TRfidReader::ReceiveBytes(const QByteArray& bytes) {
     // Event handlers may send, and a send may deliver new bytes before it returns. The nested
@@ -189,7 +199,9 @@ void TRfidReader::ReceiveBytes(const QByteArray& bytes) {
     receiving_ = false;
 }
 
-void TRfidReader::HandleByteTimeout() { receiver_.Reset(); }
+void TRfidReader::HandleByteTimeout() {
+    receiver_.Reset();
+}
 
 void TRfidReader::HandleAnswerTimeout() {
     answerTimer_->Stop();
@@ -282,7 +294,9 @@ void TRfidReader::HandleAnswer(char c) {
 
 // ---- answer readers ------------------------------------------------------------------------
 
-quint8 TRfidReader::ReplyByte(int i) const { return receiver_.At(i); }
+quint8 TRfidReader::ReplyByte(int i) const {
+    return receiver_.At(i);
+}
 
 quint16 TRfidReader::ReplyWord(int i) const {
     return quint16(receiver_.At(i) | receiver_.At(i + 1) << 8);

@@ -16,9 +16,13 @@
 namespace horalog::testing {
 
 // Saturday 2004-06-26 18:24:06.400: the link drops the milliseconds of card reads.
-inline DateTime LinkNow() { return EncodeDateTime(2004, 6, 26, 18, 24, 6, 400); }
+inline DateTime LinkNow() {
+    return EncodeDateTime(2004, 6, 26, 18, 24, 6, 400);
+}
 
-inline QByteArray Hex(const char* hex) { return QByteArray::fromHex(hex); }
+inline QByteArray Hex(const char* hex) {
+    return QByteArray::fromHex(hex);
+}
 
 inline std::string Stamp(DateTime t) {
     return t.toQDateTime().toString("yyyy-MM-dd HH:mm:ss.zzz").toStdString();
@@ -68,9 +72,8 @@ protected:
         events.lines.clear();
         pty.write(bytes + Hex("F5 02 70 90 FA"));
         const std::string marker = "bypass port 3 state 1";
-        bool seen = WaitUntil([&] {
-            return !events.lines.empty() && events.lines.back() == marker;
-        });
+        bool seen =
+            WaitUntil([&] { return !events.lines.empty() && events.lines.back() == marker; });
         EXPECT_TRUE(seen) << "marker frame not seen";
         std::vector<std::string> out = events.lines;
         if (seen) out.pop_back();

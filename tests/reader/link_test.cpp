@@ -26,11 +26,14 @@ TEST_F(LinkOnPty, OnlineFramesRaiseTheirEvents) {
     const Case cases[] = {
         {"card frame", "F5 06 00 00 12 D6 87 91 FA", {kCard1234567Now}},
         {"card 0", "F5 06 00 00 00 00 00 00 FA", {}},
-        {"stamped, stored, IN", "F5 0B 81 09 B2 29 C6 00 00 12 D6 87 66 FA",
+        {"stamped, stored, IN",
+         "F5 0B 81 09 B2 29 C6 00 00 12 D6 87 66 FA",
          {"card stored port 3 code 1234567 cmode 1 at 2004-06-26 18:24:06.000"}},
-        {"stamped, live, OUT", "F5 0B 02 09 B2 29 C6 00 00 12 D6 87 E5 FA",
+        {"stamped, live, OUT",
+         "F5 0B 02 09 B2 29 C6 00 00 12 D6 87 E5 FA",
          {"card live port 3 code 1234567 cmode 2 at 2004-06-26 18:24:06.000"}},
-        {"stamp 0 gives date-time 0", "F5 0B 01 00 00 00 00 00 00 12 D6 87 90 FA",
+        {"stamp 0 gives date-time 0",
+         "F5 0B 01 00 00 00 00 00 00 12 D6 87 90 FA",
          {"card live port 3 code 1234567 cmode 1 at 1899-12-30 00:00:00.000"}},
         {"stamped card 0", "F5 0B 81 09 B2 29 C6 00 00 00 00 00 D5 FA", {}},
         {"bypass pressed", "F5 02 50 B0 FA", {"bypass port 3 state 0"}},
@@ -39,14 +42,18 @@ TEST_F(LinkOnPty, OnlineFramesRaiseTheirEvents) {
         {"bad checksum", "F5 06 00 00 12 D6 87 92 FA", {}},
         {"wrong end byte", "F5 06 00 00 12 D6 87 91 FB", {}},
         {"length byte 3 rejected at once, then the next frame counts",
-         "F5 03 47 B9 FA F5 06 00 00 12 D6 87 91 FA", {kCard1234567Now}},
+         "F5 03 47 B9 FA F5 06 00 00 12 D6 87 91 FA",
+         {kCard1234567Now}},
         {"length byte 3 body ignored", "F5 03 00 00 12 D6 87 91 FA", {}},
-        {"F5 inside a body is data (card F5 00 01)", "F5 06 00 00 F5 00 01 0A FA",
+        {"F5 inside a body is data (card F5 00 01)",
+         "F5 06 00 00 F5 00 01 0A FA",
          {"card live port 3 code 16056321 cmode -1 at 2004-06-26 18:24:06.000"}},
         {"noise before a frame", "00 FA 13 FF F5 06 00 00 12 D6 87 91 FA", {kCard1234567Now}},
-        {"two frames in one write", "F5 02 50 B0 FA F5 06 00 00 12 D6 87 91 FA",
+        {"two frames in one write",
+         "F5 02 50 B0 FA F5 06 00 00 12 D6 87 91 FA",
          {"bypass port 3 state 0", kCard1234567Now}},
-        {"highest card number", "F5 06 00 00 FF FF FF 03 FA",
+        {"highest card number",
+         "F5 06 00 00 FF FF FF 03 FA",
          {"card live port 3 code 16777215 cmode -1 at 2004-06-26 18:24:06.000"}},
     };
     for (const auto& c : cases) EXPECT_EQ(Deliver(Hex(c.bytes)), c.expected) << c.what;
@@ -136,9 +143,8 @@ TEST_F(LinkOnPty, CommandsOnTheWireWithRtsAroundThem) {
     };
     // What had reached the reader when RTS rose and when it fell.
     QByteArray atRise, atFall;
-    QObject::connect(&link.Device(), &SerialDevice::rtsChanged, [&](bool active) {
-        (active ? atRise : atFall) = pty.readNow();
-    });
+    QObject::connect(&link.Device(), &SerialDevice::rtsChanged,
+                     [&](bool active) { (active ? atRise : atFall) = pty.readNow(); });
     for (const auto& c : cases) {
         atRise = atFall = "unset";
         c.send();
@@ -152,10 +158,10 @@ TEST_F(LinkOnPty, CommandsOnTheWireWithRtsAroundThem) {
 TEST_F(LinkOnPty, RtsFailureOnAPseudoTerminalIsNotedOnceAndSendingGoesOn) {
     static int notes = 0;
     notes = 0;
-    auto previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&,
-                                              const QString& msg) {
-        if (msg.contains("RTS")) ++notes;
-    });
+    auto previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& msg) {
+            if (msg.contains("RTS")) ++notes;
+        });
     TRfidReader other;
     pty.readNow();
     link.Close();

@@ -49,7 +49,7 @@ TEST_F(ManualLink, PauseInsideAFrameAbove200msDropsIt) {
         bool kept;
     };
     const Case cases[] = {
-        {1, 150, true}, {1, 199, true}, {1, 201, false}, {5, 150, true},
+        {1, 150, true},  {1, 199, true}, {1, 201, false}, {5, 150, true},
         {5, 250, false}, {8, 199, true}, {8, 250, false},  // before the end byte
     };
     for (const auto& c : cases) {
@@ -176,7 +176,8 @@ QByteArray RandomChunk(std::mt19937& rng) {
             break;
         }
         case 5:
-            out = QByteArray(1, char(kFrameStart)) + char("\x00\x01\x02\x06\x0B\x7F\x80\xFF"[byte(rng) % 8]);
+            out = QByteArray(1, char(kFrameStart)) +
+                  char("\x00\x01\x02\x06\x0B\x7F\x80\xFF"[byte(rng) % 8]);
             break;
         default:
             for (int i = len(rng); i > 0; --i)
