@@ -177,15 +177,17 @@ DateTime TRfidReader::DecodeStamp(qint32 v) {
 }
 
 void TRfidReader::HandleArrival() {
-    ReceiveBytes(device_.ReadAll());
+    // The serial layer does not announce bytes that arrive while an earlier announcement is
+    // being handled (an event handler running the event loop); they wait in its buffer, so
+    // keep reading until it is empty.
+    while (device_.IsOpen() && device_.BytesAvailable() > 0) ReceiveBytes(device_.ReadAll());
 }
 
 void TRfidReader::ReceiveBytes(const QByteArray& bytes) {
-    // Event handlers may send, and a send may deliver new bytes before it returns. The nested
-    // call then works through the same queue, so bytes are always parsed in arrival order.
+    // An event handler may send (and a send may deliver new bytes before it returns) or wait
+    // for an answer in a local event loop. A nested call then works through the same queue,
+    // the older bytes first, so bytes are always parsed once and in arrival order.
     pending_.append(bytes);
-    if (receiving_) return;
-    receiving_ = true;
     while (pendingPos_ < pending_.size()) {
         quint8 b = quint8(pending_[pendingPos_++]);
         byteTimer_->Start(kByteGapMs);
@@ -196,7 +198,6 @@ void TRfidReader::ReceiveBytes(const QByteArray& bytes) {
     }
     pending_.clear();
     pendingPos_ = 0;
-    receiving_ = false;
 }
 
 void TRfidReader::HandleByteTimeout() {

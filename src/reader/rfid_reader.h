@@ -57,7 +57,9 @@ public:
     int Motion = -1;       // bypass logging: -1 none, 0 once, 1..60 repeat seconds
     quint8 ID = 0;         // reader address, first data byte of addressed packets
 
-    // Events; an unassigned one is skipped.
+    // Events; an unassigned one is skipped. They run inside the parser: a handler may send,
+    // but must not wait for an answer on this same link (the serial layer announces no new
+    // bytes until the handler returns; they are parsed then).
     TCardCodeEvent OnCardCode;
     TBypassEvent OnBypass;
     TPowerupEvent OnPowerup;
@@ -149,7 +151,6 @@ private:
     QString devicePath_;
     QByteArray pending_;
     qsizetype pendingPos_ = 0;
-    bool receiving_ = false;
 
     bool pktMode_ = false;
     bool pktGood_ = false;

@@ -233,6 +233,19 @@ TEST_F(LinkOnPty, SendPacketWaitWithoutTimeLeavesPacketModeOff) {
     EXPECT_FALSE(link.PktGood());
 }
 
+TEST_F(LinkOnPty, BytesArrivingWhileAHandlerRunsEventsAreNotLeftBehind) {
+    // A handler that runs the event loop (a message, a wait) while the reader sends more:
+    // the serial layer does not announce those bytes again, the link must still parse them.
+    link.OnCardCode = [&](bool, int, int code, DateTime, int) {
+        events.lines.push_back("card " + std::to_string(code));
+        pty.write(Hex("F5 02 50 B0 FA"));
+        RunEventsFor(100);
+    };
+    pty.write(Hex("F5 06 00 00 12 D6 87 91 FA"));
+    EXPECT_TRUE(WaitUntil([&] { return events.lines.size() >= 2; }, 1000));
+    EXPECT_EQ(events.lines, (Lines{"card 1234567", "bypass port 3 state 0"}));
+}
+
 TEST_F(LinkOnPty, NothingIsSentWhenClosedOrTooLong) {
     // a length byte must stay below 128
     link.SendPacket(QByteArray(126, '\0'));
