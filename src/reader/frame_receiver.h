@@ -2,8 +2,8 @@
 // The byte-by-byte receiver of reader frames. Pure logic: the link feeds it bytes, restarts
 // its byte timer around it and dispatches what it completes.
 
-#include <array>
 #include <QtGlobal>
+#include <array>
 #include <cstdint>
 
 namespace horalog {

@@ -49,7 +49,9 @@ QByteArray OnlineFrame(const QByteArray& body) {
     return out;
 }
 
-QByteArray AnswerFrame(char answer) { return OnlineFrame(QByteArray(1, answer)); }
+QByteArray AnswerFrame(char answer) {
+    return OnlineFrame(QByteArray(1, answer));
+}
 
 QByteArray CardBytes(quint32 card) {
     QByteArray out;
@@ -59,7 +61,9 @@ QByteArray CardBytes(quint32 card) {
     return out;
 }
 
-QByteArray CardFrame(quint32 card) { return OnlineFrame(QByteArray(2, '\0') + CardBytes(card)); }
+QByteArray CardFrame(quint32 card) {
+    return OnlineFrame(QByteArray(2, '\0') + CardBytes(card));
+}
 
 QByteArray StampedCardFrame(bool stored, int mode, qint32 stamp, quint32 card) {
     QByteArray body;
@@ -71,9 +75,13 @@ QByteArray StampedCardFrame(bool stored, int mode, qint32 stamp, quint32 card) {
     return OnlineFrame(body);
 }
 
-quint8 ToBcd(int value) { return quint8(((value / 10) % 10) << 4 | (value % 10)); }
+quint8 ToBcd(int value) {
+    return quint8(((value / 10) % 10) << 4 | (value % 10));
+}
 
-int FromBcd(quint8 byte) { return (byte >> 4) * 10 + (byte & 0x0F); }
+int FromBcd(quint8 byte) {
+    return (byte >> 4) * 10 + (byte & 0x0F);
+}
 
 qint32 EncodeStamp(int year, int month, int day, int hour, int minute, int second) {
     qint64 v = year - 2000;
@@ -111,7 +119,9 @@ DateTime DecodeStamp(qint32 v) {
     return EncodeDateTime(year, month, day, hour, minute, second);
 }
 
-int ReaderDayOfWeek(const QDate& date) { return date.dayOfWeek() % 7 + 1; }
+int ReaderDayOfWeek(const QDate& date) {
+    return date.dayOfWeek() % 7 + 1;
+}
 
 QByteArray ClockData(quint8 id, DateTime now) {
     int y, mo, d, h, mi, s, ms;
@@ -125,6 +135,8 @@ QByteArray ClockData(quint8 id, DateTime now) {
     return data;
 }
 
-QByteArray HexBytes(const QByteArray& bytes) { return bytes.toHex(' ').toUpper(); }
+QByteArray HexBytes(const QByteArray& bytes) {
+    return bytes.toHex(' ').toUpper();
+}
 
 }  // namespace horalog

@@ -11,11 +11,17 @@ QtOneShotTimer::QtOneShotTimer() {
     });
 }
 
-void QtOneShotTimer::Start(int ms) { timer_.start(ms); }
+void QtOneShotTimer::Start(int ms) {
+    timer_.start(ms);
+}
 
-void QtOneShotTimer::Stop() { timer_.stop(); }
+void QtOneShotTimer::Stop() {
+    timer_.stop();
+}
 
-bool QtOneShotTimer::IsActive() const { return timer_.isActive(); }
+bool QtOneShotTimer::IsActive() const {
+    return timer_.isActive();
+}
 
 TimerFactory QtTimerFactory() {
     return [] { return std::make_unique<QtOneShotTimer>(); };

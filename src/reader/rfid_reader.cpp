@@ -34,7 +34,9 @@ TRfidReader::~TRfidReader() {
     device_.Close();
 }
 
-QString TRfidReader::PortName() const { return QStringLiteral("COM%1").arg(PortNo); }
+QString TRfidReader::PortName() const {
+    return QStringLiteral("COM%1").arg(PortNo);
+}
 
 QString TRfidReader::DevicePath() const {
     if (!devicePath_.isEmpty()) return devicePath_;
@@ -61,8 +63,8 @@ void TRfidReader::Close() {
 
 void TRfidReader::Transmit(const QByteArray& command) {
     if (!device_.Transmit(Transmission(command)))
-        qWarning().noquote() << QStringLiteral("%1: sending to %2 failed")
-                                    .arg(PortName(), device_.PortName());
+        qWarning().noquote()
+            << QStringLiteral("%1: sending to %2 failed").arg(PortName(), device_.PortName());
 }
 
 void TRfidReader::SendTilde(const QByteArray& text) {
@@ -126,7 +128,9 @@ void TRfidReader::BeginPacket(int ms) {
     }
 }
 
-void TRfidReader::SendPacket(const QByteArray& data) { SendPacketWait(data, kAnswerTimeMs); }
+void TRfidReader::SendPacket(const QByteArray& data) {
+    SendPacketWait(data, kAnswerTimeMs);
+}
 
 void TRfidReader::SendPacketWait(const QByteArray& data, int ms) {
     responsed_ = false;
@@ -157,7 +161,9 @@ void TRfidReader::SendLockState(bool on) {
     SendPacket(QByteArray("\x00\x00", 2) + char(on ? 1 : 0));
 }
 
-void TRfidReader::SendClock() { SendPacket(ClockData(ID, clock_())); }
+void TRfidReader::SendClock() {
+    SendPacket(ClockData(ID, clock_()));
+}
 
 // ---- receiving -----------------------------------------------------------------------------
 
@@ -166,16 +172,22 @@ void TRfidReader::ResetReceiver() {
     receiver_.Reset();
 }
 
-DateTime TRfidReader::DecodeStamp(qint32 v) { return horalog::DecodeStamp(v); }
+DateTime TRfidReader::DecodeStamp(qint32 v) {
+    return horalog::DecodeStamp(v);
+}
 
-void TRfidReader::HandleArrival() { ReceiveBytes(device_.ReadAll()); }
+void TRfidReader::HandleArrival() {
+    // The serial layer does not announce bytes that arrive while an earlier announcement is
+    // being handled (an event handler running the event loop); they wait in its buffer, so
+    // keep reading until it is empty.
+    while (device_.IsOpen() && device_.BytesAvailable() > 0) ReceiveBytes(device_.ReadAll());
+}
 
 void TRfidReader::ReceiveBytes(const QByteArray& bytes) {
-    // Event handlers may send, and a send may deliver new bytes before it returns. The nested
-    // call then works through the same queue, so bytes are always parsed in arrival order.
+    // An event handler may send (and a send may deliver new bytes before it returns) or wait
+    // for an answer in a local event loop. A nested call then works through the same queue,
+    // the older bytes first, so bytes are always parsed once and in arrival order.
     pending_.append(bytes);
-    if (receiving_) return;
-    receiving_ = true;
     while (pendingPos_ < pending_.size()) {
         quint8 b = quint8(pending_[pendingPos_++]);
         byteTimer_->Start(kByteGapMs);
@@ -186,10 +198,11 @@ void TRfidReader::ReceiveBytes(const QByteArray& bytes) {
     }
     pending_.clear();
     pendingPos_ = 0;
-    receiving_ = false;
 }
 
-void TRfidReader::HandleByteTimeout() { receiver_.Reset(); }
+void TRfidReader::HandleByteTimeout() {
+    receiver_.Reset();
+}
 
 void TRfidReader::HandleAnswerTimeout() {
     answerTimer_->Stop();
@@ -282,7 +295,9 @@ void TRfidReader::HandleAnswer(char c) {
 
 // ---- answer readers ------------------------------------------------------------------------
 
-quint8 TRfidReader::ReplyByte(int i) const { return receiver_.At(i); }
+quint8 TRfidReader::ReplyByte(int i) const {
+    return receiver_.At(i);
+}
 
 quint16 TRfidReader::ReplyWord(int i) const {
     return quint16(receiver_.At(i) | receiver_.At(i + 1) << 8);

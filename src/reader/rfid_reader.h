@@ -44,20 +44,22 @@ public:
     ~TRfidReader() override;
 
     // Settings, filled from the reader table by the reader configuration.
-    int PortNo = 1;     // 1..8: "COM" and this number; the port of every event
+    int PortNo = 1;  // 1..8: "COM" and this number; the port of every event
     bool Enable = false;
     QString Desc;
-    int Mode = 0;       // 0 CLOCK, 1 IN, 2 OUT
-    int Lock = 0;       // port whose lock an accepted card releases, 0 none
-    int Bypass = 0;     // port whose lock the bypass switch releases, 0 none
-    int LockTime = 1;   // seconds, 1..9
-    int Model = 0;      // 0 LT series, 1 PX series
+    int Mode = 0;      // 0 CLOCK, 1 IN, 2 OUT
+    int Lock = 0;      // port whose lock an accepted card releases, 0 none
+    int Bypass = 0;    // port whose lock the bypass switch releases, 0 none
+    int LockTime = 1;  // seconds, 1..9
+    int Model = 0;     // 0 LT series, 1 PX series
     bool Apb = false;
     bool Capture = false;  // held for the configuration, not acted upon
-    int Motion = -1;    // bypass logging: -1 none, 0 once, 1..60 repeat seconds
-    quint8 ID = 0;      // reader address, first data byte of addressed packets
+    int Motion = -1;       // bypass logging: -1 none, 0 once, 1..60 repeat seconds
+    quint8 ID = 0;         // reader address, first data byte of addressed packets
 
-    // Events; an unassigned one is skipped.
+    // Events; an unassigned one is skipped. They run inside the parser: a handler may send,
+    // but must not wait for an answer on this same link (the serial layer announces no new
+    // bytes until the handler returns; they are parsed then).
     TCardCodeEvent OnCardCode;
     TBypassEvent OnBypass;
     TPowerupEvent OnPowerup;
@@ -149,7 +151,6 @@ private:
     QString devicePath_;
     QByteArray pending_;
     qsizetype pendingPos_ = 0;
-    bool receiving_ = false;
 
     bool pktMode_ = false;
     bool pktGood_ = false;

@@ -19,7 +19,9 @@ SerialDevice::SerialDevice(QObject* parent) : QObject(parent) {
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialDevice::HandleError);
 }
 
-SerialDevice::~SerialDevice() { Close(); }
+SerialDevice::~SerialDevice() {
+    Close();
+}
 
 void SerialDevice::SetBaudRate(int baud) {
     baud_ = baud;
@@ -55,8 +57,7 @@ void SerialDevice::Open() {
     if (!ok) {
         QString why = port_.errorString();
         port_.clearError();
-        throw SerialPortError(
-            QStringLiteral("Cannot open %1: %2").arg(path_, why).toStdString());
+        throw SerialPortError(QStringLiteral("Cannot open %1: %2").arg(path_, why).toStdString());
     }
     // A fresh open may leave RTS asserted; the bus must be idle until we transmit.
     rts_ = true;
@@ -73,7 +74,9 @@ void SerialDevice::Close() {
     rts_ = false;
 }
 
-bool SerialDevice::IsOpen() const { return port_.isOpen(); }
+bool SerialDevice::IsOpen() const {
+    return port_.isOpen();
+}
 
 void SerialDevice::SetRts(bool active) {
     if (rts_ != active) {
@@ -86,7 +89,8 @@ void SerialDevice::SetRts(bool active) {
     ignoreErrors_ = false;
     if (!ok) {
         rtsUnsupported_ = true;
-        qWarning().noquote() << QStringLiteral("RTS cannot be driven on %1 (%2); sending without it")
+        qWarning().noquote() << QStringLiteral(
+                                    "RTS cannot be driven on %1 (%2); sending without it")
                                     .arg(path_, port_.errorString());
         port_.clearError();
     }
@@ -113,9 +117,13 @@ bool SerialDevice::Transmit(const QByteArray& bytes) {
     return ok;
 }
 
-qint64 SerialDevice::BytesAvailable() const { return port_.bytesAvailable(); }
+qint64 SerialDevice::BytesAvailable() const {
+    return port_.bytesAvailable();
+}
 
-QByteArray SerialDevice::ReadAll() { return port_.readAll(); }
+QByteArray SerialDevice::ReadAll() {
+    return port_.readAll();
+}
 
 void SerialDevice::HandleError(QSerialPort::SerialPortError error) {
     if (ignoreErrors_ || error == QSerialPort::NoError) return;

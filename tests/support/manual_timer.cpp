@@ -51,8 +51,7 @@ void ManualTimers::Advance(int ms) {
     for (;;) {
         ManualTimer* next = nullptr;
         for (ManualTimer* t : shared_->timers)
-            if (t->IsActive() && t->Due() <= target && (!next || t->Due() < next->Due()))
-                next = t;
+            if (t->IsActive() && t->Due() <= target && (!next || t->Due() < next->Due())) next = t;
         if (!next) break;
         shared_->now = next->Due();
         next->Fire();
@@ -60,6 +59,8 @@ void ManualTimers::Advance(int ms) {
     shared_->now = target;
 }
 
-long long ManualTimers::Now() const { return shared_->now; }
+long long ManualTimers::Now() const {
+    return shared_->now;
+}
 
 }  // namespace horalog::testing

@@ -137,9 +137,8 @@ struct Sim {
             if (!ok || mode < 0 || mode > 127) return usage();
             QString s = w[3].toLower();
             if (s != "stored" && s != "live") return usage();
-            QDateTime t = w[4].toLower() == "now"
-                              ? QDateTime::currentDateTime()
-                              : QDateTime::fromString(w[4], Qt::ISODate);
+            QDateTime t = w[4].toLower() == "now" ? QDateTime::currentDateTime()
+                                                  : QDateTime::fromString(w[4], Qt::ISODate);
             if (!t.isValid()) return usage();
             qint32 stamp = EncodeStamp(t.date().year(), t.date().month(), t.date().day(),
                                        t.time().hour(), t.time().minute(), t.time().second());
