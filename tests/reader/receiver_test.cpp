@@ -63,6 +63,15 @@ TEST_F(ManualLink, PauseInsideAFrameAbove200msDropsIt) {
     }
 }
 
+TEST_F(ManualLink, OpeningThePortDropsAPartialFrame) {
+    link.ReceiveBytes(Hex("F5 06 00 00 12"));
+    EXPECT_EQ(link.Receiver().state(), FrameReceiver::State::InBody);
+    link.Open();  // reopen
+    EXPECT_EQ(link.Receiver().state(), FrameReceiver::State::Idle);
+    link.ReceiveBytes(Hex("D6 87 91 FA"));
+    EXPECT_TRUE(events.lines.empty());
+}
+
 TEST_F(ManualLink, AnswerTimerEndsPacketModeAndALateAnswerIsNotACardRead) {
     link.SendPacket(Hex("00 01"));
     timers.Advance(499);
