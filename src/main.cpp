@@ -3,6 +3,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "capture/capture_service.h"
 #include "common/paths.h"
 #include "common/ui/qt_ports.h"
 #include "shell/display.h"
@@ -33,6 +34,10 @@ int checkDb(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (hasArg(argc, argv, "--check-db")) return checkDb(argc, argv);
+    if (hasArg(argc, argv, "--capture-only")) {
+        QCoreApplication app(argc, argv);
+        return RunCaptureOnly(QCoreApplication::arguments());
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "horalog: no display (set DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM)\n");

@@ -94,6 +94,8 @@ public:
     virtual QString path() const = 0;
     // Writes every committed change into the main file (nothing left in a side log).
     virtual void checkpoint() = 0;
+    // Brings committed changes to disk without waiting for readers.
+    virtual void flush() = 0;
     // Copies the whole database into a new file at target with the same key, consistently.
     virtual void backupTo(const QString& target) = 0;
 };

@@ -69,7 +69,18 @@ void EnsureDataFolder(const QString& folder) {
     dir.mkpath("photos");
 }
 
-Tdsrc::Tdsrc(QString folder) : folder_(std::move(folder)) {}
+Tdsrc::Tdsrc(QString folder) : folder_(std::move(folder)) {
+    // Commits do not wait for the disk; once a second they are brought there.
+    flushTimer_.setInterval(1000);
+    QObject::connect(&flushTimer_, &QTimer::timeout, [this] {
+        try {
+            if (att_) att_->flush();
+            if (src_) src_->flush();
+        } catch (const DbError&) {
+            // the next second tries again
+        }
+    });
+}
 Tdsrc::~Tdsrc() = default;
 
 QString Tdsrc::logDbPath() const { return QDir(folder_).filePath(kLogDbFile); }
@@ -92,10 +103,12 @@ void Tdsrc::OpenStore() {
         att_.reset();
         throw StoreError(kCannotOpenSysDb);
     }
+    flushTimer_.start();
 }
 
 void Tdsrc::CloseStore() {
     for (auto& hook : closeHooks_) hook();
+    flushTimer_.stop();
     att_.reset();
     src_.reset();
 }

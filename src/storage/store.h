@@ -3,6 +3,7 @@
 // start, opening with their passwords, closing and reopening around file operations.
 
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -72,6 +73,7 @@ private:
     std::unique_ptr<Connection> src_;
     std::vector<std::function<void()>> closeHooks_;
     std::vector<std::function<void()>> reopenHooks_;
+    QTimer flushTimer_;
 };
 
 // Whether the reader table has exactly the eight rows of ports 1 to 8.

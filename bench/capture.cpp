@@ -1,0 +1,93 @@
+// Card frame in to reader answer out: a frame written on the master side of a pseudo-terminal
+// until the reader's answer bytes are read back, with 1,000,000 log rows and 5,000 holders.
+// Uses the log of bench_storage ($HORALOG_BENCH_DIR or /tmp/horalog-bench; run it first).
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "capture/card_capture.h"
+#include "reader/frames.h"
+#include "reader/reader_ports.h"
+#include "storage/log_table.h"
+#include "storage/settings.h"
+#include "storage/staff_table.h"
+#include "storage/store.h"
+
+using namespace horalog;
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QString folder = qEnvironmentVariable("HORALOG_BENCH_DIR", "/tmp/horalog-bench");
+    EnsureDataFolder(folder);
+    Tdsrc store(folder);
+    store.OpenStore();
+    StaffTable staff(store.src());
+    if (staff.count() < 5000) {
+        Transaction t(store.src());
+        for (int card = 1; card <= 5000; ++card) {
+            if (staff.byCard(card)) continue;
+            HolderRecord h;
+            h.cardno = card;
+            h.name = QString("Holder %1").arg(card);
+            h.com.fill(true);
+            staff.append(h);
+        }
+        t.commit();
+    }
+    std::printf("log rows: %lld, holders: %lld\n", LogTable(store.att()).count(), staff.count());
+
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(master);
+    unlockpt(master);
+    QString slave = QString::fromLocal8Bit(ptsname(master));
+    int keep = open(ptsname(master), O_RDWR | O_NOCTTY);
+    termios tio;
+    tcgetattr(keep, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(keep, TCSANOW, &tio);
+
+    WriteSettingText("PortDevice1", slave);
+    store.src().execute(
+        "UPDATE reader SET ENABLE = 1, MODE = 1, OUTPORT = 1, LOCKTIME = 1 WHERE PORTNO = 1");
+    ReaderLinks links;
+    CardCapture capture(store, links);
+    OpenReaderPorts(links, store.src(), capture.hooks(), nullptr);
+
+    qint64 firstId = 0;
+    std::vector<double> ms;
+    for (int i = 0; i < 1050; ++i) {
+        QByteArray frame = CardFrame(1 + i % 5000);
+        QElapsedTimer t;
+        t.start();
+        (void)!write(master, frame.constData(), frame.size());
+        QByteArray answer;
+        while (!answer.endsWith("~\xFF")) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            pollfd p{master, POLLIN, 0};
+            if (poll(&p, 1, 0) > 0) {
+                char buf[64];
+                ssize_t n = read(master, buf, sizeof buf);
+                if (n > 0) answer.append(buf, int(n));
+            }
+            if (t.elapsed() > 2000) break;
+        }
+        if (i == 0) firstId = LogTable(store.att()).last()->id;
+        if (i >= 50) ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("card frame to reader answer (%zu reads): median %.3f ms, p99 %.3f ms\n",
+                ms.size(), ms[ms.size() / 2], ms[ms.size() * 99 / 100]);
+    CloseReaderPorts(links);
+    auto q = store.att().prepare("DELETE FROM recorder WHERE ID >= ?");
+    q.bindAll(firstId);
+    q.exec();
+    store.src().execute("UPDATE reader SET ENABLE = 0 WHERE PORTNO = 1");
+    return 0;
+}
