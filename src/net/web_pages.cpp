@@ -118,6 +118,23 @@ private:
     QHash<int, CardHolder> cache_;
 };
 
+// Count and rows come from one snapshot of the log, even while reads are being written.
+class ReadSnapshot {
+public:
+    explicit ReadSnapshot(Connection& c) : c_(c) { c_.execute("BEGIN"); }
+    ~ReadSnapshot() {
+        try {
+            c_.execute("COMMIT");
+        } catch (...) {
+        }
+    }
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+private:
+    Connection& c_;
+};
+
 void requireOpen(const PageSources& s) {
     if (!s.att || !s.src) throw DbError("the databases are closed");
 }
@@ -218,6 +235,7 @@ QString BuildPage(const PageRequest& r, const PageSources& s, QString* error) {
     try {
         requireOpen(s);
         const Selection sel = resolveSelection(r, s);
+        ReadSnapshot snapshot(*s.att);
         const qint64 count = countRows(*s.att, sel);
         if (r.limit < count)
             lines << QString("[%1 / %2 record(s)]<br>").arg(r.limit).arg(count);
@@ -261,6 +279,7 @@ QString BuildPage(const PageRequest& r, const PageSources& s, QString* error) {
 QByteArray BuildJson(const PageRequest& r, const PageSources& s) {
     requireOpen(s);
     const Selection sel = resolveSelection(r, s);
+    ReadSnapshot snapshot(*s.att);
     const qint64 count = countRows(*s.att, sel);
     QJsonArray rows;
     if (count > 0) {
