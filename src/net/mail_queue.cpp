@@ -6,7 +6,9 @@
 
 namespace horalog {
 
-int MailTimerInterval(int minutes) { return minutes > 0 ? minutes * 60000 : 1000; }
+int MailTimerInterval(int minutes) {
+    return minutes > 0 ? minutes * 60000 : 1000;
+}
 
 MailQueue::MailQueue(Tdsrc& store, StatusLine status, QObject* parent)
     : QObject(parent), store_(store), status_(std::move(status)) {
@@ -14,7 +16,9 @@ MailQueue::MailQueue(Tdsrc& store, StatusLine status, QObject* parent)
     connect(&timer_, &QTimer::timeout, this, &MailQueue::tick);
 }
 
-MailQueue::~MailQueue() { stop(); }
+MailQueue::~MailQueue() {
+    stop();
+}
 
 void MailQueue::arm() {
     timer_.stop();
@@ -51,8 +55,8 @@ void MailQueue::sendHead() {
     qint64 seq;
     QString title, msg, attach;
     try {
-        auto q = store_.src().prepare(
-            "SELECT SEQ, TITLE, MSG, ATTACH FROM emails ORDER BY SEQ LIMIT 1");
+        auto q =
+            store_.src().prepare("SELECT SEQ, TITLE, MSG, ATTACH FROM emails ORDER BY SEQ LIMIT 1");
         if (!q.next()) return finish();
         seq = q.int64("SEQ");
         title = q.text("TITLE");

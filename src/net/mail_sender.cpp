@@ -28,7 +28,9 @@ QByteArray headerText(const QString& text) {
     return "=?UTF-8?B?" + text.toUtf8().toBase64() + "?=";
 }
 
-QByteArray rfc2822Now() { return QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1(); }
+QByteArray rfc2822Now() {
+    return QDateTime::currentDateTime().toString(Qt::RFC2822Date).toLatin1();
+}
 
 int onProgress(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto* flag = static_cast<const std::atomic<bool>*>(cancel);
@@ -103,8 +105,8 @@ bool SendMail(const QString& server, int port, const QString& attachment, const 
     }
     curl_easy_setopt(c.h, CURLOPT_MAIL_RCPT, c.rcpt);
 
-    const QByteArray hostPart = sender.contains('@') ? sender.section('@', 1).toUtf8()
-                                                     : QByteArray("horalog.local");
+    const QByteArray hostPart =
+        sender.contains('@') ? sender.section('@', 1).toUtf8() : QByteArray("horalog.local");
     const QList<QByteArray> headers = {
         "Date: " + rfc2822Now(),
         "From: " + sender.trimmed().toUtf8(),
@@ -130,8 +132,8 @@ bool SendMail(const QString& server, int port, const QString& attachment, const 
         part = curl_mime_addpart(c.mime);
         if (curl_mime_filedata(part, path.constData()) != CURLE_OK) return false;
         const QString suffix = file.suffix().toLower();
-        curl_mime_type(part, suffix == "jpg" || suffix == "jpeg" ? "image/jpeg"
-                                                                 : "application/octet-stream");
+        curl_mime_type(
+            part, suffix == "jpg" || suffix == "jpeg" ? "image/jpeg" : "application/octet-stream");
         curl_mime_encoder(part, "base64");
     }
     curl_easy_setopt(c.h, CURLOPT_MIMEPOST, c.mime);

@@ -24,8 +24,8 @@ struct MailSettingsForm {
     bool enabled = false;
     bool staffOnly = true;
     bool sendCapture = false;
-    bool eachRecord = false;             // "Each record", else "Regular intervals"
-    int minutes = kMailMinutesDefault;   // the spin box
+    bool eachRecord = false;            // "Each record", else "Regular intervals"
+    int minutes = kMailMinutesDefault;  // the spin box
 };
 
 enum class MailField { None, Server, Recipients, Sender };

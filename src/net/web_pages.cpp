@@ -29,43 +29,44 @@ struct Selection {
 Selection resolveSelection(const PageRequest& r, const PageSources& s) {
     Selection sel;
     switch (r.page) {
-    case WebPage::Today:
-    case WebPage::Monitor:
-        sel.kind = Selection::Day;
-        sel.day = DateRangeClause(s.now, s.now);
-        break;
-    case WebPage::Person:
-        if (!r.person.isEmpty()) {
-            int card = 0;
-            if (!IsWholeNumber(r.person, &card)) card = CardOfName(*s.src, r.person);
-            if (card >= 1) {
-                sel.kind = Selection::Card;
-                sel.card = card;
+        case WebPage::Today:
+        case WebPage::Monitor:
+            sel.kind = Selection::Day;
+            sel.day = DateRangeClause(s.now, s.now);
+            break;
+        case WebPage::Person:
+            if (!r.person.isEmpty()) {
+                int card = 0;
+                if (!IsWholeNumber(r.person, &card)) card = CardOfName(*s.src, r.person);
+                if (card >= 1) {
+                    sel.kind = Selection::Card;
+                    sel.card = card;
+                }
             }
-        }
-        break;
-    default:
-        break;
+            break;
+        default:
+            break;
     }
     return sel;
 }
 
 qint64 countRows(Connection& att, const Selection& sel) {
     switch (sel.kind) {
-    case Selection::Day: {
-        auto q = att.prepare("SELECT count(*) FROM recorder WHERE SYSTIME >= ? AND SYSTIME < ?");
-        q.bindAll(sel.day.lo, sel.day.hi);
-        q.next();
-        return q.value(0).toLongLong();
-    }
-    case Selection::Card: {
-        auto q = att.prepare("SELECT count(*) FROM recorder WHERE CARDNO = ?");
-        q.bindAll(sel.card);
-        q.next();
-        return q.value(0).toLongLong();
-    }
-    case Selection::All:
-        break;
+        case Selection::Day: {
+            auto q =
+                att.prepare("SELECT count(*) FROM recorder WHERE SYSTIME >= ? AND SYSTIME < ?");
+            q.bindAll(sel.day.lo, sel.day.hi);
+            q.next();
+            return q.value(0).toLongLong();
+        }
+        case Selection::Card: {
+            auto q = att.prepare("SELECT count(*) FROM recorder WHERE CARDNO = ?");
+            q.bindAll(sel.card);
+            q.next();
+            return q.value(0).toLongLong();
+        }
+        case Selection::All:
+            break;
     }
     return LogTable(att).count();
 }
@@ -76,21 +77,21 @@ void forEachRow(Connection& att, const Selection& sel, int fetch,
     const QString columns = "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK FROM recorder ";
     Statement q = [&] {
         switch (sel.kind) {
-        case Selection::Day: {
-            auto q = att.prepare(columns +
-                                 "WHERE SYSTIME >= ? AND SYSTIME < ? "
-                                 "ORDER BY SYSTIME DESC, CARDNO DESC, ID DESC LIMIT ?");
-            q.bindAll(sel.day.lo, sel.day.hi, fetch);
-            return q;
-        }
-        case Selection::Card: {
-            auto q = att.prepare(columns +
-                                 "WHERE CARDNO = ? ORDER BY SYSTIME DESC, ID DESC LIMIT ?");
-            q.bindAll(sel.card, fetch);
-            return q;
-        }
-        case Selection::All:
-            break;
+            case Selection::Day: {
+                auto q = att.prepare(columns +
+                                     "WHERE SYSTIME >= ? AND SYSTIME < ? "
+                                     "ORDER BY SYSTIME DESC, CARDNO DESC, ID DESC LIMIT ?");
+                q.bindAll(sel.day.lo, sel.day.hi, fetch);
+                return q;
+            }
+            case Selection::Card: {
+                auto q = att.prepare(columns +
+                                     "WHERE CARDNO = ? ORDER BY SYSTIME DESC, ID DESC LIMIT ?");
+                q.bindAll(sel.card, fetch);
+                return q;
+            }
+            case Selection::All:
+                break;
         }
         auto q = att.prepare(columns + "ORDER BY SYSTIME DESC, CARDNO DESC, ID DESC LIMIT ?");
         q.bindAll(fetch);
@@ -101,7 +102,9 @@ void forEachRow(Connection& att, const Selection& sel, int fetch,
 
 // Rows are emitted newest first and the limit is checked after each one, so at least one
 // row is listed whenever a row was selected.
-int rowsToFetch(int limit) { return limit < 1 ? 1 : limit; }
+int rowsToFetch(int limit) {
+    return limit < 1 ? 1 : limit;
+}
 
 // One lookup per card and page.
 class HolderCache {
@@ -199,25 +202,27 @@ PageRequest ParsePageRequest(const QString& path, const QStringList& params) {
     };
     const auto n = params.size();
     switch (r.page) {
-    case WebPage::Today:
-    case WebPage::Logs:
-        if (n == 1) number(0, r.limit);
-        break;
-    case WebPage::Monitor:
-        if (n == 1 || n == 2) number(0, r.refresh);
-        if (n == 2) number(1, r.limit);
-        break;
-    case WebPage::Person:
-        if (n >= 1) r.person = params[0];
-        if (n == 2) number(1, r.limit);
-        break;
-    case WebPage::Other:
-        break;
+        case WebPage::Today:
+        case WebPage::Logs:
+            if (n == 1) number(0, r.limit);
+            break;
+        case WebPage::Monitor:
+            if (n == 1 || n == 2) number(0, r.refresh);
+            if (n == 2) number(1, r.limit);
+            break;
+        case WebPage::Person:
+            if (n >= 1) r.person = params[0];
+            if (n == 2) number(1, r.limit);
+            break;
+        case WebPage::Other:
+            break;
     }
     return r;
 }
 
-QString HtmlEscape(const QString& text) { return text.toHtmlEscaped().replace('\'', "&#39;"); }
+QString HtmlEscape(const QString& text) {
+    return text.toHtmlEscaped().replace('\'', "&#39;");
+}
 
 QString BuildPage(const PageRequest& r, const PageSources& s, QString* error) {
     const bool monitor = r.page == WebPage::Monitor;
@@ -272,7 +277,8 @@ QString BuildPage(const PageRequest& r, const PageSources& s, QString* error) {
         // The page so far still goes out, closed properly.
         if (error) *error = QString::fromUtf8(e.what());
     }
-    lines << "</table>" << kFooter << "</center>" << "</body>";
+    lines << "</table>" << kFooter << "</center>"
+          << "</body>";
     return lines.join("\r\n");
 }
 

@@ -18,10 +18,10 @@ enum class WebPage { Today, Monitor, Logs, Person, Other };
 
 struct PageRequest {
     WebPage page = WebPage::Other;
-    bool json = false;      // /api/... : the same selection as a JSON document
-    int limit = 30;         // row limit
-    int refresh = 60;       // seconds, /monitor only
-    QString person;         // p1 of /person, empty when not given
+    bool json = false;  // /api/... : the same selection as a JSON document
+    int limit = 30;     // row limit
+    int refresh = 60;   // seconds, /monitor only
+    QString person;     // p1 of /person, empty when not given
 };
 
 // The positional parameters of a raw request target ("/path?a&b"): the query split at "&",
@@ -48,8 +48,7 @@ struct PageSources {
 // The HTML page, lines joined with CR LF. Never fails: a database error ends the page early
 // with its closing lines (and its text goes to *error when given). Inserted texts (title,
 // names, groups, readers) are HTML-escaped.
-QString BuildPage(const PageRequest& request, const PageSources& sources,
-                  QString* error = nullptr);
+QString BuildPage(const PageRequest& request, const PageSources& sources, QString* error = nullptr);
 
 // {"count":n,"rows":[{"time":"2004-06-26T18:24:06","card":123,"holder":"ANN","group":"SALES",
 // "mode":"IN","reader":"COM1"}]}; holder and group are null for a card without a holder.

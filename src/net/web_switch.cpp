@@ -36,7 +36,9 @@ QString MachineAddressText() {
     return QString::fromLocal8Bit(host);
 }
 
-int WebReporterPort() { return ReadSettingInt("WebPort", 80); }
+int WebReporterPort() {
+    return ReadSettingInt("WebPort", 80);
+}
 
 WebSwitchResult ToggleWebReporter(WebReporter& reporter, bool currentlyChecked,
                                   const QString& dataFolder) {
@@ -59,8 +61,7 @@ WebSwitchResult ToggleWebReporter(WebReporter& reporter, bool currentlyChecked,
     return r;
 }
 
-QString StartWebReporterAtLaunch(WebReporter& reporter, const QString& dataFolder,
-                                 bool* checked) {
+QString StartWebReporterAtLaunch(WebReporter& reporter, const QString& dataFolder, bool* checked) {
     bool enabled = ReadSettingBool("WebEnabled", false);
     if (checked) *checked = enabled;
     if (!enabled) return {};

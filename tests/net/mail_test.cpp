@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,7 +17,6 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QCheckBox>
 #include <QTemporaryDir>
 #include <QThread>
 #include <functional>
@@ -65,8 +65,8 @@ bool waitFor(const std::function<bool()>& done, int ms) {
 class SmtpSink {
 public:
     explicit SmtpSink(int port) {
-        proc_.start("/usr/bin/python3", {SourcePath("tests/net/smtp_sink.py"),
-                                         QString::number(port), dir_.path()});
+        proc_.start("/usr/bin/python3",
+                    {SourcePath("tests/net/smtp_sink.py"), QString::number(port), dir_.path()});
         ready_ = proc_.waitForReadyRead(15000) && proc_.readAll().startsWith("ready");
     }
     ~SmtpSink() {
@@ -210,8 +210,7 @@ TEST_F(MailTest, ServerDownKeepsTheQueueAndRetriesTheHead) {
     ASSERT_TRUE(sink.ready());
     status.clear();
     ASSERT_TRUE(runOnce());
-    EXPECT_EQ(status,
-              QStringList({"Email sending: first", "", "Email sending: second", ""}));
+    EXPECT_EQ(status, QStringList({"Email sending: first", "", "Email sending: second", ""}));
     EXPECT_TRUE(queued().isEmpty());
     auto mails = sink.messages();
     ASSERT_EQ(mails.size(), 2);

@@ -33,8 +33,8 @@ const char* kStamp = "mmm d, yyyy (ddd) - AM/PM hh:mm:ss";
 struct Page {
     int status = 0;
     QString body;
-    QString countLine;                // "[5 / 12 record(s)]"
-    std::vector<QStringList> rows;    // cells of each table row
+    QString countLine;              // "[5 / 12 record(s)]"
+    std::vector<QStringList> rows;  // cells of each table row
 };
 
 Page parsePage(int status, const std::string& raw) {
@@ -134,7 +134,8 @@ protected:
         holder(456, "Jonas");
         Transaction t(store.att());
         today.push_back(kNow.datePart());
-        for (int i = 0; i < 11; ++i) today.push_back(EncodeDateTime(2004, 6, 26, 8, 0, 0).addSecs(i * 1800));
+        for (int i = 0; i < 11; ++i)
+            today.push_back(EncodeDateTime(2004, 6, 26, 8, 0, 0).addSecs(i * 1800));
         for (int i = 0; i < 12; ++i) read(today[i], i < 7 ? 123 : 456, 1 + i % 2, 1 + i % 3);
         read(EncodeDateTime(2004, 6, 27, 0, 0, 0), 456);
         for (int i = 0; i < 40; ++i)
@@ -152,8 +153,8 @@ TEST_F(WebLogTest, SelectionsAndRowLimits) {
         const char* target;
         const char* countLine;
         size_t rows;
-        QString firstTime;     // empty: not checked
-        const char* holder;    // every row's holder; nullptr: not checked
+        QString firstTime;   // empty: not checked
+        const char* holder;  // every row's holder; nullptr: not checked
     } cases[] = {
         {"/today?5", "[5 / 12 record(s)]", 5, newestToday, nullptr},
         {"/today?50", "[12 record(s)]", 12, newestToday, nullptr},
@@ -164,7 +165,7 @@ TEST_F(WebLogTest, SelectionsAndRowLimits) {
         {"/monitor?10&4", "[4 / 12 record(s)]", 4, newestToday, nullptr},
         {"/monitor", "[12 record(s)]", 12, newestToday, nullptr},
         {"/person?123&5", "[5 / 7 record(s)]", 5, newest123, "John"},
-        {"/person?Jo", "[7 record(s)]", 7, newest123, "John"},   // not JOE: case counts
+        {"/person?Jo", "[7 record(s)]", 7, newest123, "John"},  // not JOE: case counts
         {"/person?J%6fhn", "[7 record(s)]", 7, newest123, "John"},
         {"/person?JO", "[0 record(s)]", 0, QString(), nullptr},  // JOE, who has no reads
         {"/person?Nobody", "[30 / 53 record(s)]", 30, tomorrow, nullptr},
@@ -237,8 +238,8 @@ TEST_F(WebLogTest, JsonApiFollowsThePageSelections) {
         const char* target;
         int count;
         int rows;
-    } cases[] = {{"/api/today?5", 12, 5}, {"/api/today?0", 12, 1},     {"/api/logs?n=50", 53, 30},
-                 {"/api/logs?2", 53, 2},   {"/api/person?Jo&3", 7, 3}, {"/api/person?999", 20, 20}};
+    } cases[] = {{"/api/today?5", 12, 5}, {"/api/today?0", 12, 1},    {"/api/logs?n=50", 53, 30},
+                 {"/api/logs?2", 53, 2},  {"/api/person?Jo&3", 7, 3}, {"/api/person?999", 20, 20}};
     for (const Case& k : cases) {
         SCOPED_TRACE(k.target);
         auto res = c.Get(k.target);
@@ -251,7 +252,9 @@ TEST_F(WebLogTest, JsonApiFollowsThePageSelections) {
     }
     auto res = c.Get("/api/today?1");
     QJsonObject row = QJsonDocument::fromJson(QByteArray::fromStdString(res->body))
-                          .object()["rows"].toArray()[0].toObject();
+                          .object()["rows"]
+                          .toArray()[0]
+                          .toObject();
     EXPECT_EQ(row["time"].toString(), "2004-06-26T13:00:00");
     EXPECT_EQ(row["card"].toInt(), 456);
     EXPECT_EQ(row["holder"].toString(), "Jonas");
@@ -260,7 +263,9 @@ TEST_F(WebLogTest, JsonApiFollowsThePageSelections) {
     EXPECT_EQ(row["reader"].toString(), "COM3");
     res = c.Get("/api/person?999&1");
     row = QJsonDocument::fromJson(QByteArray::fromStdString(res->body))
-              .object()["rows"].toArray()[0].toObject();
+              .object()["rows"]
+              .toArray()[0]
+              .toObject();
     EXPECT_TRUE(row["holder"].isNull());
     EXPECT_TRUE(row["group"].isNull());
 }
@@ -386,8 +391,8 @@ TEST_F(WebTest, ConcurrentRequestsWhileReadsAreWritten) {
             auto m = n.match(p.countLine);
             qint64 count = m.captured(2).toLongLong();
             qint64 limit = m.captured(1).isEmpty() ? count : m.captured(1).toLongLong();
-            if (p.status == 200 && m.hasMatch() && count >= 40 &&
-                qint64(p.rows.size()) == limit && p.body.endsWith("</body>"))
+            if (p.status == 200 && m.hasMatch() && count >= 40 && qint64(p.rows.size()) == limit &&
+                p.body.endsWith("</body>"))
                 ++whole;
             else
                 failures[i] = p.countLine.toStdString() + " rows " + std::to_string(p.rows.size());
