@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <thread>
 
 #include "common/format.h"
@@ -415,7 +417,7 @@ TEST_F(WebTest, ConcurrentRequestsWhileReadsAreWritten) {
 
 TEST_F(WebTest, SecondServerOnTheSamePortGetsThePlatformError) {
     WebReporter other;
-    EXPECT_EQ(other.start(web.port(), data.path()), "Address already in use");
+    EXPECT_EQ(other.start(web.port(), data.path()), QString::fromLocal8Bit(std::strerror(EADDRINUSE)));
     EXPECT_FALSE(other.running());
     EXPECT_TRUE(web.running());
 }
@@ -442,7 +444,7 @@ TEST_F(WebTest, ToggleStoresStartsStopsAndTells) {
     // At launch the stored state starts the server; a taken port is told, not hidden.
     WebReporter second;
     bool checked = false;
-    EXPECT_EQ(StartWebReporterAtLaunch(second, data.path(), &checked), "Address already in use");
+    EXPECT_EQ(StartWebReporterAtLaunch(second, data.path(), &checked), QString::fromLocal8Bit(std::strerror(EADDRINUSE)));
     EXPECT_TRUE(checked);
 
     WebSwitchResult off = ToggleWebReporter(reporter, true, data.path());
@@ -459,7 +461,7 @@ TEST_F(WebTest, ToggleStoresStartsStopsAndTells) {
     WebSwitchResult failed = ToggleWebReporter(reporter, false, data.path());
     EXPECT_TRUE(failed.checked);
     EXPECT_TRUE(failed.failed);
-    EXPECT_EQ(failed.message, "Address already in use");
+    EXPECT_EQ(failed.message, QString::fromLocal8Bit(std::strerror(EADDRINUSE)));
     EXPECT_TRUE(ReadSettingBool("WebEnabled", false));
     WriteSettingBool("WebEnabled", false);
 }
