@@ -1,0 +1,71 @@
+#include "net/web_switch.h"
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include "net/web_reporter.h"
+#include "storage/settings.h"
+
+namespace horalog {
+
+QStringList MachineIPv4Addresses() {
+    QStringList out;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return out;
+    for (ifaddrs* a = list; a; a = a->ifa_next) {
+        if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET) continue;
+        auto* in = reinterpret_cast<sockaddr_in*>(a->ifa_addr);
+        if ((ntohl(in->sin_addr.s_addr) >> 24) == 127) continue;
+        char text[INET_ADDRSTRLEN] = {};
+        if (inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) {
+            QString s = QString::fromLatin1(text);
+            if (!out.contains(s)) out << s;
+        }
+    }
+    freeifaddrs(list);
+    return out;
+}
+
+QString MachineAddressText() {
+    QStringList addresses = MachineIPv4Addresses();
+    if (!addresses.isEmpty()) return addresses.join(", ");
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0) return {};
+    return QString::fromLocal8Bit(host);
+}
+
+int WebReporterPort() {
+    return ReadSettingInt("WebPort", 80);
+}
+
+WebSwitchResult ToggleWebReporter(WebReporter& reporter, bool currentlyChecked,
+                                  const QString& dataFolder) {
+    WebSwitchResult r;
+    r.checked = !currentlyChecked;
+    WriteSettingBool("WebEnabled", r.checked);
+    if (!r.checked) {
+        reporter.stop();
+        r.message = kWebDisabled;
+        return r;
+    }
+    QString error = reporter.start(WebReporterPort(), dataFolder);
+    if (!error.isEmpty()) {
+        // The setting and the check mark keep the new state, as the operator chose it.
+        r.failed = true;
+        r.message = error;
+        return r;
+    }
+    r.message = QString(kWebEnabled) + MachineAddressText();
+    return r;
+}
+
+QString StartWebReporterAtLaunch(WebReporter& reporter, const QString& dataFolder, bool* checked) {
+    bool enabled = ReadSettingBool("WebEnabled", false);
+    if (checked) *checked = enabled;
+    if (!enabled) return {};
+    return reporter.start(WebReporterPort(), dataFolder);
+}
+
+}  // namespace horalog
