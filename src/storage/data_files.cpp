@@ -195,6 +195,13 @@ void BackupDatabaseFile(const QString& live, DatabaseKind kind, const QString& t
     QString temp = stagingPath(target);
     discard(temp);
     try {
+        // An attached file inherits the connection's open flags, and the live file is opened
+        // without "create": the copy starts as an empty file, which the engine takes as an
+        // empty database.
+        QFile empty(temp);
+        if (!empty.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw DbError("cannot write " + temp);
+        empty.close();
         auto c = OpenDatabase(live, DatabasePassword(kind), OpenMode::ReadWrite);
         c->backupTo(temp);
     } catch (const DbError&) {
