@@ -334,3 +334,25 @@ TEST(MaintenanceFiles, RestoreKilledAnywhereLeavesAWorkingFile) {
 }
 
 }  // namespace
+
+#include <QDateEdit>
+#include <QRadioButton>
+
+#include "storage/ui/erase_log_dialog.h"
+
+namespace {
+
+TEST(EraseLogDialog, OffersAllByDefaultAndTheDateWhenTouched) {
+    TEraseLogDialog dialog(FixedClock(EncodeDateTime(2024, 3, 15, 10, 30, 0)));
+    EXPECT_EQ(dialog.windowTitle(), "Erase Attendance Records");
+    EXPECT_TRUE(dialog.choice().all);
+    EXPECT_EQ(dialog.datePicker()->text(), "March 15, 2024 Friday");
+    EXPECT_EQ(dialog.allButton()->toolTip(), "Erase all attendance records.");
+    dialog.datePicker()->setDate(QDate(2024, 2, 1));
+    EXPECT_TRUE(dialog.beforeButton()->isChecked());
+    EraseLogChoice c = dialog.choice();
+    EXPECT_FALSE(c.all);
+    EXPECT_EQ(c.date, EncodeDate(2024, 2, 1));
+}
+
+}  // namespace
