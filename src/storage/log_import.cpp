@@ -1,6 +1,7 @@
 #include "storage/log_import.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 
 #include "common/ports.h"
 #include "storage/data_files.h"
@@ -12,9 +13,12 @@ namespace horalog {
 
 namespace {
 
-// Rows per transaction; window events run between transactions only, so a card read never
-// joins a change that could still be rolled back.
-constexpr int kBatch = 500;
+// A transaction takes rows for about this long (or up to kMaxBatch rows): window events run
+// between transactions only, so a card read never joins a change that could still be rolled
+// back; each commit rewrites (and re-encrypts) the index pages it touched, so fewer, larger
+// transactions cost much less.
+constexpr qint64 kBatchMs = 150;
+constexpr int kMaxBatch = 20000;
 // Half a millisecond in days: stamps of whole seconds are equal within it or not at all.
 constexpr double kSameStamp = 0.5 / 86400000.0;
 
@@ -73,6 +77,7 @@ std::optional<ImportCounts> ImportLogRecordsFrom(Tdsrc& store, const QString& so
         auto insert = att.prepare(
             "INSERT INTO recorder (SYSTIME, CARDNO, MODE, READER, LOCK) VALUES (?, ?, ?, ?, ?)");
         std::optional<Transaction> batch;
+        QElapsedTimer batchTime;
         int inBatch = 0;
         qint64 addedInBatch = 0;
         auto commit = [&] {
@@ -96,7 +101,10 @@ std::optional<ImportCounts> ImportLogRecordsFrom(Tdsrc& store, const QString& so
             while (rows.next()) {
                 const DateTime t = WholeSeconds(DateTime(rows.value(0).toDouble()));
                 const int card = rows.value(1).toInt();
-                if (!batch) batch.emplace(att);
+                if (!batch) {
+                    batch.emplace(att);
+                    batchTime.start();
+                }
                 exists.bindAll(t.value - kSameStamp, t.value + kSameStamp, card);
                 const bool duplicate = exists.next();
                 exists.reset();
@@ -122,7 +130,8 @@ std::optional<ImportCounts> ImportLogRecordsFrom(Tdsrc& store, const QString& so
                         }
                     }
                 }
-                if (++inBatch >= kBatch) commit();
+                if (++inBatch >= kMaxBatch || (inBatch % 64 == 0 && batchTime.elapsed() >= kBatchMs))
+                    commit();
             }
         } catch (const DbError&) {
             readFailed = true;
