@@ -55,7 +55,9 @@ void syncFolderOf(const QString& path) {
     ::close(fd);
 }
 
-QString stagingPath(const QString& target) { return target + ".new"; }
+QString stagingPath(const QString& target) {
+    return target + ".new";
+}
 
 void discard(const QString& path) {
     QFile::remove(path);
@@ -167,14 +169,14 @@ bool DatabaseFileUsable(const QString& path, DatabaseKind kind) {
     }
 }
 
-InstallResult InstallDatabaseFile(const QString& source, const QString& target,
-                                  DatabaseKind kind) {
+InstallResult InstallDatabaseFile(const QString& source, const QString& target, DatabaseKind kind) {
     QString temp = stagingPath(target);
     discard(temp);
     bool copied = CopyDataFile(source, temp);
     // A source still in write-ahead mode may keep committed rows in its log: take it along.
     QFileInfo wal(source + "-wal");
-    if (copied && wal.exists() && wal.size() > 0) copied = CopyDataFile(wal.filePath(), temp + "-wal");
+    if (copied && wal.exists() && wal.size() > 0)
+        copied = CopyDataFile(wal.filePath(), temp + "-wal");
     if (!copied) {
         discard(temp);
         return InstallResult::Failed;

@@ -45,8 +45,7 @@ enum class InstallResult { Installed, Invalid, Failed };
 // DatabaseFileUsable, fold everything into the one file, rename it over target. Invalid: the
 // copy is no usable database of that kind; Failed: a file could not be read or written.
 // target is untouched in both cases.
-InstallResult InstallDatabaseFile(const QString& source, const QString& target,
-                                  DatabaseKind kind);
+InstallResult InstallDatabaseFile(const QString& source, const QString& target, DatabaseKind kind);
 
 // Writes a complete, consistent copy of the database at live into target (same password),
 // through a temporary file and a rename. Reads through a connection of its own inside one

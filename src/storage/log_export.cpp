@@ -65,8 +65,9 @@ QPair<QString, QString> HolderNames::of(int card) const {
 }
 
 QString LogTextLine(const LogRecord& r, const QString& name, const QString& group) {
-    return FormatDateTime("yyyy/mmm/dd hh:mm:ss", r.systime) + QString::asprintf(" %.9d", r.cardno) +
-           " \"" + name + "\" \"" + group + "\" {" + ModeName(r.mode) + "}";
+    return FormatDateTime("yyyy/mmm/dd hh:mm:ss", r.systime) +
+           QString::asprintf(" %.9d", r.cardno) + " \"" + name + "\" \"" + group + "\" {" +
+           ModeName(r.mode) + "}";
 }
 
 QString AskExportFile(FileDialogs& dialogs, const QString& title, const QString& filter,
@@ -74,13 +75,14 @@ QString AskExportFile(FileDialogs& dialogs, const QString& title, const QString&
     const QString folder = ReadSettingText("LastDataPath", QString());
     const QString proposed = folder.isEmpty() ? QString("log") : QDir(folder).filePath("log");
     QString answer = dialogs.saveFile(title, proposed, filter);
-    WriteSettingText("LastDataPath", answer.isEmpty() ? QString() : QFileInfo(answer).absolutePath());
+    WriteSettingText("LastDataPath",
+                     answer.isEmpty() ? QString() : QFileInfo(answer).absolutePath());
     if (!answer.isEmpty() && QFileInfo(answer).suffix().isEmpty()) answer += "." + suffix;
     return answer;
 }
 
-void ExportToTextFile(Tdsrc& store, Messages& messages, Progress& progress,
-                      FileDialogs& dialogs, const LiveLogControl& live) {
+void ExportToTextFile(Tdsrc& store, Messages& messages, Progress& progress, FileDialogs& dialogs,
+                      const LiveLogControl& live) {
     if (LogTable(store.att()).count() == 0) {
         messages.error(text::kNoRecord);
         return;
@@ -90,8 +92,8 @@ void ExportToTextFile(Tdsrc& store, Messages& messages, Progress& progress,
     ExportLogToText(store, path, messages, progress, live);
 }
 
-void ExportToExcelFile(Tdsrc& store, Messages& messages, Progress& progress,
-                       FileDialogs& dialogs, const LiveLogControl& live) {
+void ExportToExcelFile(Tdsrc& store, Messages& messages, Progress& progress, FileDialogs& dialogs,
+                       const LiveLogControl& live) {
     if (LogTable(store.att()).count() == 0) {
         messages.error(text::kNoRecord);
         return;
@@ -172,8 +174,10 @@ bool ExportLogToExcel(Tdsrc& store, const QString& path, Messages& messages, Pro
     lxw_format* header = workbook_add_format(book);
     format_set_bold(header);
     const double widths[] = {12, 10, 11, 18, 22, 8, 18, 18};
-    for (int c = 0; c < 8; ++c) worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr);
-    const char* const titles[] = {"DATE", "TIME", "CARDNO", "NAME", "GROUP", "MODE", "READER", "LOCK"};
+    for (int c = 0; c < 8; ++c)
+        worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[c], nullptr);
+    const char* const titles[] = {"DATE",  "TIME", "CARDNO", "NAME",
+                                  "GROUP", "MODE", "READER", "LOCK"};
     for (int c = 0; c < 8; ++c) worksheet_write_string(sheet, 0, lxw_col_t(c), titles[c], header);
 
     Connection& att = store.att();
@@ -194,13 +198,15 @@ bool ExportLogToExcel(Tdsrc& store, const QString& path, Messages& messages, Pro
             const QByteArray cells[] = {name.toUtf8(), group.toUtf8(), ModeName(r.mode).toUtf8(),
                                         ReaderName(r.reader, readers).toUtf8(),
                                         ReaderName(r.lock, readers).toUtf8()};
-            lxw_error e = worksheet_write_number(sheet, row, 0, r.systime.datePart().value, dateFormat);
+            lxw_error e =
+                worksheet_write_number(sheet, row, 0, r.systime.datePart().value, dateFormat);
             if (e == LXW_NO_ERROR)
                 e = worksheet_write_number(sheet, row, 1, r.systime.timePart().value, timeFormat);
             if (e == LXW_NO_ERROR) e = worksheet_write_number(sheet, row, 2, r.cardno, nullptr);
             for (int c = 0; c < 5 && e == LXW_NO_ERROR; ++c)
                 if (!cells[c].isEmpty())
-                    e = worksheet_write_string(sheet, row, lxw_col_t(3 + c), cells[c].constData(), nullptr);
+                    e = worksheet_write_string(sheet, row, lxw_col_t(3 + c), cells[c].constData(),
+                                               nullptr);
             rowsOk = e == LXW_NO_ERROR;
             ++row;
             stepper.record();

@@ -45,10 +45,10 @@ QString AskExportFile(FileDialogs& dialogs, const QString& title, const QString&
                       const QString& suffix);
 
 // Menu commands: "No record." on an empty log, the save dialog, then the export.
-void ExportToTextFile(Tdsrc& store, Messages& messages, Progress& progress,
-                      FileDialogs& dialogs, const LiveLogControl& live);
-void ExportToExcelFile(Tdsrc& store, Messages& messages, Progress& progress,
-                       FileDialogs& dialogs, const LiveLogControl& live);
+void ExportToTextFile(Tdsrc& store, Messages& messages, Progress& progress, FileDialogs& dialogs,
+                      const LiveLogControl& live);
+void ExportToExcelFile(Tdsrc& store, Messages& messages, Progress& progress, FileDialogs& dialogs,
+                       const LiveLogControl& live);
 
 // Writes the text file (UTF-8, CR LF): one line per record. "Completed." or
 // "File locked and cannot be used for exporting.".

@@ -41,8 +41,8 @@ QString LastLogImportFile(const Tdsrc& store) {
 
 void ImportLogRecords(Tdsrc& store, Messages& messages, Progress& progress, FileDialogs& dialogs,
                       const LiveLogControl& live) {
-    QString source =
-        dialogs.openFile("Import Transaction Logs", LastLogImportFile(store), kDatabaseDialogFilter);
+    QString source = dialogs.openFile("Import Transaction Logs", LastLogImportFile(store),
+                                      kDatabaseDialogFilter);
     if (source.isEmpty()) return;
     ImportLogRecordsFrom(store, source, messages, progress, live);
 }
@@ -130,7 +130,8 @@ std::optional<ImportCounts> ImportLogRecordsFrom(Tdsrc& store, const QString& so
                         }
                     }
                 }
-                if (++inBatch >= kMaxBatch || (inBatch % 64 == 0 && batchTime.elapsed() >= kBatchMs))
+                if (++inBatch >= kMaxBatch ||
+                    (inBatch % 64 == 0 && batchTime.elapsed() >= kBatchMs))
                     commit();
             }
         } catch (const DbError&) {

@@ -81,14 +81,13 @@ QString RestoreTitle(DatabaseKind kind) {
 }
 
 void BackupDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs) {
-    QString target = dialogs.saveFile(BackupTitle(kind), LastBackupFile(store, kind),
-                                      kDatabaseDialogFilter);
+    QString target =
+        dialogs.saveFile(BackupTitle(kind), LastBackupFile(store, kind), kDatabaseDialogFilter);
     if (target.isEmpty()) return;
     BackupDatabaseTo(store, kind, withDefaultSuffix(target, "mdb"), messages);
 }
 
-bool BackupDatabaseTo(Tdsrc& store, DatabaseKind kind, const QString& target,
-                      Messages& messages) {
+bool BackupDatabaseTo(Tdsrc& store, DatabaseKind kind, const QString& target, Messages& messages) {
     if (isLiveFile(store, target)) {
         messages.error(kLiveFileChosen);
         return false;
@@ -108,8 +107,8 @@ bool BackupDatabaseTo(Tdsrc& store, DatabaseKind kind, const QString& target,
 }
 
 void RestoreDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs) {
-    QString source = dialogs.openFile(RestoreTitle(kind), LastBackupFile(store, kind),
-                                      kDatabaseDialogFilter);
+    QString source =
+        dialogs.openFile(RestoreTitle(kind), LastBackupFile(store, kind), kDatabaseDialogFilter);
     if (source.isEmpty()) return;
     RestoreDatabaseFrom(store, kind, source, messages);
 }
@@ -123,15 +122,15 @@ bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
     bool ok = withStoreClosed(store, [&] {
         if (!TestDatabaseFile(source, DatabasePassword(kind), &messages)) return false;
         switch (InstallDatabaseFile(source, livePath(store, kind), kind)) {
-        case InstallResult::Installed:
-            WriteSettingText(lastSettingName(kind), source);
-            return true;
-        case InstallResult::Invalid:
-            messages.error(kInvalidDatabase);
-            return false;
-        case InstallResult::Failed:
-            messages.error(text::kOperationFailed);
-            return false;
+            case InstallResult::Installed:
+                WriteSettingText(lastSettingName(kind), source);
+                return true;
+            case InstallResult::Invalid:
+                messages.error(kInvalidDatabase);
+                return false;
+            case InstallResult::Failed:
+                messages.error(text::kOperationFailed);
+                return false;
         }
         return false;
     });
@@ -185,8 +184,8 @@ qint64 EraseLogRecords(Tdsrc& store, const EraseLogChoice& choice, Progress& pro
     {
         auto window = progress.open("Erasing Attendance Record", int(total));
         // Records of the chosen day and later stay.
-        const double bound = choice.all ? std::numeric_limits<double>::max()
-                                        : choice.date.datePart().value;
+        const double bound =
+            choice.all ? std::numeric_limits<double>::max() : choice.date.datePart().value;
         auto next = att.prepare(
             "SELECT ID, SYSTIME, CARDNO FROM recorder WHERE SYSTIME < ? "
             "ORDER BY SYSTIME, CARDNO, ID LIMIT ?");

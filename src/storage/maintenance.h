@@ -42,8 +42,7 @@ void BackupDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDia
 // Copies the live file to target between CloseStore and ReopenStore; the copy is complete and
 // consistent, written beside target and renamed over it. Refuses a live database file as
 // target. Shows "Completed." and remembers target on success.
-bool BackupDatabaseTo(Tdsrc& store, DatabaseKind kind, const QString& target,
-                      Messages& messages);
+bool BackupDatabaseTo(Tdsrc& store, DatabaseKind kind, const QString& target, Messages& messages);
 
 // Menu commands "Restore Log Database" / "Restore System Database".
 void RestoreDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs);

@@ -14,12 +14,12 @@ namespace {
 // Holders per transaction (photos make rows large); window events run between transactions.
 constexpr int kBatch = 100;
 
-const char* const kGroupHours[] = {"WD_FROM_1",  "WD_TO_1",      "WD_FROM_2",  "WD_TO_2",
-                                   "SAT_ENABLE_1", "SAT_FROM_1", "SAT_TO_1",   "SAT_ENABLE_2",
-                                   "SAT_FROM_2", "SAT_TO_2",     "OT_MIN",     "OT_MULTI"};
-const char* const kHolderCopied[] = {"NAME",    "TIMEGRP", "ACCESSGRP", "PHOTO", "OFFLINE",
-                                     "PICKED",  "COM1",    "COM2",      "COM3",  "COM4",
-                                     "COM5",    "COM6",    "COM7",      "COM8",  "MEMO"};
+const char* const kGroupHours[] = {"WD_FROM_1",    "WD_TO_1",    "WD_FROM_2", "WD_TO_2",
+                                   "SAT_ENABLE_1", "SAT_FROM_1", "SAT_TO_1",  "SAT_ENABLE_2",
+                                   "SAT_FROM_2",   "SAT_TO_2",   "OT_MIN",    "OT_MULTI"};
+const char* const kHolderCopied[] = {"NAME",   "TIMEGRP", "ACCESSGRP", "PHOTO", "OFFLINE",
+                                     "PICKED", "COM1",    "COM2",      "COM3",  "COM4",
+                                     "COM5",   "COM6",    "COM7",      "COM8",  "MEMO"};
 
 QString line(const char* label, qint64 n) {
     return QString("%1 = %2 records\n\r").arg(label).arg(n);
@@ -54,8 +54,8 @@ QString LastStaffImportFile(const Tdsrc& store) {
     return ReadSettingText("SysDbLastIn", QDir(store.folder()).filePath("sys.mdb"));
 }
 
-void ImportStaffRecords(Tdsrc& store, Messages& messages, Progress& progress,
-                        FileDialogs& dialogs, const LiveLogControl& live) {
+void ImportStaffRecords(Tdsrc& store, Messages& messages, Progress& progress, FileDialogs& dialogs,
+                        const LiveLogControl& live) {
     QString source =
         dialogs.openFile("Import Staff Records", LastStaffImportFile(store), kDatabaseDialogFilter);
     if (source.isEmpty()) return;
@@ -141,7 +141,8 @@ std::optional<ImportCounts> ImportStaffRecordsFrom(Tdsrc& store, const QString& 
                                 try {
                                     addGroup.bind(1, name);
                                     for (int i = 0; i < int(std::size(kGroupHours)); ++i)
-                                        addGroup.bind(i + 2, rows.value(QString("G_") + kGroupHours[i]));
+                                        addGroup.bind(i + 2,
+                                                      rows.value(QString("G_") + kGroupHours[i]));
                                     addGroup.exec();
                                     addGroup.reset();
                                     group = int(src.lastInsertId());

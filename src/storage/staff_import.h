@@ -23,8 +23,8 @@ QString StaffImportSummary(const ImportCounts& counts);
 QString LastStaffImportFile(const Tdsrc& store);
 
 // Menu command: open dialog "Import Staff Records", then ImportStaffRecordsFrom.
-void ImportStaffRecords(Tdsrc& store, Messages& messages, Progress& progress,
-                        FileDialogs& dialogs, const LiveLogControl& live);
+void ImportStaffRecords(Tdsrc& store, Messages& messages, Progress& progress, FileDialogs& dialogs,
+                        const LiveLogControl& live);
 
 // Tests the source with the system password ("Invalid Database"), remembers it, then adds
 // every source holder whose card has no live holder yet (a holder of that card counts as

@@ -19,9 +19,12 @@ protected:
     QString sourceSys() { return QDir(otherFolder()).filePath("sysdat.mdb"); }
     qint64 addGroup(Connection& src, const QString& name, int fromHour) {
         return AppendRow(src, "gid",
-                         {{"DESCX", name}, {"WD_FROM_1", EncodeTime(fromHour, 0, 0).value},
+                         {{"DESCX", name},
+                          {"WD_FROM_1", EncodeTime(fromHour, 0, 0).value},
                           {"WD_TO_1", EncodeTime(fromHour + 4, 0, 0).value},
-                          {"SAT_ENABLE_1", 1}, {"OT_MIN", fromHour}, {"OT_MULTI", 5}});
+                          {"SAT_ENABLE_1", 1},
+                          {"OT_MIN", fromHour},
+                          {"OT_MULTI", 5}});
     }
 };
 
@@ -34,7 +37,7 @@ TEST_F(ImportExport, LogImportSkipsWhatTheLiveLogHasToTheSecond) {
         addLog(*in, kDay.addSecs(8 * 3600 + 0.4), 5, 1, 3);  // 08:00:00.400
         addLog(*in, kDay.addSecs(9 * 3600), 6, 2, 4);
         addLog(*in, kDay.addSecs(9 * 3600 + 0.7), 6, 2, 4);  // the same read twice
-        addLog(*in, kDay.addSecs(10 * 3600), -1, 0, 2);     // a bypass press
+        addLog(*in, kDay.addSecs(10 * 3600), -1, 0, 2);      // a bypass press
     }
     addLog(kDay.addSecs(8 * 3600), 5);  // live 08:00:00
 
@@ -63,7 +66,7 @@ TEST_F(ImportExport, LogImportSkipsWhatTheLiveLogHasToTheSecond) {
         EXPECT_TRUE(progress.runs[0].closed);
     }
     EXPECT_TRUE(dialogs.asked.value(0).startsWith("Import Transaction Logs|" +
-                                                   data.file("backup_attend.mdb") + "|"));
+                                                  data.file("backup_attend.mdb") + "|"));
     EXPECT_EQ(LastLogImportFile(store), source);
 
     auto rows = LogTable(store.att()).page(0, 10, LogOrder::OldestFirst);
@@ -167,9 +170,9 @@ TEST_F(ImportExport, StaffImportCountsDuplicatesAndRefusals) {
         qint64 gone = addGroup(*in, "GONE", 8);
         addHolder(*in, 1, "Other name", int(lab));  // card held live: duplicated
         addHolder(*in, 2, "Bob", int(lab));
-        addHolder(*in, 3, "ann", 1);                // a name held live by card 1
+        addHolder(*in, 3, "ann", 1);  // a name held live by card 1
         addHolder(*in, 4, "Dan", int(gone));
-        DeleteRow(*in, "gid", "ID", gone);          // Dan's group no longer exists
+        DeleteRow(*in, "gid", "ID", gone);  // Dan's group no longer exists
     }
     dialogs.answers.push_back(source);
     ImportStaffRecords(store, messages, progress, dialogs, live);
@@ -221,8 +224,8 @@ TEST_F(Export, TextLinesNameHolderOrNone) {
     // The next dialog opens in the folder of the last file; Cancel forgets it.
     messages.clear();
     ExportToTextFile(store, messages, progress, dialogs, live);
-    EXPECT_EQ(dialogs.asked.value(1),
-              "Export to Text File|" + QDir(other.path()).filePath("log") + "|" + kTextExportFilter);
+    EXPECT_EQ(dialogs.asked.value(1), "Export to Text File|" + QDir(other.path()).filePath("log") +
+                                          "|" + kTextExportFilter);
     EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_EQ(ReadSettingText("LastDataPath", "x"), "");
 }
@@ -280,7 +283,8 @@ for row in ws.iter_rows():
     p.start(python, {"-c", script, path});
     ASSERT_TRUE(p.waitForFinished(60000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     const QStringList expected{
         "RECORDS",
         "str:DATE|str:TIME|str:CARDNO|str:NAME|str:GROUP|str:MODE|str:READER|str:LOCK",

@@ -35,7 +35,9 @@ protected:
         LogTable(att).append(r);
         return r;
     }
-    LogRecord addLog(DateTime t, int card, int mode = 1) { return addLog(store.att(), t, card, mode); }
+    LogRecord addLog(DateTime t, int card, int mode = 1) {
+        return addLog(store.att(), t, card, mode);
+    }
 
     qint64 addHolder(Connection& src, int card, const QString& name, int group = 1) {
         HolderRecord h;

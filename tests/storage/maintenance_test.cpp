@@ -1,3 +1,5 @@
+#include "storage/maintenance.h"
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -5,7 +7,6 @@
 #include "common/paths.h"
 #include "common/texts.h"
 #include "maintenance_fixture.h"
-#include "storage/maintenance.h"
 #include "storage/settings.h"
 
 using namespace horalog;
@@ -20,11 +21,11 @@ const DateTime kToday = EncodeDate(2024, 3, 15);
 TEST_F(Maintenance, EraseLogKeepsWhatLiesFromTheChosenDay) {
     struct Case {
         const char* name;
-        bool empty;            // the log has no records at all
+        bool empty;  // the log has no records at all
         bool all;
-        double dayOffset;      // "Before the date": kToday plus this many days
-        int remaining;         // of the five records below
-        int shownCard;         // card on the displays afterwards, 0 none
+        double dayOffset;  // "Before the date": kToday plus this many days
+        int remaining;     // of the five records below
+        int shownCard;     // card on the displays afterwards, 0 none
     };
     // Records: two days ago 08:00 (card 1), yesterday 23:59:59 (card 2), today 00:00:00
     // (card 3), today 12:00 (card 4), tomorrow 07:00 (card 5).
@@ -43,9 +44,8 @@ TEST_F(Maintenance, EraseLogKeepsWhatLiesFromTheChosenDay) {
         liveCalls.clear();
         shown.reset();
         progress.runs.clear();
-        const DateTime times[] = {kToday.addDays(-2).addSecs(8 * 3600),
-                                  kToday.addSecs(-1), kToday, kToday.addSecs(12 * 3600),
-                                  kToday.addDays(1).addSecs(7 * 3600)};
+        const DateTime times[] = {kToday.addDays(-2).addSecs(8 * 3600), kToday.addSecs(-1), kToday,
+                                  kToday.addSecs(12 * 3600), kToday.addDays(1).addSecs(7 * 3600)};
         if (!c.empty) {
             for (int i = 0; i < 5; ++i) {
                 addLog(times[i], i + 1);
@@ -117,7 +117,8 @@ TEST_F(Maintenance, BackupIsCompleteWhileOthersRead) {
     dialogs.answers.push_back(target);
     const QString proposed = LastBackupFile(store, DatabaseKind::Log);
     BackupDatabase(store, DatabaseKind::Log, messages, dialogs);
-    EXPECT_EQ(dialogs.asked.value(0), "Backup Log Database|" + proposed + "|" + kDatabaseDialogFilter);
+    EXPECT_EQ(dialogs.asked.value(0),
+              "Backup Log Database|" + proposed + "|" + kDatabaseDialogFilter);
     EXPECT_EQ(messages.texts(), QStringList{text::kCompleted});
     EXPECT_EQ(events, (QStringList{"close", "reopen"}));
     EXPECT_TRUE(store.isOpen());
@@ -135,8 +136,8 @@ TEST_F(Maintenance, BackupIsCompleteWhileOthersRead) {
     // The system database the same way, to its own remembered file.
     messages.clear();
     addHolder(store.src(), 5, "Eve");
-    ASSERT_TRUE(BackupDatabaseTo(store, DatabaseKind::System, data.file("backup_sysdat.mdb"),
-                                 messages));
+    ASSERT_TRUE(
+        BackupDatabaseTo(store, DatabaseKind::System, data.file("backup_sysdat.mdb"), messages));
     auto sys = OpenDatabase(data.file("backup_sysdat.mdb"), kSysDbPassword, OpenMode::ReadOnly);
     EXPECT_TRUE(StaffTable(*sys).byCard(5));
     EXPECT_EQ(ReadSettingText("SysDbLast", ""), data.file("backup_sysdat.mdb"));
@@ -176,11 +177,11 @@ TEST_F(Maintenance, LiveFilesAreRefusedAsBackupTargetAndRestoreSource) {
 TEST_F(Maintenance, RestoreTakesOnlyAGoodFileOfItsKind) {
     const QString folder = otherFolder();
     {
-        auto att = OpenDatabase(QDir(folder).filePath("attend.mdb"), kLogDbPassword,
-                                OpenMode::ReadWrite);
+        auto att =
+            OpenDatabase(QDir(folder).filePath("attend.mdb"), kLogDbPassword, OpenMode::ReadWrite);
         for (int i = 0; i < 7; ++i) addLog(*att, kToday.addSecs(i), 40 + i);
-        auto src = OpenDatabase(QDir(folder).filePath("sysdat.mdb"), kSysDbPassword,
-                                OpenMode::ReadWrite);
+        auto src =
+            OpenDatabase(QDir(folder).filePath("sysdat.mdb"), kSysDbPassword, OpenMode::ReadWrite);
         addHolder(*src, 77, "Zoe");
     }
     // A system file with a reader row missing, and a file with the log password but no log.

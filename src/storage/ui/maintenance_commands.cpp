@@ -36,7 +36,9 @@ void MaintenanceCommands::eraseLogDatabase() {
 void MaintenanceCommands::eraseStaffRecords() {
     EraseStaffRecords(store_, messages_, progress_, live_);
 }
-void MaintenanceCommands::formatDatabase() { FormatDatabase(store_, messages_); }
+void MaintenanceCommands::formatDatabase() {
+    FormatDatabase(store_, messages_);
+}
 void MaintenanceCommands::importLogRecords() {
     ImportLogRecords(store_, messages_, progress_, dialogs_, live_);
 }
