@@ -1,0 +1,259 @@
+#include "storage/maintenance.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <limits>
+#include <vector>
+
+#include "common/paths.h"
+#include "common/ports.h"
+#include "common/texts.h"
+#include "storage/log_table.h"
+#include "storage/lookups.h"
+#include "storage/rows.h"
+#include "storage/settings.h"
+#include "storage/store.h"
+
+namespace horalog {
+
+namespace {
+
+// Rows deleted per transaction. Window events (card reads among them) run only between
+// transactions, so a read is never part of a change that could still be rolled back.
+constexpr int kEraseBatch = 500;
+
+void letEventsRun() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+QString lastSettingName(DatabaseKind kind) {
+    return kind == DatabaseKind::Log ? "LogDbLast" : "SysDbLast";
+}
+
+QString livePath(const Tdsrc& store, DatabaseKind kind) {
+    return kind == DatabaseKind::Log ? store.logDbPath() : store.sysDbPath();
+}
+
+bool isLiveFile(const Tdsrc& store, const QString& path) {
+    return SameFile(path, store.logDbPath()) || SameFile(path, store.sysDbPath());
+}
+
+// Runs work between CloseStore and ReopenStore; the store is reopened whatever happened.
+template <typename Work>
+auto withStoreClosed(Tdsrc& store, Work&& work) {
+    store.CloseStore();
+    letEventsRun();
+    try {
+        if constexpr (std::is_void_v<decltype(work())>) {
+            work();
+            store.ReopenStore();
+        } else {
+            auto result = work();
+            store.ReopenStore();
+            return result;
+        }
+    } catch (...) {
+        store.ReopenStore();
+        throw;
+    }
+}
+
+QString withDefaultSuffix(const QString& path, const QString& suffix) {
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+    return path + "." + suffix;
+}
+
+}  // namespace
+
+QString LastBackupFile(const Tdsrc& store, DatabaseKind kind) {
+    const char* def = kind == DatabaseKind::Log ? "backup_attend.mdb" : "backup_sysdat.mdb";
+    return ReadSettingText(lastSettingName(kind), QDir(store.folder()).filePath(def));
+}
+
+QString BackupTitle(DatabaseKind kind) {
+    return kind == DatabaseKind::Log ? "Backup Log Database" : "Backup System Database";
+}
+
+QString RestoreTitle(DatabaseKind kind) {
+    return kind == DatabaseKind::Log ? "Restore Log Database" : "Restore System Database";
+}
+
+void BackupDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs) {
+    QString target =
+        dialogs.saveFile(BackupTitle(kind), LastBackupFile(store, kind), kDatabaseDialogFilter);
+    if (target.isEmpty()) return;
+    BackupDatabaseTo(store, kind, withDefaultSuffix(target, "mdb"), messages);
+}
+
+bool BackupDatabaseTo(Tdsrc& store, DatabaseKind kind, const QString& target, Messages& messages) {
+    if (isLiveFile(store, target)) {
+        messages.error(kLiveFileChosen);
+        return false;
+    }
+    bool ok = withStoreClosed(store, [&] {
+        try {
+            BackupDatabaseFile(livePath(store, kind), kind, target);
+        } catch (const DbError&) {
+            messages.error(text::kOperationFailed);
+            return false;
+        }
+        WriteSettingText(lastSettingName(kind), target);
+        return true;
+    });
+    if (ok) messages.information(text::kCompleted);
+    return ok;
+}
+
+void RestoreDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs) {
+    QString source =
+        dialogs.openFile(RestoreTitle(kind), LastBackupFile(store, kind), kDatabaseDialogFilter);
+    if (source.isEmpty()) return;
+    RestoreDatabaseFrom(store, kind, source, messages);
+}
+
+bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
+                         Messages& messages) {
+    if (isLiveFile(store, source)) {
+        messages.error(kLiveFileChosen);
+        return false;
+    }
+    bool ok = withStoreClosed(store, [&] {
+        if (!TestDatabaseFile(source, DatabasePassword(kind), &messages)) return false;
+        switch (InstallDatabaseFile(source, livePath(store, kind), kind)) {
+            case InstallResult::Installed:
+                WriteSettingText(lastSettingName(kind), source);
+                return true;
+            case InstallResult::Invalid:
+                messages.error(kInvalidDatabase);
+                return false;
+            case InstallResult::Failed:
+                messages.error(text::kOperationFailed);
+                return false;
+        }
+        return false;
+    });
+    if (ok) messages.information(text::kCompleted);
+    return ok;
+}
+
+void FormatDatabase(Tdsrc& store, Messages& messages) {
+    if (!messages.warningYesNo(kFormatQuestion)) return;
+    FormatDatabaseNow(store, messages);
+}
+
+void FormatDatabaseNow(Tdsrc& store, Messages& messages) {
+    QDir folder(store.folder());
+    withStoreClosed(store, [&] {
+        if (InstallDatabaseFile(folder.filePath(kLogTemplateFile), store.logDbPath(),
+                                DatabaseKind::Log) != InstallResult::Installed)
+            messages.error(kLogDbLocked);
+        letEventsRun();
+        if (InstallDatabaseFile(folder.filePath(kSysTemplateFile), store.sysDbPath(),
+                                DatabaseKind::System) != InstallResult::Installed)
+            messages.error(kSysDbLocked);
+        letEventsRun();
+        QDir photos(PhotosFolder());
+        for (const QString& name : photos.entryList({"*.jpg"}, QDir::Files)) {
+            photos.remove(name);
+            letEventsRun();
+        }
+    });
+    messages.information(kDatabaseFormatted);
+}
+
+qint64 EraseLogDatabase(Tdsrc& store, const EraseLogChoice& choice, Messages& messages,
+                        Progress& progress, const LiveLogControl& live) {
+    if (!messages.warningYesNo(kEraseLogQuestion)) return -1;
+    try {
+        return EraseLogRecords(store, choice, progress, live);
+    } catch (const DbError&) {
+        messages.error(text::kDatabaseError);
+        return 0;
+    }
+}
+
+qint64 EraseLogRecords(Tdsrc& store, const EraseLogChoice& choice, Progress& progress,
+                       const LiveLogControl& live) {
+    Connection& att = store.att();
+    LogTable log(att);
+    LiveLogHidden hidden(live);
+    const qint64 total = log.count();
+    qint64 erased = 0;
+    {
+        auto window = progress.open("Erasing Attendance Record", int(total));
+        // Records of the chosen day and later stay.
+        const double bound =
+            choice.all ? std::numeric_limits<double>::max() : choice.date.datePart().value;
+        auto next = att.prepare(
+            "SELECT ID, SYSTIME, CARDNO FROM recorder WHERE SYSTIME < ? "
+            "ORDER BY SYSTIME, CARDNO, ID LIMIT ?");
+        auto del = att.prepare("DELETE FROM recorder WHERE ID = ?");
+        while (true) {
+            struct Row {
+                qint64 id;
+                DateTime t;
+                int card;
+            };
+            std::vector<Row> rows;
+            next.bindAll(bound, kEraseBatch);
+            while (next.next())
+                rows.push_back({next.value(0).toLongLong(), DateTime(next.value(1).toDouble()),
+                                next.value(2).toInt()});
+            next.reset();
+            if (rows.empty()) break;
+            {
+                Transaction t(att);
+                for (const Row& r : rows) {
+                    del.bindAll(r.id);
+                    del.exec();
+                    del.reset();
+                }
+                t.commit();
+            }
+            // Pictures go once their rows are gone for good; a missing file is fine.
+            for (const Row& r : rows) QFile::remove(PicturePath(r.card, r.t));
+            erased += qint64(rows.size());
+            window->step(int(rows.size()));
+        }
+    }
+    if (!choice.all && live.showRecord) {
+        if (auto oldest = log.first()) live.showRecord(*oldest);
+    }
+    return erased;
+}
+
+qint64 EraseStaffRecords(Tdsrc& store, Messages& messages, Progress& progress,
+                         const LiveLogControl& live) {
+    if (!messages.warningYesNo(kEraseStaffQuestion)) return -1;
+    Connection& src = store.src();
+    LiveLogHidden hidden(live);
+    qint64 erased = 0;
+    try {
+        auto window = progress.open("Erasing Database", int(CountRows(src, "staffs")));
+        auto next = src.prepare("SELECT SEQ FROM staffs ORDER BY NAME LIMIT ?");
+        auto del = src.prepare("DELETE FROM staffs WHERE SEQ = ?");
+        while (true) {
+            std::vector<qint64> seqs;
+            next.bindAll(kEraseBatch);
+            while (next.next()) seqs.push_back(next.value(0).toLongLong());
+            next.reset();
+            if (seqs.empty()) break;
+            Transaction t(src);
+            for (qint64 seq : seqs) {
+                del.bindAll(seq);
+                del.exec();
+                del.reset();
+            }
+            t.commit();
+            erased += qint64(seqs.size());
+            window->step(int(seqs.size()));
+        }
+    } catch (const DbError&) {
+        messages.error(text::kDatabaseError);
+    }
+    return erased;
+}
+
+}  // namespace horalog

@@ -1,0 +1,81 @@
+#pragma once
+// The whole-database commands of the Database menu: backup and restore of each file, erasing
+// the log or the card holders, formatting both files from their templates.
+
+#include <QString>
+
+#include "common/datetime.h"
+#include "storage/data_files.h"
+#include "storage/live_log_control.h"
+
+namespace horalog {
+
+class Tdsrc;
+class Messages;
+class Progress;
+class FileDialogs;
+
+inline constexpr const char* kDatabaseDialogFilter = "MsAccess File (*.mdb);;All File (*)";
+inline constexpr const char* kLiveFileChosen =
+    "This file is a database in use. Please choose another file.";
+inline constexpr const char* kEraseLogQuestion =
+    "This action will erase the attendance records. Are you sure?";
+inline constexpr const char* kEraseStaffQuestion =
+    "This action will erase all card associated information. Are you sure?";
+inline constexpr const char* kFormatQuestion =
+    "This action will erase all attendance records. The associated card information and all "
+    "readers' settings will also be lost. Are you sure?";
+inline constexpr const char* kLogDbLocked = "Attendance database locked. It cannot be formatted.";
+inline constexpr const char* kSysDbLocked = "System database locked. It cannot be formatted.";
+inline constexpr const char* kDatabaseFormatted = "Database formatted.";
+
+// "LogDbLast" / "SysDbLast": the last backup or restore file, by default backup_attend.mdb /
+// backup_sysdat.mdb in the data folder.
+QString LastBackupFile(const Tdsrc& store, DatabaseKind kind);
+// Titles of the commands: "Backup Log Database", "Restore System Database", ...
+QString BackupTitle(DatabaseKind kind);
+QString RestoreTitle(DatabaseKind kind);
+
+// Menu commands "Backup Log Database" / "Backup System Database": asks for the file, then
+// BackupDatabaseTo.
+void BackupDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs);
+// Copies the live file to target between CloseStore and ReopenStore; the copy is complete and
+// consistent, written beside target and renamed over it. Refuses a live database file as
+// target. Shows "Completed." and remembers target on success.
+bool BackupDatabaseTo(Tdsrc& store, DatabaseKind kind, const QString& target, Messages& messages);
+
+// Menu commands "Restore Log Database" / "Restore System Database".
+void RestoreDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs);
+// Replaces the live file with source between CloseStore and ReopenStore: source must open with
+// the kind's password and have its tables ("Invalid Database" otherwise); the live file is
+// replaced in one rename, never deleted or half written. Refuses a live database file as
+// source.
+bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
+                         Messages& messages);
+
+// Menu command "Format Database": asks, then FormatDatabaseNow.
+void FormatDatabase(Tdsrc& store, Messages& messages);
+// Both live files from their templates, every captured picture deleted, "Database formatted.".
+void FormatDatabaseNow(Tdsrc& store, Messages& messages);
+
+// The choice of the dialog "Erase Attendance Records".
+struct EraseLogChoice {
+    bool all = true;  // "All Attendance Records", else "Before the date"
+    DateTime date;    // the day of "Before the date": records of earlier days go
+};
+
+// After the dialog: asks "This action will erase the attendance records. Are you sure?", then
+// EraseLogRecords. Answers the number of records erased, -1 when the operator said No.
+qint64 EraseLogDatabase(Tdsrc& store, const EraseLogChoice& choice, Messages& messages,
+                        Progress& progress, const LiveLogControl& live);
+// Deletes the chosen records in SYSTIME order with their picture files, in transactions of a
+// few hundred rows. When records remain, the displays show the oldest one.
+qint64 EraseLogRecords(Tdsrc& store, const EraseLogChoice& choice, Progress& progress,
+                       const LiveLogControl& live);
+
+// Menu command "Erase Staff Records": asks, then deletes every card holder. Answers the number
+// deleted, -1 when the operator said No.
+qint64 EraseStaffRecords(Tdsrc& store, Messages& messages, Progress& progress,
+                         const LiveLogControl& live);
+
+}  // namespace horalog
