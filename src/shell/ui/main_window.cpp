@@ -513,8 +513,8 @@ bool TTimeRec::eventFilter(QObject* watched, QEvent* event) {
         if (hooks_.inOutPanelClicked) hooks_.inOutPanelClicked();
         return true;
     }
-    if ((watched == grid_ && event->type() == QEvent::KeyRelease) ||
-        (watched == grid_->viewport() && event->type() == QEvent::MouseButtonRelease))
+    if (grid_ && ((watched == grid_ && event->type() == QEvent::KeyRelease) ||
+                  (watched == grid_->viewport() && event->type() == QEvent::MouseButtonRelease)))
         currentRowFeedback();
     return QMainWindow::eventFilter(watched, event);
 }
