@@ -19,7 +19,53 @@ bool sortsAfter(const LogRecord& a, const LogRecord& b) {
 }  // namespace
 
 LiveLogModel::LiveLogModel(Tdsrc& store, QObject* parent)
-    : QAbstractTableModel(parent), store_(store) {}
+    : QAbstractTableModel(parent), store_(store) {
+    anchorTimer_.setInterval(0);
+    connect(&anchorTimer_, &QTimer::timeout, this, [this] {
+        if (!anchorSlice(64)) anchorTimer_.stop();
+    });
+}
+
+bool LiveLogModel::anchorsComplete() const {
+    return qint64(anchors_.size()) >= (count_ + kBlockRows - 1) / kBlockRows;
+}
+
+void LiveLogModel::completeAnchors() {
+    while (anchorSlice(1024)) {
+    }
+    anchorTimer_.stop();
+}
+
+// Finds the keys of up to count more windows, each one short index walk from the last;
+// false when there is nothing left to do.
+bool LiveLogModel::anchorSlice(int count) {
+    if (!attached_ || anchorsComplete()) return false;
+    try {
+        Connection& c = store_.att();
+        if (anchors_.empty()) {
+            auto q = c.prepare(
+                "SELECT SYSTIME, CARDNO, ID FROM recorder ORDER BY SYSTIME, CARDNO, ID LIMIT 1");
+            if (!q.next()) return false;
+            anchors_.push_back({q.value(0).toDouble(), q.value(1).toInt(),
+                                q.value(2).toLongLong()});
+        }
+        auto q = c.prepare(
+            "SELECT SYSTIME, CARDNO, ID FROM recorder WHERE SYSTIME >= ?1 AND (SYSTIME > ?1 OR "
+            "CARDNO > ?2 OR (CARDNO = ?2 AND ID >= ?3)) ORDER BY SYSTIME, CARDNO, ID "
+            "LIMIT 1 OFFSET ?4");
+        for (int i = 0; i < count && !anchorsComplete(); ++i) {
+            const Key& k = anchors_.back();
+            q.reset();
+            q.bindAll(k.systime, k.cardno, k.id, kBlockRows);
+            if (!q.next()) return false;
+            anchors_.push_back({q.value(0).toDouble(), q.value(1).toInt(),
+                                q.value(2).toLongLong()});
+        }
+    } catch (const DbError&) {
+        return false;
+    }
+    return !anchorsComplete();
+}
 
 QString LiveLogModel::timeText(DateTime t) {
     return FormatDateTime("mmm d, yyyy (ddd) - AM/PM hh:mm:ss", t);
@@ -103,8 +149,19 @@ const LogRecord* LiveLogModel::row(qint64 r) const {
     try {
         LogTable log(store_.att());
         ++pageQueries_;
-        // Offset paging costs with the distance from the chosen end: page from the nearer.
-        if (b.first < count_ / 2) {
+        const qint64 k = b.first / kBlockRows;
+        if (k < qint64(anchors_.size())) {
+            // A key range from the window's first row: as cheap deep in the log as at its ends.
+            auto q = store_.att().prepare(
+                "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK FROM recorder WHERE SYSTIME >= ?1 "
+                "AND (SYSTIME > ?1 OR CARDNO > ?2 OR (CARDNO = ?2 AND ID >= ?3)) "
+                "ORDER BY SYSTIME, CARDNO, ID LIMIT ?4");
+            const Key& a = anchors_[k];
+            q.bindAll(a.systime, a.cardno, a.id, len);
+            b.rows.reserve(len);
+            while (q.next()) b.rows.push_back(LogTable::fromRow(q));
+        } else if (b.first < count_ / 2) {
+            // Offset paging costs with the distance from the chosen end: page from the nearer.
             b.rows = log.page(b.first, len, LogOrder::OldestFirst);
         } else {
             b.rows = log.page(count_ - (b.first + len), len, LogOrder::NewestFirst);
@@ -121,6 +178,8 @@ const LogRecord* LiveLogModel::row(qint64 r) const {
 
 void LiveLogModel::reload() {
     beginResetModel();
+    anchorTimer_.stop();
+    anchors_.clear();
     blocks_.clear();
     cards_.clear();
     groups_.clear();
@@ -138,10 +197,13 @@ void LiveLogModel::reload() {
         }
     }
     endResetModel();
+    if (attached_ && count_ > 0) anchorTimer_.start();
 }
 
 void LiveLogModel::detach() {
     beginResetModel();
+    anchorTimer_.stop();
+    anchors_.clear();
     attached_ = false;
     count_ = 0;
     blocks_.clear();
@@ -191,6 +253,7 @@ void LiveLogModel::refreshAppended() {
     count_ = now;
     newest_ = added.front();
     endInsertRows();
+    if (!anchorsComplete() && !anchorTimer_.isActive()) anchorTimer_.start();
     if (from < count_ - qint64(added.size()))
         emit dataChanged(index(int(from), 0),
                          index(int(count_ - added.size() - 1), ColumnCount - 1));

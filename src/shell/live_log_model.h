@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QTimer>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -48,6 +49,11 @@ public:
 
     // Queries run for rows since construction (for tests and the benchmark).
     int pageQueries() const { return pageQueries_; }
+    // Windows whose first row key is known: read by key range, not by offset. Built in
+    // slices on the event loop after each reload; complete() runs the rest at once.
+    int anchors() const { return int(anchors_.size()); }
+    bool anchorsComplete() const;
+    void completeAnchors();
 
     static QString timeText(DateTime t);
 
@@ -56,8 +62,17 @@ private:
         qint64 first = 0;
         std::vector<LogRecord> rows;
     };
+    struct Key {
+        double systime;
+        int cardno;
+        qint64 id;
+    };
     const LogRecord* row(qint64 r) const;
     void forgetTail(qint64 fromRow);
+    bool anchorSlice(int count);
+
+    QTimer anchorTimer_;
+    std::vector<Key> anchors_;  // key of row k * kBlockRows
 
     Tdsrc& store_;
     bool attached_ = false;

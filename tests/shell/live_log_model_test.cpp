@@ -91,14 +91,26 @@ TEST_F(LiveLogModelTest, ReadsOnlyTheWindowsAskedForInLogOrder) {
     const int before = m.pageQueries();
     for (int r = 2999; r >= 2990; --r) m.data(m.index(r, 0));
     EXPECT_EQ(m.pageQueries() - before, 1);  // the newest rows: one window
-    std::optional<LogRecord> prev;
-    for (int r : {0, 1, 255, 256, 1499, 1500, 1501, 2743, 2999}) {
-        auto rec = m.record(r);
-        ASSERT_TRUE(rec) << r;
-        EXPECT_EQ(rec->systime, day.addSecs(r * 60)) << r;
-        prev = rec;
-    }
+    auto expectOrder = [&](LiveLogModel& model) {
+        for (int r : {0, 1, 255, 256, 1499, 1500, 1501, 2743, 2999}) {
+            auto rec = model.record(r);
+            ASSERT_TRUE(rec) << r;
+            EXPECT_EQ(rec->systime, day.addSecs(r * 60)) << r;
+            EXPECT_EQ(rec->cardno, 1000 + int((qint64(r) * 1679) % 3000)) << r;
+        }
+    };
+    expectOrder(m);
     EXPECT_LE(m.pageQueries() - before, 8);
+    // The same rows through the window keys (key ranges instead of offsets).
+    LiveLogModel keyed(store);
+    keyed.reload();
+    keyed.completeAnchors();
+    EXPECT_EQ(keyed.anchors(), 12);
+    expectOrder(keyed);
+    LogRecord late = add(day.addSecs(4000 * 60), 7);
+    keyed.refreshAppended();
+    keyed.completeAnchors();
+    EXPECT_EQ(keyed.record(3000)->id, late.id);
     EXPECT_FALSE(m.record(3000));
     EXPECT_FALSE(m.record(-1));
 }

@@ -350,6 +350,7 @@ void TTimeRec::buildTray() {
 bool TTimeRec::trayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 bool TTimeRec::start() {
+    statusClock_->setText(StatusClockText(clock_()));  // no blank panel until the first tick
     tickTimer_.start();
     // Notification icon step
     try {
