@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     auto jumps = [&](const char* what) {
         std::vector<double> ms;
         for (int i = 1; i <= 40; ++i) {
-            const int top = int(qint64(model.rowCount() - 30) * i / 41) + (what[0] == 'a' ? 300 : 0);
+            const int top =
+                int(qint64(model.rowCount() - 30) * i / 41) + (what[0] == 'a' ? 300 : 0);
             QElapsedTimer s;
             s.start();
             paintScreen(model, top);
@@ -64,8 +65,9 @@ int main(int argc, char** argv) {
     QElapsedTimer a;
     a.start();
     model.completeAnchors();
-    std::printf("window keys of the whole log (built in slices after start): %.1f ms total, %d keys\n",
-                a.nsecsElapsed() / 1e6, model.anchors());
+    std::printf(
+        "window keys of the whole log (built in slices after start): %.1f ms total, %d keys\n",
+        a.nsecsElapsed() / 1e6, model.anchors());
     jumps("after");
 
     std::vector<double> ms;

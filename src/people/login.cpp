@@ -65,7 +65,9 @@ bool VerifyPassword(const QString& typed, const QString& stored) {
     return CRYPTO_memcmp(got.constData(), want.constData(), kHashBytes) == 0;
 }
 
-bool PasswordRegistered(Connection& src) { return storedPassword(src).has_value(); }
+bool PasswordRegistered(Connection& src) {
+    return storedPassword(src).has_value();
+}
 
 bool PasswordMatches(Connection& src, const QString& typed) {
     auto stored = storedPassword(src);
@@ -75,8 +77,8 @@ bool PasswordMatches(Connection& src, const QString& typed) {
 void StorePassword(Connection& src, const QString& password) {
     const QString hash = HashPassword(password);
     Transaction t(src);
-    auto q = src.prepare(
-        "UPDATE passwd SET PASSWORD = ? WHERE rowid = (SELECT min(rowid) FROM passwd)");
+    auto q =
+        src.prepare("UPDATE passwd SET PASSWORD = ? WHERE rowid = (SELECT min(rowid) FROM passwd)");
     q.bindAll(hash);
     q.exec();
     if (src.changes() == 0) {
@@ -145,12 +147,12 @@ bool RunSetPassword(Connection& src, Messages& messages, PasswordPrompts& prompt
         }))
         return false;
     QString chosen;
-    if (!prompts.askNewPassword([&](const QString& a, const QString& b,
-                                    const std::function<void()>& focusFirst) {
-            if (!AcceptNewPassword(messages, a, b, focusFirst)) return false;
-            chosen = a;
-            return true;
-        }))
+    if (!prompts.askNewPassword(
+            [&](const QString& a, const QString& b, const std::function<void()>& focusFirst) {
+                if (!AcceptNewPassword(messages, a, b, focusFirst)) return false;
+                chosen = a;
+                return true;
+            }))
         return false;
     try {
         StorePassword(src, chosen);

@@ -5,17 +5,25 @@
 
 namespace horalog {
 
-int HourHandAngle(int hour, int minute) { return (hour % 12) * 60 + minute; }
-int MinuteHandAngle(int minute) { return minute * 12; }
-int SecondHandAngle(int second) { return second * 12; }
+int HourHandAngle(int hour, int minute) {
+    return (hour % 12) * 60 + minute;
+}
+int MinuteHandAngle(int minute) {
+    return minute * 12;
+}
+int SecondHandAngle(int second) {
+    return second * 12;
+}
 
 QPoint ClockPoint(QPoint centre, int length, int angle) {
     angle = ((angle % 720) + 720) % 720;
     // Mirror into the first quadrant: the four quadrants then get the same magnitudes, and a
     // value like 100 x sin 30 degrees truncates to 50, not to 49.
     const int quadrant = angle / 180;
-    const int folded = quadrant == 0 ? angle : quadrant == 1 ? 360 - angle
-                       : quadrant == 2 ? angle - 360 : 720 - angle;
+    const int folded = quadrant == 0   ? angle
+                       : quadrant == 1 ? 360 - angle
+                       : quadrant == 2 ? angle - 360
+                                       : 720 - angle;
     const double theta = folded * std::numbers::pi / 360.0;
     const int s = int(std::trunc(length * std::sin(theta) + 1e-9));
     const int c = int(std::trunc(length * std::cos(theta) + 1e-9));

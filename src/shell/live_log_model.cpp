@@ -46,8 +46,8 @@ bool LiveLogModel::anchorSlice(int count) {
             auto q = c.prepare(
                 "SELECT SYSTIME, CARDNO, ID FROM recorder ORDER BY SYSTIME, CARDNO, ID LIMIT 1");
             if (!q.next()) return false;
-            anchors_.push_back({q.value(0).toDouble(), q.value(1).toInt(),
-                                q.value(2).toLongLong()});
+            anchors_.push_back(
+                {q.value(0).toDouble(), q.value(1).toInt(), q.value(2).toLongLong()});
         }
         auto q = c.prepare(
             "SELECT SYSTIME, CARDNO, ID FROM recorder WHERE SYSTIME >= ?1 AND (SYSTIME > ?1 OR "
@@ -58,8 +58,8 @@ bool LiveLogModel::anchorSlice(int count) {
             q.reset();
             q.bindAll(k.systime, k.cardno, k.id, kBlockRows);
             if (!q.next()) return false;
-            anchors_.push_back({q.value(0).toDouble(), q.value(1).toInt(),
-                                q.value(2).toLongLong()});
+            anchors_.push_back(
+                {q.value(0).toDouble(), q.value(1).toInt(), q.value(2).toLongLong()});
         }
     } catch (const DbError&) {
         return false;
@@ -91,13 +91,16 @@ QVariant LiveLogModel::data(const QModelIndex& index, int role) const {
     if (!r) return {};
     try {
         switch (index.column()) {
-        case ColTime: return timeText(r->systime);
-        case ColCard: return cardInformation(r->cardno);
-        case ColMode: return ModeName(r->mode);
-        case ColReader:
-        case ColLock:
-            if (!readers_) readers_ = ReaderDescriptions(store_.src());
-            return ReaderName(index.column() == ColReader ? r->reader : r->lock, *readers_);
+            case ColTime:
+                return timeText(r->systime);
+            case ColCard:
+                return cardInformation(r->cardno);
+            case ColMode:
+                return ModeName(r->mode);
+            case ColReader:
+            case ColLock:
+                if (!readers_) readers_ = ReaderDescriptions(store_.src());
+                return ReaderName(index.column() == ColReader ? r->reader : r->lock, *readers_);
         }
     } catch (const DbError&) {
     }
@@ -232,8 +235,8 @@ void LiveLogModel::refreshAppended() {
     } catch (const DbError&) {
         return;
     }
-    const bool inOrder = now > count_ && !added.empty() &&
-                         (!newest_ || sortsAfter(added.back(), *newest_));
+    const bool inOrder =
+        now > count_ && !added.empty() && (!newest_ || sortsAfter(added.back(), *newest_));
     if (now == count_) {
         // No new row: a LOCK set after the row was posted; re-read the tail in place.
         if (count_ > 0) {

@@ -8,7 +8,9 @@ constexpr Gate In = Gate::LoggedIn;
 constexpr Gate Out = Gate::LoggedOut;
 constexpr Gate Any = Gate::Always;
 
-MenuRow sep(const char* menu) { return {menu, nullptr, nullptr, Any}; }
+MenuRow sep(const char* menu) {
+    return {menu, nullptr, nullptr, Any};
+}
 
 }  // namespace
 
@@ -104,9 +106,12 @@ const MenuRow* FindCommand(const QString& name) {
 
 bool EnabledWhen(Gate gate, bool loggedIn) {
     switch (gate) {
-    case Gate::LoggedIn: return loggedIn;
-    case Gate::LoggedOut: return !loggedIn;
-    default: return true;
+        case Gate::LoggedIn:
+            return loggedIn;
+        case Gate::LoggedOut:
+            return !loggedIn;
+        default:
+            return true;
     }
 }
 

@@ -1,6 +1,7 @@
+#include "people/login.h"
+
 #include <gtest/gtest.h>
 
-#include "people/login.h"
 #include "storage/store.h"
 #include "support/recording_ports.h"
 #include "support/temp_data.h"
@@ -19,10 +20,11 @@ TEST(PasswordHash, VerifiesExactlyAndCaseSensitively) {
     struct {
         const char* typed;
         bool match;
-    } cases[] = {{"Secret", true}, {"secret", false}, {"SECRET", false},
-                 {"Secret ", false}, {"", false},     {"Secre", false}};
+    } cases[] = {{"Secret", true},   {"secret", false}, {"SECRET", false},
+                 {"Secret ", false}, {"", false},       {"Secre", false}};
     for (const auto& c : cases) EXPECT_EQ(VerifyPassword(c.typed, stored), c.match) << c.typed;
-    EXPECT_TRUE(VerifyPassword(QString::fromUtf8("pässwörd"), HashPassword(QString::fromUtf8("pässwörd"))));
+    EXPECT_TRUE(
+        VerifyPassword(QString::fromUtf8("pässwörd"), HashPassword(QString::fromUtf8("pässwörd"))));
 }
 
 TEST(PasswordHash, StoredFormsThisProgramDoesNotWriteMatchNothing) {

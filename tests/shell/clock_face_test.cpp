@@ -1,6 +1,7 @@
+#include "shell/clock_face.h"
+
 #include <gtest/gtest.h>
 
-#include "shell/clock_face.h"
 #include "shell/shell_hooks.h"
 
 using namespace horalog;
@@ -23,7 +24,8 @@ TEST(ClockFace, GeometryTable) {
         {39, 39, QTime(0, 0, 1), 19, 16, 18, 0, 0, 0, 12},
     };
     for (const FaceCase& c : cases) {
-        SCOPED_TRACE((c.time.toString() + QString(" %1x%2").arg(c.width).arg(c.height)).toStdString());
+        SCOPED_TRACE(
+            (c.time.toString() + QString(" %1x%2").arg(c.width).arg(c.height)).toStdString());
         ClockFace f = ClockFaceGeometry(QSize(c.width, c.height), c.time);
         EXPECT_EQ(f.centre, QPoint(c.width / 2, c.height / 2));
         EXPECT_EQ(f.radius, c.radius);
@@ -62,9 +64,8 @@ TEST(ClockFace, PointsAreSymmetricInAllFourQuadrants) {
         int angle;
         QPoint expected;
     } cases[] = {
-        {0, {100, 0}},   {60, {150, 14}},  {180, {200, 100}}, {300, {150, 186}},
-        {360, {100, 200}}, {420, {50, 186}}, {540, {0, 100}},   {660, {50, 14}},
-        {720, {100, 0}},   {-60, {50, 14}},
+        {0, {100, 0}},    {60, {150, 14}}, {180, {200, 100}}, {300, {150, 186}}, {360, {100, 200}},
+        {420, {50, 186}}, {540, {0, 100}}, {660, {50, 14}},   {720, {100, 0}},   {-60, {50, 14}},
     };
     for (const auto& k : cases)
         EXPECT_EQ(ClockPoint(c, 100, k.angle), k.expected) << "angle " << k.angle;

@@ -1,6 +1,7 @@
+#include "shell/live_log_model.h"
+
 #include <gtest/gtest.h>
 
-#include "shell/live_log_model.h"
 #include "storage/log_table.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"

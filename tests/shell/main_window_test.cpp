@@ -1,5 +1,7 @@
 // The main window under the offscreen platform: start and close steps, login gating, the
 // password dialogs, the live log, menus, the notification area and the single instance.
+#include "shell/ui/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -27,7 +29,6 @@
 #include "shell/live_log_model.h"
 #include "shell/menu_table.h"
 #include "shell/ui/clock_face_widget.h"
-#include "shell/ui/main_window.h"
 #include "shell/ui/program.h"
 #include "storage/log_table.h"
 #include "storage/settings.h"
@@ -331,8 +332,8 @@ TEST_F(MainWindowTest, StartAndCloseRunTheirStepsInOrder) {
     h.freeReaderLinks = [&] { steps << "free links"; };
     h.stopTimers = [&] { steps << "stop timers"; };
     ASSERT_TRUE(w.start());
-    EXPECT_EQ(steps, QStringList({"links", "ports", "mail", "feedback 42", "autoio", "desc 3",
-                                  "web"}));
+    EXPECT_EQ(steps,
+              QStringList({"links", "ports", "mail", "feedback 42", "autoio", "desc 3", "web"}));
     EXPECT_FALSE(ReadSettingBool("CamEnable", true));
     EXPECT_FALSE(ReadSettingBool("EmailEnabled", true));
     EXPECT_TRUE(w.isVisible());
@@ -428,7 +429,8 @@ TEST_F(MainWindowTest, MenusShowOnlyCommandsThatDoSomething) {
     w.setCommand("actXlsLateEarly", [&] { ++ran; });
     w.setCommand(kActOffline, [&] { ++ran; });
     w.setCommand("actEmail", [&] { ++ran; });  // hidden in this system
-    EXPECT_EQ(visibleTexts(w.menuBar()->actions()), QStringList({"&Actions", "&Setup", "&Reports"}));
+    EXPECT_EQ(visibleTexts(w.menuBar()->actions()),
+              QStringList({"&Actions", "&Setup", "&Reports"}));
     QMenu* reports = w.menuBar()->actions().last()->menu();
     EXPECT_EQ(visibleTexts(reports->actions()), QStringList{"Spreadsheet"});
     EXPECT_FALSE(w.offlineButton()->isHidden());

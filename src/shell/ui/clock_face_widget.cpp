@@ -18,7 +18,9 @@ void ClockFaceWidget::start() {
     timer_.start();
 }
 
-void ClockFaceWidget::stop() { timer_.stop(); }
+void ClockFaceWidget::stop() {
+    timer_.stop();
+}
 
 bool ClockFaceWidget::sample() {
     QTime now = clock_().time();

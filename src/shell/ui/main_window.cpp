@@ -314,7 +314,9 @@ void TTimeRec::setCommand(const QString& name, std::function<void()> handler) {
     updateMenus();
 }
 
-QAction* TTimeRec::action(const QString& name) const { return actions_.value(name); }
+QAction* TTimeRec::action(const QString& name) const {
+    return actions_.value(name);
+}
 
 void TTimeRec::updateMenus() {
     // Deepest menus first, so a parent sees whether its sub-menus are shown.
@@ -347,7 +349,9 @@ void TTimeRec::buildTray() {
     });
 }
 
-bool TTimeRec::trayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool TTimeRec::trayAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 bool TTimeRec::start() {
     statusClock_->setText(StatusClockText(clock_()));  // no blank panel until the first tick

@@ -36,7 +36,9 @@ long residentKb() {
 
 }  // namespace
 
-Program::Program(Messages& messages) : messages_(messages) { sinceStart(); }
+Program::Program(Messages& messages) : messages_(messages) {
+    sinceStart();
+}
 
 Program::~Program() {
     window_.reset();  // before the data module it uses
