@@ -1,13 +1,11 @@
 #include <QApplication>
 #include <QCoreApplication>
-#include <QTextStream>
 #include <cstdio>
 
 #include "capture/capture_service.h"
 #include "common/paths.h"
-#include "common/ui/qt_ports.h"
 #include "shell/display.h"
-#include "shell/ui/main_window.h"
+#include "shell/ui/program.h"
 #include "storage/store.h"
 
 using namespace horalog;
@@ -46,23 +44,5 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Quorvane");
     QApplication::setApplicationName("Horalog");
-    SetDataFolder(ResolveDataFolder(QApplication::arguments()));
-    QtMessages messages;
-
-    Tdsrc store(DataFolder());
-    try {
-        EnsureDataFolder(DataFolder());
-        store.OpenStore();
-    } catch (const StoreError& e) {
-        messages.plain(e.what());
-        return 1;
-    } catch (const DbError& e) {
-        messages.plain(e.text());
-        return 1;
-    }
-    if (!ReaderTableOk(store.src())) messages.error(kReaderTableError);
-
-    TTimeRec window;
-    window.show();
-    return QApplication::exec();
+    return RunProgram();
 }

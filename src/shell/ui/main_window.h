@@ -1,14 +1,161 @@
 #pragma once
+// The main window: live log, status clock, clock face, photo, IN/OUT panel, door-open button,
+// menus from the command table, the notification icon, and the start and close steps.
 
+#include <QHash>
+#include <QIcon>
 #include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "common/datetime.h"
+#include "people/login.h"
+#include "shell/shell_hooks.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSystemTrayIcon;
+class QTableView;
 
 namespace horalog {
 
-// The main window.
+class ClockFaceWidget;
+class LiveLogModel;
+class Messages;
+class Tdsrc;
+
 class TTimeRec : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TTimeRec(QWidget* parent = nullptr);
+    // prompts: the password dialogs (the Qt ones when null); clock: "now" for the tick, the
+    // clock face and the start steps.
+    TTimeRec(Tdsrc& store, Messages& messages, PasswordPrompts* prompts = nullptr,
+             Clock clock = SystemClock(), QWidget* parent = nullptr);
+    ~TTimeRec() override;
+
+    // Fill before start().
+    ShellHooks& hooks() { return hooks_; }
+    // Makes a command of the command table reachable: its entries show and run handler.
+    void setCommand(const QString& name, std::function<void()> handler);
+    QAction* action(const QString& name) const;
+
+    // The notification icon step and the window creation step. False when the store cannot
+    // open (the message has been shown and the program ends).
+    bool start();
+
+    // Services for the other rooms
+    void ShowRecordCount();
+    void RefreshLiveLog(bool show);
+    bool NoRecordCheck();
+    // After a read: the new rows of the log show at once, the newest current.
+    void ShowAppendedRows();
+    void SetIOState(bool in);
+    bool ioState() const { return ioState_; }
+    TickState& tickState() { return tick_; }
+    // Opens the ports of the reader table when it is whole, else the error box.
+    void OpenReaderPorts();
+
+    // Commands of the shell
+    void Login();
+    void Logout();
+    void SetPassword();
+    void ShowMe();
+    void HideToSystray();
+    void About();
+
+    LoginState& loginState() { return login_; }
+    Messages& messages() { return messages_; }
+    Tdsrc& store() { return store_; }
+    bool trayAvailable() const;
+
+    // Parts, for the rooms that drive them and for tests
+    QTableView* liveLog() const { return grid_; }
+    LiveLogModel* liveLogModel() const { return model_; }
+    QGroupBox* liveLogGroup() const { return logGroup_; }
+    QLabel* statusClock() const { return statusClock_; }
+    QLabel* mailPanel() const { return mailPanel_; }
+    QLabel* photo() const { return photo_; }
+    QGroupBox* photoGroup() const { return photoGroup_; }
+    QLabel* inOutPanel() const { return inOut_; }
+    QPushButton* doorOpenButton() const { return doorOpen_; }
+    QPushButton* loginButton() const { return bLogin_; }
+    QPushButton* logoutButton() const { return bLogout_; }
+    QPushButton* offlineButton() const { return bOffline_; }
+    QWidget* webcamColumn() const { return webcam_; }
+    ClockFaceWidget* clockFace() const { return clock_face_; }
+    QSystemTrayIcon* trayIcon() const { return tray_; }
+    QMenu* trayMenu() const { return trayMenu_; }
+    QMenu* liveLogMenu() const { return logMenu_; }
+    bool tickRunning() const { return tickTimer_.isActive(); }
+
+    // One run of the one-second tick.
+    void secondTick();
+    // The current-row feedback of the grid (click, key or mouse release).
+    void currentRowFeedback();
+    // The grid's double click.
+    void liveLogDoubleClicked();
+
+signals:
+    // The closing steps have run.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildCommands();
+    void buildTray();
+    void applyLogin(bool loggedIn);
+    void updateMenus();
+    void positionAtNewest();
+    void closeSteps();
+    void windowCreationStep();
+    QMenu* menuFor(const QString& path);
+
+    Tdsrc& store_;
+    Messages& messages_;
+    std::unique_ptr<PasswordPrompts> ownPrompts_;
+    PasswordPrompts* prompts_;
+    Clock clock_;
+    ShellHooks hooks_;
+    LoginState login_;
+    TickState tick_;
+    bool ioState_ = false;
+    bool closedDone_ = false;
+
+    QHash<QString, QAction*> actions_;
+    QHash<QString, bool> handled_;
+    QHash<QString, QMenu*> menus_;
+    QList<QMenu*> menuOrder_;
+
+    QWidget* webcam_ = nullptr;
+    ClockFaceWidget* clock_face_ = nullptr;
+    QGroupBox* photoGroup_ = nullptr;
+    QLabel* photo_ = nullptr;
+    QLabel* inOut_ = nullptr;
+    QPushButton* doorOpen_ = nullptr;
+    QPushButton* bLogin_ = nullptr;
+    QPushButton* bOffline_ = nullptr;
+    QPushButton* bLogout_ = nullptr;
+    QGroupBox* logGroup_ = nullptr;
+    QTableView* grid_ = nullptr;
+    LiveLogModel* model_ = nullptr;
+    QMenu* logMenu_ = nullptr;
+    QLabel* statusClock_ = nullptr;
+    QLabel* mailPanel_ = nullptr;
+    QSystemTrayIcon* tray_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+    QList<QIcon> trayImages_;
+    int trayImage_ = 0;
+    QTimer tickTimer_;
+    QTimer trayTimer_;
 };
 
 }  // namespace horalog

@@ -1,0 +1,54 @@
+#pragma once
+// The points where the capture spine, the reader configuration, the feedback and the network
+// services join the shell's start, run and close. An empty hook is skipped.
+
+#include <QString>
+#include <functional>
+
+#include "common/datetime.h"
+
+namespace horalog {
+
+struct ShellHooks {
+    // Start, notification icon step
+    std::function<void()> createReaderLinks;  // the eight links, owned by the window
+    std::function<void()> openReaderPorts;    // every enabled row; only with a whole reader
+                                              // table; also after each ReopenStore
+    std::function<void()> armMailTimer;
+
+    // Start, window creation step
+    std::function<void(DateTime now)> evaluateAutoIO;  // also run by the one-second tick
+    std::function<QString(int port)> readerDesc;       // Desc of a link: door-open caption
+    std::function<void()> startWebReporter;            // only when WebEnabled
+
+    // Current-row feedback: ShowHolderPhoto(card) and ShowCapture(card, t). Called for the
+    // last row at start and for the row under a click or key / mouse release.
+    std::function<void(int card, DateTime t)> showFeedback;
+    // Hides the photo and the capture (CloseStore).
+    std::function<void()> clearFeedback;
+
+    // Controls of the window
+    std::function<void()> inOutPanelClicked;  // the override
+    std::function<void()> doorOpenClicked;
+    std::function<void(int card)> openHolderEditor;  // live log double click, logged in
+
+    // Close
+    std::function<void()> closeReaderLinks;  // CloseStore, before the connections close
+    std::function<void()> freeReaderLinks;
+    std::function<void()> stopTimers;  // mail timer and bypass repeat timer
+};
+
+// The one-second tick's state: minute of the last tick and the IN/OUT override countdown.
+struct TickState {
+    int lastMinute = -1;
+    int overrideCountdown = 0;
+};
+
+// Advances the tick at now; true when the automatic IN/OUT state is due for evaluation
+// (the override countdown has just run out, or, without a countdown, the minute changed).
+bool TickDue(TickState& state, DateTime now);
+
+// The status bar clock: "dd/mmm/yyyy ddd  AM/PM hh:mm:ss".
+QString StatusClockText(DateTime now);
+
+}  // namespace horalog

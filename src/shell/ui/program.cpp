@@ -1,0 +1,95 @@
+#include "shell/ui/program.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+
+#include "common/paths.h"
+#include "common/ports.h"
+#include "common/ui/qt_ports.h"
+#include "shell/live_log_model.h"
+#include "shell/ui/main_window.h"
+#include "storage/store.h"
+
+namespace horalog {
+
+namespace {
+
+QElapsedTimer& sinceStart() {
+    static QElapsedTimer t = [] {
+        QElapsedTimer e;
+        e.start();
+        return e;
+    }();
+    return t;
+}
+
+long residentKb() {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    for (QByteArray line = f.readLine(); !line.isEmpty(); line = f.readLine())
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+}  // namespace
+
+Program::Program(Messages& messages) : messages_(messages) {
+    sinceStart();
+}
+
+Program::~Program() {
+    window_.reset();  // before the data module it uses
+    store_.reset();
+}
+
+bool Program::start(const QString& dataFolder) {
+    if (!lock_.acquire()) {
+        messages_.information(kSecondInstance);
+        return false;
+    }
+    QApplication::setApplicationName("Horalog");
+    QApplication::setApplicationDisplayName("Horalog");
+    SetDataFolder(dataFolder);
+    try {
+        EnsureDataFolder(DataFolder());
+    } catch (const DbError& e) {
+        messages_.plain(e.text());
+        return false;
+    }
+    store_ = std::make_unique<Tdsrc>(DataFolder());
+    window_ = std::make_unique<TTimeRec>(*store_, messages_);
+    QObject::connect(window_.get(), &TTimeRec::closed, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    AttachRooms(*window_);
+    return window_->start();
+}
+
+void Program::screenshotAndQuit(const QString& path) {
+    // Queued twice: the first pass lays out and paints the window, the second grabs it.
+    QTimer::singleShot(0, window_.get(), [this, path] {
+        QTimer::singleShot(0, window_.get(), [this, path] {
+            const qint64 ms = sinceStart().elapsed();
+            const bool saved = window_->grab().save(path);
+            std::printf("start-up to the window with the newest rows: %lld ms\n", ms);
+            std::printf("resident memory: %.1f MB\n", residentKb() / 1024.0);
+            std::printf("log rows: %lld\n", (long long)window_->liveLogModel()->count());
+            if (!saved) std::fprintf(stderr, "horalog: cannot write %s\n", qPrintable(path));
+            window_->close();
+        });
+    });
+}
+
+int RunProgram() {
+    QtMessages messages;
+    Program program(messages);
+    if (!program.start(ResolveDataFolder(QApplication::arguments()))) return 1;
+    const QStringList args = QApplication::arguments();
+    if (int i = args.indexOf("--screenshot"); i >= 0 && i + 1 < args.size())
+        program.screenshotAndQuit(args[i + 1]);
+    return QApplication::exec();
+}
+
+}  // namespace horalog

@@ -1,0 +1,45 @@
+#pragma once
+// The program's life: single instance, data module, main window, and the end of the run.
+
+#include <QString>
+#include <memory>
+
+#include "shell/instance_lock.h"
+
+namespace horalog {
+
+class Messages;
+class Tdsrc;
+class TTimeRec;
+
+class Program {
+public:
+    explicit Program(Messages& messages);
+    ~Program();
+
+    // Refuses a second copy, creates the data folder on a first start, the data module and
+    // the main window, attaches the rooms and runs the start steps. False: a message has been
+    // shown and the program ends.
+    bool start(const QString& dataFolder);
+    TTimeRec* window() const { return window_.get(); }
+    Tdsrc* store() const { return store_.get(); }
+
+    // For operators and documentation: once the window shows the newest rows, writes a
+    // picture of it to path, prints the start-up time and resident memory, and ends the run.
+    void screenshotAndQuit(const QString& path);
+
+private:
+    Messages& messages_;
+    InstanceLock lock_;
+    std::unique_ptr<Tdsrc> store_;
+    std::unique_ptr<TTimeRec> window_;
+};
+
+// Where each room joins the window: commands of the menu table and hooks of the start, run
+// and close steps. Called once, before the start steps.
+void AttachRooms(TTimeRec& window);
+
+// horalog without a command-line branch: the windowed program. Needs the QApplication.
+int RunProgram();
+
+}  // namespace horalog
