@@ -110,13 +110,14 @@ bool DeleteGroup(Connection& src, int id, Messages& messages) {
 }
 
 std::vector<TimetableRow> TimetableOf(Connection& src, int gid) {
-    auto q = src.prepare("SELECT ID, gid, timein, timeout FROM timetbl WHERE gid = ? "
-                         "ORDER BY timein, ID");
+    auto q = src.prepare(
+        "SELECT ID, gid, timein, timeout FROM timetbl WHERE gid = ? "
+        "ORDER BY timein, ID");
     q.bindAll(gid);
     std::vector<TimetableRow> out;
     while (q.next())
-        out.push_back({q.int64("ID"), q.integer("gid"),
-                       {q.dateTime("timein"), q.dateTime("timeout")}});
+        out.push_back(
+            {q.int64("ID"), q.integer("gid"), {q.dateTime("timein"), q.dateTime("timeout")}});
     return out;
 }
 
@@ -126,10 +127,9 @@ InputCheck<PeriodField> AddTimetablePeriod(Connection& src, int gid, const TimeP
         for (const TimetableRow& r : TimetableOf(src, gid)) existing.push_back(r.period);
         const auto check = CheckNewPeriod(period, existing);
         if (!check.ok) return check;
-        AppendRow(src, "timetbl",
-                  {{"gid", gid},
-                   {"timein", TimeOfDay(period.from)},
-                   {"timeout", TimeOfDay(period.to)}});
+        AppendRow(
+            src, "timetbl",
+            {{"gid", gid}, {"timein", TimeOfDay(period.from)}, {"timeout", TimeOfDay(period.to)}});
         return check;
     } catch (const DbError&) {
         return InputCheck<PeriodField>::refuse(PeriodField::From, text::kUpdateFailed);

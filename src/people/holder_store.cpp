@@ -8,8 +8,9 @@ namespace horalog {
 
 CardHolderName HolderOfCard(Connection& src, int card) {
     // The inner join: a holder whose group is gone counts as not found.
-    auto q = src.prepare("SELECT staffs.NAME AS NAME, gid.DESCX AS DESCX FROM staffs "
-                         "JOIN gid ON staffs.WORKGRP = gid.ID WHERE staffs.CARDNO = ? LIMIT 1");
+    auto q = src.prepare(
+        "SELECT staffs.NAME AS NAME, gid.DESCX AS DESCX FROM staffs "
+        "JOIN gid ON staffs.WORKGRP = gid.ID WHERE staffs.CARDNO = ? LIMIT 1");
     q.bindAll(card);
     if (q.next()) return {true, q.text("NAME"), q.text("DESCX")};
     return {false, "[" + QString::number(card) + "]", QString()};
@@ -18,8 +19,7 @@ CardHolderName HolderOfCard(Connection& src, int card) {
 int CardOfName(Connection& src, const QString& name) {
     // The first name at or after the text in the index's (NOCASE) order begins with the text
     // when any name does: names that begin with it sort together right there.
-    auto q = src.prepare(
-        "SELECT CARDNO, NAME FROM staffs WHERE NAME >= ? ORDER BY NAME LIMIT 1");
+    auto q = src.prepare("SELECT CARDNO, NAME FROM staffs WHERE NAME >= ? ORDER BY NAME LIMIT 1");
     q.bindAll(name);
     if (!q.next() || !HolderNameBeginsWith(q.text("NAME"), name)) return 0;
     return q.integer("CARDNO");
@@ -69,22 +69,26 @@ bool SaveHolderEditor(Connection& src, const HolderEditorState& state, Messages&
         const QString name = state.name.trimmed();
         const bool nameHasHolder = !name.isEmpty() && staff.byName(name).has_value();
         switch (HolderSaveAction(name, byCard.has_value(), nameHasHolder)) {
-        case HolderSave::Nothing: return false;
-        case HolderSave::RefuseDuplicate: messages.error(text::kNoDuplicate); return false;
-        case HolderSave::Delete: return staff.removeByCard(state.card);
-        case HolderSave::Edit:
-        case HolderSave::Append: break;
+            case HolderSave::Nothing:
+                return false;
+            case HolderSave::RefuseDuplicate:
+                messages.error(text::kNoDuplicate);
+                return false;
+            case HolderSave::Delete:
+                return staff.removeByCard(state.card);
+            case HolderSave::Edit:
+            case HolderSave::Append:
+                break;
         }
         QByteArray photo;
         if (!HolderPhotoBlob(state.picture, photo)) throw DbError("photo not encoded");
-        const int groupId =
-            state.groupIndex >= 0 && state.groupIndex < state.groups.names.size()
-                ? GroupIdOf(src, state.groups.names[state.groupIndex])
-                : 0;
+        const int groupId = state.groupIndex >= 0 && state.groupIndex < state.groups.names.size()
+                                ? GroupIdOf(src, state.groups.names[state.groupIndex])
+                                : 0;
         // The row as stored now, so flags changed elsewhere meanwhile (offline table, import)
         // are carried, not the ones read when the editor opened.
-        HolderRecord row = HolderFromEditor(byCard ? &*byCard : nullptr, state.card, name,
-                                            groupId, state.remarks, photo);
+        HolderRecord row = HolderFromEditor(byCard ? &*byCard : nullptr, state.card, name, groupId,
+                                            state.remarks, photo);
         if (byCard)
             staff.update(row);
         else
@@ -125,9 +129,12 @@ HolderListModel::Column SortColumnFromSetting(const QString& value) {
 
 const char* SortSettingOf(HolderListModel::Column c) {
     switch (c) {
-    case HolderListModel::CardColumn: return "CARDNO";
-    case HolderListModel::GroupColumn: return "DESCX";
-    default: return "NAME";
+        case HolderListModel::CardColumn:
+            return "CARDNO";
+        case HolderListModel::GroupColumn:
+            return "DESCX";
+        default:
+            return "NAME";
     }
 }
 
@@ -181,10 +188,14 @@ QVariant HolderListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
     const Row& r = rows_[std::size_t(index.row())];
     switch (index.column()) {
-    case CardColumn: return r.cardno;
-    case NameColumn: return r.name;
-    case GroupColumn: return r.workgroup;
-    default: return {};
+        case CardColumn:
+            return r.cardno;
+        case NameColumn:
+            return r.name;
+        case GroupColumn:
+            return r.workgroup;
+        default:
+            return {};
     }
 }
 

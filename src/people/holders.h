@@ -68,8 +68,8 @@ HolderSave HolderSaveAction(const QString& name, bool cardHasHolder, bool nameHa
 
 // The row to post: card, name, group, remarks and photo from the editor; the access and
 // offline flags and the carried columns of the existing holder, or false and 0 for a new one.
-HolderRecord HolderFromEditor(const HolderRecord* existing, int card, const QString& name, int workgrp,
-                        const QString& remarksText, const QByteArray& photo);
+HolderRecord HolderFromEditor(const HolderRecord* existing, int card, const QString& name,
+                              int workgrp, const QString& remarksText, const QByteArray& photo);
 
 // Remarks box text <-> MEMO: each line ended by CR LF; an empty box is an empty memo.
 QString MemoFromText(const QString& boxText);

@@ -48,8 +48,8 @@ bool AddAttendanceRecord(Connection& att, DateTime pickedDate, DateTime pickedTi
     return true;
 }
 
-bool UpdateAttendanceRecord(Connection& att, qint64 id, DateTime pickedDate,
-                            DateTime pickedTime, int modeIndex, Messages& messages) {
+bool UpdateAttendanceRecord(Connection& att, qint64 id, DateTime pickedDate, DateTime pickedTime,
+                            int modeIndex, Messages& messages) {
     LogTable log(att);
     try {
         auto row = log.find(id);

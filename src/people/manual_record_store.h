@@ -19,8 +19,8 @@ struct HolderShown {
     bool found = false;
     int card = 0;
     QString name;
-    QString group;    // GroupName of the holder's group
-    QString remarks;  // lines separated by '\n'
+    QString group;          // GroupName of the holder's group
+    QString remarks;        // lines separated by '\n'
     bool hasPhoto = false;  // the photo box is shown only when the photo decodes
     Picture photo;
 };
@@ -39,8 +39,8 @@ bool AddAttendanceRecord(Connection& att, DateTime pickedDate, DateTime pickedTi
 // "&Update" of "Edit Attendance Record" on the remembered row: only date, time (seconds 0) and
 // mode change. Shows "Record updated into the database", or "Error updating record into the
 // database" (also when the row is gone) with the row unchanged.
-bool UpdateAttendanceRecord(Connection& att, qint64 id, DateTime pickedDate,
-                            DateTime pickedTime, int modeIndex, Messages& messages);
+bool UpdateAttendanceRecord(Connection& att, qint64 id, DateTime pickedDate, DateTime pickedTime,
+                            int modeIndex, Messages& messages);
 
 // "Delete this Attendance Record" on the current row (nullopt: the log is empty, "No record to
 // delete."): asks "Are you sure to delete this record.", deletes the row's picture file (a

@@ -10,8 +10,7 @@ DateTime ManualRecordTime(DateTime pickedDate, DateTime pickedTime) {
 }
 
 std::optional<LogRecord> NewManualRecord(DateTime pickedDate, DateTime pickedTime,
-                                                std::optional<int> card, int modeIndex,
-                                                int readerIndex) {
+                                         std::optional<int> card, int modeIndex, int readerIndex) {
     if (!card || modeIndex < 0 || modeIndex >= kModeChoices || readerIndex < 0 ||
         readerIndex >= kReaderChoices)
         return std::nullopt;
@@ -24,8 +23,7 @@ std::optional<LogRecord> NewManualRecord(DateTime pickedDate, DateTime pickedTim
     return row;
 }
 
-bool ApplyManualEdit(LogRecord& row, DateTime pickedDate, DateTime pickedTime,
-                     int modeIndex) {
+bool ApplyManualEdit(LogRecord& row, DateTime pickedDate, DateTime pickedTime, int modeIndex) {
     if (modeIndex < 0 || modeIndex >= kModeChoices) return false;
     row.systime = ManualRecordTime(pickedDate, pickedTime);
     row.mode = modeIndex;

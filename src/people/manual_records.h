@@ -33,12 +33,10 @@ DateTime ManualRecordTime(DateTime pickedDate, DateTime pickedTime);
 // shows "Error adding record into the database") without a card, i.e. when the typed name
 // is no holder's, or when the mode or reader is not one of the listed choices.
 std::optional<LogRecord> NewManualRecord(DateTime pickedDate, DateTime pickedTime,
-                                                std::optional<int> card, int modeIndex,
-                                                int readerIndex);
+                                         std::optional<int> card, int modeIndex, int readerIndex);
 
 // "&Update": only the date, time (seconds 0) and mode change; card, reader and lock stay.
 // False, with the row unchanged, when the mode is not one of the listed choices.
-bool ApplyManualEdit(LogRecord& row, DateTime pickedDate, DateTime pickedTime,
-                     int modeIndex);
+bool ApplyManualEdit(LogRecord& row, DateTime pickedDate, DateTime pickedTime, int modeIndex);
 
 }  // namespace horalog

@@ -45,9 +45,8 @@ TEST_F(HolderStore, NameRuleAgreesWithTheUniqueIndexes) {
         const char* other;
     };
     const Case cases[] = {
-        {"Ann Lee", "ANN LEE"}, {"Ann Lee", "Ann Lee "}, {"Żaneta", "żaneta"},
-        {"Żaneta", "ŻANETA"},   {"José", "JOSÉ"},        {"José", "JOSé"},
-        {"[a]", "{A}"},         {"x_y", "X_Y"},
+        {"Ann Lee", "ANN LEE"}, {"Ann Lee", "Ann Lee "}, {"Żaneta", "żaneta"}, {"Żaneta", "ŻANETA"},
+        {"José", "JOSÉ"},       {"José", "JOSé"},        {"[a]", "{A}"},       {"x_y", "X_Y"},
     };
     int card = 100;
     for (const Case& c : cases) {

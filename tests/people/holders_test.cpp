@@ -1,7 +1,8 @@
 #include "people/holders.h"
-#include "people/groups.h"
 
 #include <gtest/gtest.h>
+
+#include "people/groups.h"
 
 using namespace horalog;
 
@@ -24,7 +25,7 @@ TEST(HolderNames, EqualityFoldsAsciiLettersOnly) {
         {"Ann Lee", "Ann Lee ", false},  // names are trimmed before they get here
         {"Ann Lee", "Ann Le", false},
         {"Żaneta", "żaneta", false},  // only A to Z fold, as the NOCASE index does
-        {"Żaneta", "ŻANETA", true},  // the ASCII letters fold, Ż is the same character
+        {"Żaneta", "ŻANETA", true},   // the ASCII letters fold, Ż is the same character
         {"Żaneta", "Żaneta", true},
         {"José", "JOSé", true},
         {"[ann]", "[ANN]", true},
@@ -137,7 +138,8 @@ TEST(HolderFromEditor, CarriesFlagsOfTheExistingHolderOnly) {
     fresh.name = "Ann";
     fresh.workgrp = 2;
     fresh.photo = "JPEG";
-    EXPECT_EQ(Fields(added), Fields(fresh));  // no access, not offline, carried columns 0, not picked
+    EXPECT_EQ(Fields(added),
+              Fields(fresh));  // no access, not offline, carried columns 0, not picked
 }
 
 TEST(HolderMemo, LinesEndedByCrLf) {

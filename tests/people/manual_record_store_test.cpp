@@ -39,8 +39,8 @@ TEST_F(ManualRecordStore, AddNeedsAKnownNameAndStampsToTheMinute) {
     const HolderShown unknown = HolderShownByName(src(), "Nobody");
     EXPECT_FALSE(unknown.found);
     EXPECT_FALSE(AddAttendanceRecord(att(), day, EncodeTime(8, 15, 42),
-                                     unknown.found ? std::optional(unknown.card) : std::nullopt,
-                                     0, 0, messages));
+                                     unknown.found ? std::optional(unknown.card) : std::nullopt, 0,
+                                     0, messages));
     EXPECT_EQ(messages.texts(), QStringList{"Error adding record into the database"});
     EXPECT_EQ(LogTable(att()).count(), 0);
 

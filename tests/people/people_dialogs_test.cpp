@@ -36,22 +36,28 @@ TEST_F(PeopleDialogs, GroupEditorFocusesTheFieldAtFault) {
         QStringList shown;
     };
     const Case cases[] = {
-        {"blank name", [](TDlgGrpDef& d) { d.nameBox()->setText("  "); },
-         [](TDlgGrpDef& d) { return d.nameBox(); }, {"Invalid input."}},
-        {"overwrite cancelled", [](TDlgGrpDef& d) { d.nameBox()->setText("default"); },
-         [](TDlgGrpDef& d) { return d.nameBox(); }, {"Are you sure to overwrite this record?"}},
+        {"blank name",
+         [](TDlgGrpDef& d) { d.nameBox()->setText("  "); },
+         [](TDlgGrpDef& d) { return d.nameBox(); },
+         {"Invalid input."}},
+        {"overwrite cancelled",
+         [](TDlgGrpDef& d) { d.nameBox()->setText("default"); },
+         [](TDlgGrpDef& d) { return d.nameBox(); },
+         {"Are you sure to overwrite this record?"}},
         {"Saturday 2 without 1",
          [](TDlgGrpDef& d) {
              d.nameBox()->setText("OFFICE");
              d.saturdayBox(2)->setChecked(true);
          },
-         [](TDlgGrpDef& d) { return d.saturdayBox(1); }, {"Invalid input."}},
+         [](TDlgGrpDef& d) { return d.saturdayBox(1); },
+         {"Invalid input."}},
         {"session 1 ends before it starts",
          [](TDlgGrpDef& d) {
              d.nameBox()->setText("OFFICE");
              d.timeBox(GroupField::WdTo1)->setTime(QTime(8, 0));
          },
-         [](TDlgGrpDef& d) { return d.timeBox(GroupField::WdFrom1); }, {"Invalid input."}},
+         [](TDlgGrpDef& d) { return d.timeBox(GroupField::WdFrom1); },
+         {"Invalid input."}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -97,7 +103,7 @@ TEST_F(PeopleDialogs, TimeTableAddsPerGroupAndRefusesWithFocusOnIn) {
     TFmTimeTbl table(src(), messages);
     table.show();
     ASSERT_EQ(table.groupBox()->currentText(), "DEFAULT");  // first in name order
-    table.addPeriod();  // 09:00 to 14:00
+    table.addPeriod();                                      // 09:00 to 14:00
     EXPECT_EQ(table.model()->rowCount(), 1);
     table.inBox()->setTime(QTime(8, 0));
     table.outBox()->setTime(QTime(9, 0));

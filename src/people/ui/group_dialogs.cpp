@@ -23,10 +23,9 @@ namespace horalog {
 
 namespace {
 
-constexpr GroupField kTimeFields[8] = {GroupField::WdFrom1,  GroupField::WdTo1,
-                                       GroupField::WdFrom2,  GroupField::WdTo2,
-                                       GroupField::SatFrom1, GroupField::SatTo1,
-                                       GroupField::SatFrom2, GroupField::SatTo2};
+constexpr GroupField kTimeFields[8] = {
+    GroupField::WdFrom1,  GroupField::WdTo1,  GroupField::WdFrom2,  GroupField::WdTo2,
+    GroupField::SatFrom1, GroupField::SatTo1, GroupField::SatFrom2, GroupField::SatTo2};
 
 QTimeEdit* TimeBox(QWidget* parent, DateTime t) {
     auto* box = new QTimeEdit(parent);
@@ -68,8 +67,7 @@ GroupChoice FillGroupChoice(QComboBox* box, Connection& src, int groupId) {
 
 // ---- Work Group Information ----
 
-TDlgGrpDef::TDlgGrpDef(Connection& src, const WorkGroup& group, Messages& messages,
-                       QWidget* parent)
+TDlgGrpDef::TDlgGrpDef(Connection& src, const WorkGroup& group, Messages& messages, QWidget* parent)
     : QDialog(parent), src_(src), messages_(messages), group_(group) {
     setWindowTitle("Work Group Information");
     auto* layout = new QVBoxLayout(this);
@@ -87,9 +85,8 @@ TDlgGrpDef::TDlgGrpDef(Connection& src, const WorkGroup& group, Messages& messag
     nameRow->addWidget(edName_);
     layout->addLayout(nameRow);
 
-    const DateTime values[8] = {group.wd_from_1,  group.wd_to_1,  group.wd_from_2,
-                                group.wd_to_2,    group.sat_from_1, group.sat_to_1,
-                                group.sat_from_2, group.sat_to_2};
+    const DateTime values[8] = {group.wd_from_1,  group.wd_to_1,  group.wd_from_2,  group.wd_to_2,
+                                group.sat_from_1, group.sat_to_1, group.sat_from_2, group.sat_to_2};
     for (int i = 0; i < 8; ++i) times_[i] = TimeBox(this, values[i]);
 
     auto* hours = new QGroupBox("Working Hours", this);
@@ -153,12 +150,18 @@ QTimeEdit* TDlgGrpDef::timeBox(GroupField f) const {
 
 QWidget* TDlgGrpDef::field(GroupField f) const {
     switch (f) {
-    case GroupField::Name: return edName_;
-    case GroupField::SatEnable1: return cbSat1_;
-    case GroupField::SatEnable2: return cbSat2_;
-    case GroupField::OtMin: return spOtMin_;
-    case GroupField::OtMulti: return spOtMulti_;
-    default: return timeBox(f);
+        case GroupField::Name:
+            return edName_;
+        case GroupField::SatEnable1:
+            return cbSat1_;
+        case GroupField::SatEnable2:
+            return cbSat2_;
+        case GroupField::OtMin:
+            return spOtMin_;
+        case GroupField::OtMulti:
+            return spOtMulti_;
+        default:
+            return timeBox(f);
     }
 }
 
@@ -166,7 +169,7 @@ WorkGroup TDlgGrpDef::fromFields() const {
     WorkGroup g = group_;
     g.descx = edName_->text();
     DateTime* targets[8] = {&g.wd_from_1,  &g.wd_to_1,  &g.wd_from_2,  &g.wd_to_2,
-                          &g.sat_from_1, &g.sat_to_1, &g.sat_from_2, &g.sat_to_2};
+                            &g.sat_from_1, &g.sat_to_1, &g.sat_from_2, &g.sat_to_2};
     for (int i = 0; i < 8; ++i) *targets[i] = TimeOf(times_[i]);
     g.sat_enable_1 = cbSat1_->isChecked();
     g.sat_enable_2 = cbSat2_->isChecked();
@@ -225,18 +228,30 @@ QVariant GroupListModel::data(const QModelIndex& index, int role) const {
     }
     if (role != Qt::DisplayRole) return {};
     switch (c) {
-    case 0: return g.descx;
-    case 1: return GroupListTime(g.wd_from_1);
-    case 2: return GroupListTime(g.wd_to_1);
-    case 3: return GroupListTime(g.wd_from_2);
-    case 4: return GroupListTime(g.wd_to_2);
-    case 6: return GroupListTime(g.sat_from_1);
-    case 7: return GroupListTime(g.sat_to_1);
-    case 9: return GroupListTime(g.sat_from_2);
-    case 10: return GroupListTime(g.sat_to_2);
-    case 11: return g.ot_min;
-    case 12: return g.ot_multi;
-    default: return {};
+        case 0:
+            return g.descx;
+        case 1:
+            return GroupListTime(g.wd_from_1);
+        case 2:
+            return GroupListTime(g.wd_to_1);
+        case 3:
+            return GroupListTime(g.wd_from_2);
+        case 4:
+            return GroupListTime(g.wd_to_2);
+        case 6:
+            return GroupListTime(g.sat_from_1);
+        case 7:
+            return GroupListTime(g.sat_to_1);
+        case 9:
+            return GroupListTime(g.sat_from_2);
+        case 10:
+            return GroupListTime(g.sat_to_2);
+        case 11:
+            return g.ot_min;
+        case 12:
+            return g.ot_multi;
+        default:
+            return {};
     }
 }
 
@@ -341,8 +356,7 @@ int TimetableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TimetableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole || index.row() >= int(rows_.size()))
-        return {};
+    if (!index.isValid() || role != Qt::DisplayRole || index.row() >= int(rows_.size())) return {};
     const TimePeriod& p = rows_[std::size_t(index.row())].period;
     return TimetableTime(index.column() == 0 ? p.from : p.to);
 }

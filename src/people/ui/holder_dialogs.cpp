@@ -31,8 +31,8 @@ void ShowPicture(QLabel* label, const Picture& picture) {
 
 // ---- Card Information ----
 
-Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files,
-             Progress& progress, QWidget* parent)
+Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files, Progress& progress,
+             QWidget* parent)
     : QDialog(parent),
       src_(src),
       messages_(messages),
@@ -191,17 +191,18 @@ TCardInfo::TCardInfo(Connection& src, Messages& messages, std::function<bool(int
 
 bool TCardInfo::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-        if (watched == grid_ || watched == grid_->viewport()) {
-            const bool handled = QDialog::eventFilter(watched, event);
-            refreshPreview();
-            return handled;
-        }
-        break;
-    default: break;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+            if (watched == grid_ || watched == grid_->viewport()) {
+                const bool handled = QDialog::eventFilter(watched, event);
+                refreshPreview();
+                return handled;
+            }
+            break;
+        default:
+            break;
     }
     return QDialog::eventFilter(watched, event);
 }

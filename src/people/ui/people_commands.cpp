@@ -34,8 +34,8 @@ bool EditHolder(Tdsrc& store, int card, QWidget* parent) {
 bool RunCardInformationCommand(Tdsrc& store, QWidget* parent) {
     QtMessages messages(parent);
     TCardInfo* self = nullptr;
-    TCardInfo dialog(store.src(), messages,
-                     [&](int card) { return EditHolder(store, card, self); }, parent);
+    TCardInfo dialog(
+        store.src(), messages, [&](int card) { return EditHolder(store, card, self); }, parent);
     self = &dialog;
     dialog.exec();
     return dialog.changed();
@@ -67,8 +67,7 @@ bool RunEditAttendanceRecord(Tdsrc& store, std::optional<qint64> currentRowId, Q
     return dialog.updated();
 }
 
-bool RunDeleteAttendanceRecord(Tdsrc& store, std::optional<qint64> currentRowId,
-                               QWidget* parent) {
+bool RunDeleteAttendanceRecord(Tdsrc& store, std::optional<qint64> currentRowId, QWidget* parent) {
     QtMessages messages(parent);
     return DeleteAttendanceRecord(store.att(), currentRowId, messages);
 }

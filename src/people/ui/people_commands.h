@@ -43,7 +43,6 @@ bool RunAddAttendanceRecord(Tdsrc& store, QWidget* parent);
 bool RunEditAttendanceRecord(Tdsrc& store, std::optional<qint64> currentRowId, QWidget* parent);
 // "Delete this Attendance Record": after a change the caller reopens the grid at its last row,
 // refreshes the count and shows the holder photo and capture of that last row.
-bool RunDeleteAttendanceRecord(Tdsrc& store, std::optional<qint64> currentRowId,
-                               QWidget* parent);
+bool RunDeleteAttendanceRecord(Tdsrc& store, std::optional<qint64> currentRowId, QWidget* parent);
 
 }  // namespace horalog
