@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/texts.h"
+#include "people/holders.h"
 
 namespace horalog {
 
@@ -35,7 +36,7 @@ QString GroupNameInput(const QString& typed) {
 }
 
 bool SameGroupName(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    return SameHolderName(a, b);
 }
 
 InputCheck<GroupField> ConfirmGroupInput(WorkGroup& group,

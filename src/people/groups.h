@@ -63,8 +63,9 @@ enum class GroupField {
 // Group names are entered in upper case: the editor's name box forces what is typed.
 QString GroupNameInput(const QString& typed);
 
-// Group names compare ignoring letter case, like holder names (see SameHolderName); names are
-// upper case anyway, this only matters for names that arrived by import.
+// Group names compare like holder names (SameHolderName): ASCII letters without regard to case,
+// as the NOCASE unique index on gid.DESCX does. Names are upper case anyway; this only
+// matters for names that arrived by import.
 bool SameGroupName(const QString& a, const QString& b);
 
 // "Confirm" of "Work Group Information", in the order the operator meets the refusals:

@@ -2,16 +2,24 @@
 
 namespace horalog {
 
+QString AsciiCaseFolded(const QString& text) {
+    QString out = text;
+    for (QChar& c : out)
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
+    return out;
+}
+
 bool SameHolderName(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    return a.size() == b.size() && AsciiCaseFolded(a) == AsciiCaseFolded(b);
 }
 
 bool HolderNameBeginsWith(const QString& name, const QString& prefix) {
-    return name.startsWith(prefix, Qt::CaseInsensitive);
+    return name.size() >= prefix.size() &&
+           AsciiCaseFolded(name.left(prefix.size())) == AsciiCaseFolded(prefix);
 }
 
 QString HolderNameKey(const QString& name) {
-    return name.toCaseFolded();
+    return AsciiCaseFolded(name);
 }
 
 bool IsHolderCard(qint64 card) {
@@ -37,9 +45,16 @@ HolderSave HolderSaveAction(const QString& name, bool cardHasHolder, bool nameHa
     return HolderSave::Append;
 }
 
-Holder HolderFromEditor(const Holder* existing, int card, const QString& name, int workgrp,
-                        const QString& remarksText, const QByteArray& photo) {
-    Holder h = existing ? *existing : Holder{};
+HolderRecord HolderFromEditor(const HolderRecord* existing, int card, const QString& name,
+                              int workgrp, const QString& remarksText, const QByteArray& photo) {
+    HolderRecord h;
+    if (existing) {
+        h = *existing;
+    } else {
+        h.timegrp = h.accessgrp = 0;
+        h.offline = h.picked = false;
+        h.com.fill(false);
+    }
     h.cardno = card;
     h.name = name;
     h.workgrp = workgrp;

@@ -1,7 +1,7 @@
 #pragma once
-// Card holders: the staffs row as a value, the name rule every lookup uses, and the checks and
-// decisions of the holder editor ("Card Information") that need no database. The caller looks
-// rows up and posts them.
+// Card holders: the name rule every lookup uses, and the checks and decisions of the holder
+// editor ("Card Information") that need no database. Rows are storage's HolderRecord; the
+// holder store (holder_store.h) looks them up and posts them.
 
 #include <QByteArray>
 #include <QString>
@@ -11,6 +11,7 @@
 
 #include "people/input_check.h"
 #include "people/photos.h"
+#include "storage/staff_table.h"
 
 namespace horalog {
 
@@ -25,29 +26,16 @@ inline constexpr const char* kConfirmDeleteHolder = "Are you sure to delete the 
 inline constexpr const char* kFeatureDisabled = "Feature disabled. Please Login to use it.";
 }  // namespace text
 
-// One row of staffs.
-struct Holder {
-    int cardno = 0;
-    QString name;
-    int workgrp = 0;    // ID of the work group; 0 for none
-    int timegrp = 0;    // carried along
-    int accessgrp = 0;  // carried along
-    QByteArray photo;   // JPEG, 240 x 320 when written by the editor
-    bool offline = false;
-    std::array<bool, 8> com{};  // COM1 to COM8: access allowed on the reader of that port
-    QString memo;               // remarks, each line ended by CR LF
-    bool picked = false;
-
-    friend bool operator==(const Holder&, const Holder&) = default;
-};
-
-// Holder names are equal when they differ only in letter case, and every lookup by name
-// (duplicate checks, the add-record name box, the staff import, the web reporter's search)
-// uses this one rule. Names are typed by hand and read back from printouts, the screen and
-// speech, where "ANN LEE" and "Ann Lee" are the same person: letting both exist would make
-// every typed lookup ambiguous. Case is folded the Unicode way (QString, Qt::CaseInsensitive);
-// SQL that compares names must use a collation that agrees, not SQLite's ASCII-only NOCASE.
+// Holder names are equal when they differ only in the letter case of ASCII letters; every
+// other character compares exactly. That is the NOCASE collation of the unique index on
+// staffs.NAME, so the editor's checks, every lookup by name (duplicate checks, the add-record
+// name box, the staff import, the web reporter's search) and the index never disagree: the
+// index refuses "ANN LEE" beside "Ann Lee", and so does the editor, with its own message.
+// Names typed by hand and read back from printouts are the same person whatever their case;
+// folding beyond ASCII would need a collation the engine does not have.
 bool SameHolderName(const QString& a, const QString& b);
+// The text with A to Z lowered and every other character kept: what NOCASE compares.
+QString AsciiCaseFolded(const QString& text);
 // The same rule for "begins with" lookups (CardOfName).
 bool HolderNameBeginsWith(const QString& name, const QString& prefix);
 // A key under which equal names collide, for sets and maps of names.
@@ -80,8 +68,8 @@ HolderSave HolderSaveAction(const QString& name, bool cardHasHolder, bool nameHa
 
 // The row to post: card, name, group, remarks and photo from the editor; the access and
 // offline flags and the carried columns of the existing holder, or false and 0 for a new one.
-Holder HolderFromEditor(const Holder* existing, int card, const QString& name, int workgrp,
-                        const QString& remarksText, const QByteArray& photo);
+HolderRecord HolderFromEditor(const HolderRecord* existing, int card, const QString& name,
+                              int workgrp, const QString& remarksText, const QByteArray& photo);
 
 // Remarks box text <-> MEMO: each line ended by CR LF; an empty box is an empty memo.
 QString MemoFromText(const QString& boxText);

@@ -9,13 +9,12 @@ DateTime ManualRecordTime(DateTime pickedDate, DateTime pickedTime) {
     return EncodeDateTime(year, month, day, minutes / 60, minutes % 60, 0);
 }
 
-std::optional<AttendanceRecord> NewManualRecord(DateTime pickedDate, DateTime pickedTime,
-                                                std::optional<int> card, int modeIndex,
-                                                int readerIndex) {
+std::optional<LogRecord> NewManualRecord(DateTime pickedDate, DateTime pickedTime,
+                                         std::optional<int> card, int modeIndex, int readerIndex) {
     if (!card || modeIndex < 0 || modeIndex >= kModeChoices || readerIndex < 0 ||
         readerIndex >= kReaderChoices)
         return std::nullopt;
-    AttendanceRecord row;
+    LogRecord row;
     row.systime = ManualRecordTime(pickedDate, pickedTime);
     row.cardno = *card;
     row.mode = modeIndex;
@@ -24,8 +23,7 @@ std::optional<AttendanceRecord> NewManualRecord(DateTime pickedDate, DateTime pi
     return row;
 }
 
-bool ApplyManualEdit(AttendanceRecord& row, DateTime pickedDate, DateTime pickedTime,
-                     int modeIndex) {
+bool ApplyManualEdit(LogRecord& row, DateTime pickedDate, DateTime pickedTime, int modeIndex) {
     if (modeIndex < 0 || modeIndex >= kModeChoices) return false;
     row.systime = ManualRecordTime(pickedDate, pickedTime);
     row.mode = modeIndex;

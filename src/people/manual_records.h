@@ -1,11 +1,12 @@
 #pragma once
 // Manual attendance records: the rows the add and edit dialogs write into the log, stamped to
-// the minute. The caller appends or edits the row in the store.
+// the minute. manual_record_store.h appends, edits and deletes them.
 
 #include <QString>
 #include <optional>
 
 #include "common/datetime.h"
+#include "storage/log_table.h"
 
 namespace horalog {
 
@@ -24,17 +25,6 @@ inline constexpr const char* kConfirmDeleteLogRecord = "Are you sure to delete t
 inline constexpr int kModeChoices = 3;    // CLOCK, IN, OUT
 inline constexpr int kReaderChoices = 8;  // ports 1 to 8
 
-// One row of recorder.
-struct AttendanceRecord {
-    DateTime systime;
-    int cardno = 0;
-    int mode = 0;    // 0 CLOCK, 1 IN, 2 OUT
-    int reader = 0;  // port 1 to 8
-    int lock = 0;    // port whose lock was released; 0 none
-
-    friend bool operator==(const AttendanceRecord&, const AttendanceRecord&) = default;
-};
-
 // The picked date at the picked hour and minute; seconds and milliseconds 0.
 DateTime ManualRecordTime(DateTime pickedDate, DateTime pickedTime);
 
@@ -42,13 +32,11 @@ DateTime ManualRecordTime(DateTime pickedDate, DateTime pickedTime);
 // (0 CLOCK, 1 IN, 2 OUT), the reader at its position plus 1, no lock. Nothing (the dialog
 // shows "Error adding record into the database") without a card, i.e. when the typed name
 // is no holder's, or when the mode or reader is not one of the listed choices.
-std::optional<AttendanceRecord> NewManualRecord(DateTime pickedDate, DateTime pickedTime,
-                                                std::optional<int> card, int modeIndex,
-                                                int readerIndex);
+std::optional<LogRecord> NewManualRecord(DateTime pickedDate, DateTime pickedTime,
+                                         std::optional<int> card, int modeIndex, int readerIndex);
 
 // "&Update": only the date, time (seconds 0) and mode change; card, reader and lock stay.
 // False, with the row unchanged, when the mode is not one of the listed choices.
-bool ApplyManualEdit(AttendanceRecord& row, DateTime pickedDate, DateTime pickedTime,
-                     int modeIndex);
+bool ApplyManualEdit(LogRecord& row, DateTime pickedDate, DateTime pickedTime, int modeIndex);
 
 }  // namespace horalog

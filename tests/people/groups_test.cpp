@@ -7,10 +7,6 @@
 using namespace horalog;
 using horalog::testing::RecordingMessages;
 
-// Left to the store's tests, once it exists: deleting group 1 is refused even with other groups
-// (GroupDeleteRefusal gives the text), StoreGroup answers 1 on a failed post, and renaming
-// OFFICE to STORE in the editor leaves OFFICE and adds STORE (the name is the identity).
-
 namespace {
 
 DateTime T(int h, int m, int s = 0, int ms = 0) {

@@ -1,0 +1,161 @@
+#include "people/group_store.h"
+
+#include "common/format.h"
+#include "common/texts.h"
+#include "storage/lookups.h"
+#include "storage/rows.h"
+
+namespace horalog {
+
+namespace {
+
+const char* kGroupColumns =
+    "ID, DESCX, WD_FROM_1, WD_TO_1, WD_FROM_2, WD_TO_2, SAT_ENABLE_1, SAT_FROM_1, SAT_TO_1, "
+    "SAT_ENABLE_2, SAT_FROM_2, SAT_TO_2, OT_MIN, OT_MULTI";
+
+WorkGroup GroupFromRow(const Statement& q) {
+    WorkGroup g;
+    g.id = q.integer("ID");
+    g.descx = q.text("DESCX");
+    g.wd_from_1 = q.dateTime("WD_FROM_1");
+    g.wd_to_1 = q.dateTime("WD_TO_1");
+    g.wd_from_2 = q.dateTime("WD_FROM_2");
+    g.wd_to_2 = q.dateTime("WD_TO_2");
+    g.sat_enable_1 = q.boolean("SAT_ENABLE_1");
+    g.sat_from_1 = q.dateTime("SAT_FROM_1");
+    g.sat_to_1 = q.dateTime("SAT_TO_1");
+    g.sat_enable_2 = q.boolean("SAT_ENABLE_2");
+    g.sat_from_2 = q.dateTime("SAT_FROM_2");
+    g.sat_to_2 = q.dateTime("SAT_TO_2");
+    g.ot_min = q.integer("OT_MIN");
+    g.ot_multi = q.integer("OT_MULTI");
+    return g;
+}
+
+QVariant TimeOfDay(DateTime t) {
+    return t.timePart().value;
+}
+
+}  // namespace
+
+std::vector<WorkGroup> GroupsById(Connection& src) {
+    auto q = src.prepare(QString("SELECT %1 FROM gid ORDER BY ID").arg(kGroupColumns));
+    std::vector<WorkGroup> out;
+    while (q.next()) out.push_back(GroupFromRow(q));
+    return out;
+}
+
+std::optional<WorkGroup> LoadGroup(Connection& src, int id) {
+    auto q = src.prepare(QString("SELECT %1 FROM gid WHERE ID = ?").arg(kGroupColumns));
+    q.bindAll(id);
+    if (!q.next()) return std::nullopt;
+    return GroupFromRow(q);
+}
+
+int StoreGroup(Connection& src, const WorkGroup& g, Messages& messages) {
+    const Fields fields = {
+        {"DESCX", g.descx},
+        {"WD_FROM_1", TimeOfDay(g.wd_from_1)},
+        {"WD_TO_1", TimeOfDay(g.wd_to_1)},
+        {"WD_FROM_2", TimeOfDay(g.wd_from_2)},
+        {"WD_TO_2", TimeOfDay(g.wd_to_2)},
+        {"SAT_ENABLE_1", g.sat_enable_1 ? 1 : 0},
+        {"SAT_FROM_1", TimeOfDay(g.sat_from_1)},
+        {"SAT_TO_1", TimeOfDay(g.sat_to_1)},
+        {"SAT_ENABLE_2", g.sat_enable_2 ? 1 : 0},
+        {"SAT_FROM_2", TimeOfDay(g.sat_from_2)},
+        {"SAT_TO_2", TimeOfDay(g.sat_to_2)},
+        {"OT_MIN", g.ot_min},
+        {"OT_MULTI", g.ot_multi},
+    };
+    try {
+        Transaction tr(src);
+        int id = GroupIdOf(src, g.descx);
+        if (id > 0)
+            UpdateRow(src, "gid", "ID", id, fields);
+        else
+            id = int(AppendRow(src, "gid", fields));
+        tr.commit();
+        return id;
+    } catch (const DbError&) {
+        messages.error(text::kUpdateFailed);
+        return kDefaultGroupId;
+    }
+}
+
+GroupChoice GroupChoices(Connection& src, int groupId) {
+    GroupChoice c;
+    auto q = src.prepare("SELECT ID, DESCX FROM gid ORDER BY DESCX, ID");
+    while (q.next()) {
+        c.ids.push_back(q.integer("ID"));
+        c.names << q.text("DESCX");
+    }
+    c.selected = GroupChoiceIndex(c.ids, groupId);
+    return c;
+}
+
+bool DeleteGroup(Connection& src, int id, Messages& messages) {
+    const QString refusal = GroupDeleteRefusal(id > 0 ? int(CountRows(src, "gid")) : 0, id);
+    if (!refusal.isEmpty()) {
+        messages.error(refusal);
+        return false;
+    }
+    if (!messages.confirm(text::kConfirmDelete)) return false;
+    try {
+        return DeleteRow(src, "gid", "ID", id);
+    } catch (const DbError&) {
+        messages.error(text::kUpdateFailed);
+        return false;
+    }
+}
+
+std::vector<TimetableRow> TimetableOf(Connection& src, int gid) {
+    auto q = src.prepare(
+        "SELECT ID, gid, timein, timeout FROM timetbl WHERE gid = ? "
+        "ORDER BY timein, ID");
+    q.bindAll(gid);
+    std::vector<TimetableRow> out;
+    while (q.next())
+        out.push_back(
+            {q.int64("ID"), q.integer("gid"), {q.dateTime("timein"), q.dateTime("timeout")}});
+    return out;
+}
+
+InputCheck<PeriodField> AddTimetablePeriod(Connection& src, int gid, const TimePeriod& period) {
+    try {
+        std::vector<TimePeriod> existing;
+        for (const TimetableRow& r : TimetableOf(src, gid)) existing.push_back(r.period);
+        const auto check = CheckNewPeriod(period, existing);
+        if (!check.ok) return check;
+        AppendRow(
+            src, "timetbl",
+            {{"gid", gid}, {"timein", TimeOfDay(period.from)}, {"timeout", TimeOfDay(period.to)}});
+        return check;
+    } catch (const DbError&) {
+        return InputCheck<PeriodField>::refuse(PeriodField::From, text::kUpdateFailed);
+    }
+}
+
+bool DeleteTimetablePeriod(Connection& src, std::optional<qint64> id, Messages& messages) {
+    if (!id) {
+        messages.error(text::kNoDataRecord);
+        return false;
+    }
+    if (!messages.confirm(text::kConfirmDelete)) return false;
+    try {
+        return DeleteRow(src, "timetbl", "ID", *id);
+    } catch (const DbError&) {
+        messages.error(text::kUpdateFailed);
+        return false;
+    }
+}
+
+QString GroupListTime(DateTime t) {
+    return FormatDateTime("AM/PMhh:mm", t);
+}
+
+QString TimetableTime(DateTime t) {
+    return FormatDateTime("AM/PM hh:mm", t);
+}
+
+}  // namespace horalog

@@ -1,0 +1,221 @@
+#include "people/holder_store.h"
+
+#include "common/texts.h"
+#include "storage/lookups.h"
+#include "storage/settings.h"
+
+namespace horalog {
+
+CardHolderName HolderOfCard(Connection& src, int card) {
+    // The inner join: a holder whose group is gone counts as not found.
+    auto q = src.prepare(
+        "SELECT staffs.NAME AS NAME, gid.DESCX AS DESCX FROM staffs "
+        "JOIN gid ON staffs.WORKGRP = gid.ID WHERE staffs.CARDNO = ? LIMIT 1");
+    q.bindAll(card);
+    if (q.next()) return {true, q.text("NAME"), q.text("DESCX")};
+    return {false, "[" + QString::number(card) + "]", QString()};
+}
+
+int CardOfName(Connection& src, const QString& name) {
+    // The first name at or after the text in the index's (NOCASE) order begins with the text
+    // when any name does: names that begin with it sort together right there.
+    auto q = src.prepare("SELECT CARDNO, NAME FROM staffs WHERE NAME >= ? ORDER BY NAME LIMIT 1");
+    q.bindAll(name);
+    if (!q.next() || !HolderNameBeginsWith(q.text("NAME"), name)) return 0;
+    return q.integer("CARDNO");
+}
+
+QStringList HolderNames(Connection& src) {
+    auto q = src.prepare("SELECT NAME FROM staffs ORDER BY NAME");
+    QStringList out;
+    while (q.next()) out << q.text("NAME");
+    return out;
+}
+
+HolderEditorState LoadHolderEditor(Connection& src, int card) {
+    HolderEditorState s;
+    s.card = card;
+    ClearPicture(s.picture);
+    s.existing = StaffTable(src).byCard(card, true);
+    if (s.existing) {
+        s.name = s.existing->name;
+        s.nameReadOnly = true;
+        s.groups = GroupChoices(src, s.existing->workgrp);
+        s.remarks = TextFromMemo(s.existing->memo);
+        PhotoFromBlob(s.existing->photo, s.picture);  // undecodable: stays cleared
+    } else {
+        s.groups = GroupChoices(src, 0);
+    }
+    s.groupIndex = s.groups.selected;
+    return s;
+}
+
+InputCheck<HolderField> ConfirmHolderEditor(Connection& src, HolderEditorState& state) {
+    StaffTable staff(src);
+    return ConfirmHolder(state.name, state.picture, state.nameReadOnly,
+                         [&](const QString& n) { return staff.byName(n).has_value(); });
+}
+
+bool RequestHolderDelete(HolderEditorState& state, Messages& messages) {
+    if (!messages.confirm(text::kConfirmDeleteHolder)) return false;
+    state.name.clear();
+    return true;
+}
+
+bool SaveHolderEditor(Connection& src, const HolderEditorState& state, Messages& messages) {
+    StaffTable staff(src);
+    try {
+        const auto byCard = staff.byCard(state.card);
+        const QString name = state.name.trimmed();
+        const bool nameHasHolder = !name.isEmpty() && staff.byName(name).has_value();
+        switch (HolderSaveAction(name, byCard.has_value(), nameHasHolder)) {
+            case HolderSave::Nothing:
+                return false;
+            case HolderSave::RefuseDuplicate:
+                messages.error(text::kNoDuplicate);
+                return false;
+            case HolderSave::Delete:
+                return staff.removeByCard(state.card);
+            case HolderSave::Edit:
+            case HolderSave::Append:
+                break;
+        }
+        QByteArray photo;
+        if (!HolderPhotoBlob(state.picture, photo)) throw DbError("photo not encoded");
+        const int groupId = state.groupIndex >= 0 && state.groupIndex < state.groups.names.size()
+                                ? GroupIdOf(src, state.groups.names[state.groupIndex])
+                                : 0;
+        // The row as stored now, so flags changed elsewhere meanwhile (offline table, import)
+        // are carried, not the ones read when the editor opened.
+        HolderRecord row = HolderFromEditor(byCard ? &*byCard : nullptr, state.card, name, groupId,
+                                            state.remarks, photo);
+        if (byCard)
+            staff.update(row);
+        else
+            staff.append(row);
+        return true;
+    } catch (const DbError&) {
+        messages.error(text::kUpdateFailed);
+        return false;
+    }
+}
+
+std::optional<int> CardToEditFromLiveLog(bool loggedIn, std::optional<int> currentCard,
+                                         Messages& messages) {
+    if (!loggedIn) {
+        messages.information(text::kFeatureDisabled);
+        return std::nullopt;
+    }
+    if (!currentCard) {
+        messages.error(text::kNoRecord);
+        return std::nullopt;
+    }
+    if (!IsHolderCard(*currentCard)) return std::nullopt;
+    return currentCard;
+}
+
+// ---- holder list ----
+
+namespace {
+
+// The sort setting names a column of the list; anything else (an edited settings file) falls
+// back to NAME instead of reaching the SQL text.
+HolderListModel::Column SortColumnFromSetting(const QString& value) {
+    const QString v = value.trimmed().toUpper();
+    if (v == "CARDNO") return HolderListModel::CardColumn;
+    if (v == "WORKGROUP" || v == "DESCX") return HolderListModel::GroupColumn;
+    return HolderListModel::NameColumn;
+}
+
+const char* SortSettingOf(HolderListModel::Column c) {
+    switch (c) {
+        case HolderListModel::CardColumn:
+            return "CARDNO";
+        case HolderListModel::GroupColumn:
+            return "DESCX";
+        default:
+            return "NAME";
+    }
+}
+
+const char* kColumnTitles[] = {"CARDNO", "NAME", "WORKGROUP"};
+
+}  // namespace
+
+QString HolderListCaption(int holders) {
+    return "Used (" + QString::number(holders) + " cards)";
+}
+
+HolderListModel::HolderListModel(Connection& src, QObject* parent)
+    : QAbstractTableModel(parent), src_(src) {
+    sort_ = SortColumnFromSetting(ReadSettingText(kHolderListSortSetting, "NAME"));
+    reload();
+}
+
+void HolderListModel::reload() {
+    beginResetModel();
+    rows_.clear();
+    auto q = src_.prepare(QString("SELECT staffs.CARDNO AS CARDNO, staffs.NAME AS NAME, "
+                                  "gid.DESCX AS WORKGROUP FROM staffs "
+                                  "LEFT JOIN gid ON staffs.WORKGRP = gid.ID "
+                                  "ORDER BY %1, staffs.NAME")
+                              .arg(sort_ == CardColumn    ? "staffs.CARDNO"
+                                   : sort_ == GroupColumn ? "gid.DESCX"
+                                                          : "staffs.NAME"));
+    while (q.next())
+        rows_.push_back({q.integer("CARDNO"), q.text("NAME"),
+                         q.isNull("WORKGROUP") ? QString() : q.text("WORKGROUP")});
+    endResetModel();
+}
+
+void HolderListModel::sortByColumn(int column) {
+    if (column < 0 || column >= ColumnCount) return;
+    sort_ = Column(column);
+    WriteSettingText(kHolderListSortSetting, SortSettingOf(sort_));
+    reload();
+}
+
+int HolderListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int HolderListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant HolderListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= int(rows_.size())) return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    const Row& r = rows_[std::size_t(index.row())];
+    switch (index.column()) {
+        case CardColumn:
+            return r.cardno;
+        case NameColumn:
+            return r.name;
+        case GroupColumn:
+            return r.workgroup;
+        default:
+            return {};
+    }
+}
+
+QVariant HolderListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount) return {};
+    if (role == Qt::DisplayRole) return QString(kColumnTitles[section]);
+    if (role == Qt::ToolTipRole) return QString("Double click to edit the record.");
+    return {};
+}
+
+int HolderListModel::rowOfCard(int card) const {
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].cardno == card) return int(i);
+    return -1;
+}
+
+bool HolderListModel::photoOf(int card, Picture& picture) const {
+    auto q = src_.prepare("SELECT PHOTO FROM staffs WHERE CARDNO = ?");
+    q.bindAll(card);
+    return q.next() && PhotoFromBlob(q.blob("PHOTO"), picture);
+}
+
+}  // namespace horalog

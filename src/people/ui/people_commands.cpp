@@ -1,0 +1,75 @@
+#include "people/ui/people_commands.h"
+
+#include "common/ui/qt_ports.h"
+#include "people/holder_store.h"
+#include "people/manual_record_store.h"
+#include "people/ui/attendance_record_dialogs.h"
+#include "people/ui/group_dialogs.h"
+#include "people/ui/holder_dialogs.h"
+#include "storage/store.h"
+
+namespace horalog {
+
+void RunGroupListCommand(Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    TDlgGrpList dialog(store.src(), messages, parent);
+    dialog.exec();
+}
+
+void RunTimeTableCommand(Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    TFmTimeTbl dialog(store.src(), messages, parent);
+    dialog.exec();
+}
+
+bool EditHolder(Tdsrc& store, int card, QWidget* parent) {
+    QtMessages messages(parent);
+    QtFileDialogs files(parent);
+    QtProgress progress;
+    Tnadd dialog(store.src(), card, messages, files, progress, parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    return SaveHolderEditor(store.src(), dialog.state(), messages);
+}
+
+bool RunCardInformationCommand(Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    TCardInfo* self = nullptr;
+    TCardInfo dialog(
+        store.src(), messages, [&](int card) { return EditHolder(store, card, self); }, parent);
+    self = &dialog;
+    dialog.exec();
+    return dialog.changed();
+}
+
+bool RunLiveLogDoubleClick(Tdsrc& store, bool loggedIn, std::optional<int> currentCard,
+                           QWidget* parent) {
+    QtMessages messages(parent);
+    const auto card = CardToEditFromLiveLog(loggedIn, currentCard, messages);
+    return card && EditHolder(store, *card, parent);
+}
+
+bool RunAddAttendanceRecord(Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    TDlgAddRecord dialog(store.att(), store.src(), SystemClock()(), messages, parent);
+    dialog.exec();
+    return dialog.added();
+}
+
+bool RunEditAttendanceRecord(Tdsrc& store, std::optional<qint64> currentRowId, QWidget* parent) {
+    QtMessages messages(parent);
+    const auto row = currentRowId ? LogTable(store.att()).find(*currentRowId) : std::nullopt;
+    if (!row) {
+        messages.information(text::kNoRecordToDelete);
+        return false;
+    }
+    TDlgEditRecord dialog(store.att(), store.src(), *row, messages, parent);
+    dialog.exec();
+    return dialog.updated();
+}
+
+bool RunDeleteAttendanceRecord(Tdsrc& store, std::optional<qint64> currentRowId, QWidget* parent) {
+    QtMessages messages(parent);
+    return DeleteAttendanceRecord(store.att(), currentRowId, messages);
+}
+
+}  // namespace horalog
