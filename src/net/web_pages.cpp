@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "common/format.h"
-#include "people/holder_lookup.h"
+#include "people/holder_store.h"
 #include "storage/log_table.h"
 
 namespace horalog {
@@ -110,7 +110,7 @@ int rowsToFetch(int limit) {
 class HolderCache {
 public:
     explicit HolderCache(Connection& src) : src_(src) {}
-    const CardHolder& of(int card) {
+    const CardHolderName& of(int card) {
         auto it = cache_.find(card);
         if (it == cache_.end()) it = cache_.insert(card, HolderOfCard(src_, card));
         return *it;
@@ -118,7 +118,7 @@ public:
 
 private:
     Connection& src_;
-    QHash<int, CardHolder> cache_;
+    QHash<int, CardHolderName> cache_;
 };
 
 // Count and rows come from one snapshot of the log, even while reads are being written.
@@ -261,7 +261,7 @@ QString BuildPage(const PageRequest& r, const PageSources& s, QString* error) {
             HolderCache holders(*s.src);
             int emitted = 0;
             forEachRow(*s.att, sel, rowsToFetch(r.limit), [&](const LogRecord& row) {
-                const CardHolder& h = holders.of(row.cardno);
+                const CardHolderName& h = holders.of(row.cardno);
                 QString line = emitted % 2 == 0 ? "<tr align=center bgcolor=#FFFFFF>"
                                                 : "<tr align=center bgcolor=#F5F5F5>";
                 for (const QString& cell :
@@ -291,7 +291,7 @@ QByteArray BuildJson(const PageRequest& r, const PageSources& s) {
     if (count > 0) {
         HolderCache holders(*s.src);
         forEachRow(*s.att, sel, rowsToFetch(r.limit), [&](const LogRecord& row) {
-            const CardHolder& h = holders.of(row.cardno);
+            const CardHolderName& h = holders.of(row.cardno);
             QJsonObject o;
             o["time"] = isoTime(row.systime);
             o["card"] = row.cardno;
