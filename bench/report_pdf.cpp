@@ -44,7 +44,8 @@ void Fill(MemoryReportSource& s) {
     g.otMin = 15;
     g.otMulti = 5;
     s.AddGroup(g);
-    for (int i = 1; i <= 500; ++i) s.AddHolder({i, QString("HOLDER %1").arg(i, 4, 10, QChar('0')), 1, false});
+    for (int i = 1; i <= 500; ++i)
+        s.AddHolder({i, QString("HOLDER %1").arg(i, 4, 10, QChar('0')), 1, false});
     std::mt19937 rnd(7);
     std::uniform_int_distribution<int> jitter(-20 * 60, 20 * 60);
     s.ReserveRecords(1000000);
@@ -58,10 +59,12 @@ void Fill(MemoryReportSource& s) {
             n += 2;
         }
     // the rest of the log: earlier years, the same holders and 4,500 more cards
-    std::uniform_int_distribution<int> cardOf(1, 5000), dayOf(0, 3 * 365), secOf(6 * 3600, 20 * 3600);
+    std::uniform_int_distribution<int> cardOf(1, 5000), dayOf(0, 3 * 365),
+        secOf(6 * 3600, 20 * 3600);
     const DateTime start = EncodeDate(2001, 6, 1);
     for (; n < 1000000; ++n)
-        s.AddRecord({start.addDays(dayOf(rnd)).addSecs(secOf(rnd)), cardOf(rnd), 1 + int(n % 2), 1, 0});
+        s.AddRecord(
+            {start.addDays(dayOf(rnd)).addSecs(secOf(rnd)), cardOf(rnd), 1 + int(n % 2), 1, 0});
 }
 
 void Measure(const char* name, ReportKind kind, ReportSource& source, const QString& folder) {

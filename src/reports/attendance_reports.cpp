@@ -32,7 +32,9 @@ std::vector<LogRecord> ReportContext::HolderRecords(int card) const {
     return rows;
 }
 
-QString ReportContext::Time(DateTime t) const { return FormatDateTime(format, t.addDays(shift)); }
+QString ReportContext::Time(DateTime t) const {
+    return FormatDateTime(format, t.addDays(shift));
+}
 
 QString ReportContext::DayHeading(int dayNumber) const {
     // The date of the report's frame: with the overnight shift, the night's first evening.
@@ -69,9 +71,15 @@ DayStep StartLine(const ReportContext& ctx, DayTrack& track, DateTime cur, QStri
     return DayStep::SameDay;
 }
 
-qint64 SecondsOfDay(DateTime t) { return (t.msecsOfDay() + 500) / 1000; }
-bool Later(DateTime a, DateTime b) { return CompareTimeOfDay(a, b) > 0; }
-bool Earlier(DateTime a, DateTime b) { return CompareTimeOfDay(a, b) < 0; }
+qint64 SecondsOfDay(DateTime t) {
+    return (t.msecsOfDay() + 500) / 1000;
+}
+bool Later(DateTime a, DateTime b) {
+    return CompareTimeOfDay(a, b) > 0;
+}
+bool Earlier(DateTime a, DateTime b) {
+    return CompareTimeOfDay(a, b) < 0;
+}
 
 }  // namespace detail
 
@@ -79,19 +87,29 @@ QString ReportTitle(ReportKind kind, const ReportParameters& p) {
     static const char* const kScope[] = {" (All)", " (Clock)", " (IN/OUT)"};
     const QString scope = kScope[std::clamp(int(p.records), 0, 2)];
     switch (kind) {
-    case ReportKind::FirstLast: return "First In Last Out" + scope;
-    case ReportKind::TwoSession: return "2-Session" + scope;
-    case ReportKind::FirstLastOvernight: return "First In Last Out (Overnight)" + scope;
-    case ReportKind::TotalHours: return "Total Hours" + scope;
-    case ReportKind::TotalHoursDetail: return "Total Hours Detail" + scope;
-    case ReportKind::TimeLogs: return "Time Logs" + scope;
-    case ReportKind::DailyIndividual: return "Daily Individual Report";
-    case ReportKind::WhosInOut: return "Who's IN / OUT";
+        case ReportKind::FirstLast:
+            return "First In Last Out" + scope;
+        case ReportKind::TwoSession:
+            return "2-Session" + scope;
+        case ReportKind::FirstLastOvernight:
+            return "First In Last Out (Overnight)" + scope;
+        case ReportKind::TotalHours:
+            return "Total Hours" + scope;
+        case ReportKind::TotalHoursDetail:
+            return "Total Hours Detail" + scope;
+        case ReportKind::TimeLogs:
+            return "Time Logs" + scope;
+        case ReportKind::DailyIndividual:
+            return "Daily Individual Report";
+        case ReportKind::WhosInOut:
+            return "Who's IN / OUT";
     }
     return {};
 }
 
-bool LogIsEmpty(ReportSource& source) { return !source.LogSpan().has_value(); }
+bool LogIsEmpty(ReportSource& source) {
+    return !source.LogSpan().has_value();
+}
 
 ReportDocument BuildReport(ReportKind kind, const ReportParameters& p, ReportSource& source,
                            DateTime now) {
@@ -103,32 +121,33 @@ ReportDocument BuildReport(ReportKind kind, const ReportParameters& p, ReportSou
     const auto holders = OpenSelectedHolders(source, p);
     BandWriter out(doc, p.enhanced);
     switch (kind) {
-    case ReportKind::FirstLast:
-    case ReportKind::FirstLastOvernight:
-        doc.rangeText = ctx.RangeText();
-        detail::BuildFiloReport(2, ctx, holders, out);
-        break;
-    case ReportKind::TwoSession:
-        doc.rangeText = ctx.RangeText();
-        detail::BuildFiloReport(3, ctx, holders, out);
-        break;
-    case ReportKind::TotalHoursDetail:
-        doc.rangeText = ctx.RangeText();
-        detail::BuildFiloReport(p.records == RecordsOfInterest::InOut ? 1 : 0, ctx, holders, out);
-        break;
-    case ReportKind::TotalHours:
-    case ReportKind::TimeLogs:
-        doc.rangeText = ctx.RangeText();
-        detail::BuildLogReport(kind == ReportKind::TotalHours, ctx, holders, out);
-        break;
-    case ReportKind::DailyIndividual:
-        doc.rangeText = FormatDateTime("d/mmm/yyyy", p.dayOfInterest);
-        detail::BuildDailyIndividual(ctx, holders, out);
-        break;
-    case ReportKind::WhosInOut:
-        doc.rangeText = FormatDateTime("d/mmm/yyyy", p.dayOfInterest);
-        detail::BuildWhosInOut(ctx, holders, out);
-        break;
+        case ReportKind::FirstLast:
+        case ReportKind::FirstLastOvernight:
+            doc.rangeText = ctx.RangeText();
+            detail::BuildFiloReport(2, ctx, holders, out);
+            break;
+        case ReportKind::TwoSession:
+            doc.rangeText = ctx.RangeText();
+            detail::BuildFiloReport(3, ctx, holders, out);
+            break;
+        case ReportKind::TotalHoursDetail:
+            doc.rangeText = ctx.RangeText();
+            detail::BuildFiloReport(p.records == RecordsOfInterest::InOut ? 1 : 0, ctx, holders,
+                                    out);
+            break;
+        case ReportKind::TotalHours:
+        case ReportKind::TimeLogs:
+            doc.rangeText = ctx.RangeText();
+            detail::BuildLogReport(kind == ReportKind::TotalHours, ctx, holders, out);
+            break;
+        case ReportKind::DailyIndividual:
+            doc.rangeText = FormatDateTime("d/mmm/yyyy", p.dayOfInterest);
+            detail::BuildDailyIndividual(ctx, holders, out);
+            break;
+        case ReportKind::WhosInOut:
+            doc.rangeText = FormatDateTime("d/mmm/yyyy", p.dayOfInterest);
+            detail::BuildWhosInOut(ctx, holders, out);
+            break;
     }
     return doc;
 }

@@ -25,9 +25,9 @@ struct Band {
 };
 
 struct ReportDocument {
-    QString title;      // centred at the top of every page
-    QString rangeText;  // at the right of the page header
-    DateTime printedOn; // the footer's "Printed on "
+    QString title;       // centred at the top of every page
+    QString rangeText;   // at the right of the page header
+    DateTime printedOn;  // the footer's "Printed on "
     std::vector<Band> bands;
 
     bool Empty() const { return bands.empty(); }
@@ -41,8 +41,10 @@ public:
     // A heading resets the detail colour to white; a page break comes first when asked and
     // something is already on the page.
     void Heading(const QString& text, bool newPage) {
-        if (newPage && !doc_.bands.empty()) doc_.bands.push_back({BandKind::PageBreak, {}, BandFill::None});
-        doc_.bands.push_back({BandKind::Heading, text, enhanced_ ? BandFill::Yellow : BandFill::None});
+        if (newPage && !doc_.bands.empty())
+            doc_.bands.push_back({BandKind::PageBreak, {}, BandFill::None});
+        doc_.bands.push_back(
+            {BandKind::Heading, text, enhanced_ ? BandFill::Yellow : BandFill::None});
         yellowNext_ = false;
     }
     // Detail lines alternate white and yellow with "Enhanced Printing".
@@ -56,7 +58,9 @@ public:
     void PlainDetail(const QString& text) {
         doc_.bands.push_back({BandKind::Detail, text, BandFill::None});
     }
-    void Total(const QString& text) { doc_.bands.push_back({BandKind::Total, text, BandFill::None}); }
+    void Total(const QString& text) {
+        doc_.bands.push_back({BandKind::Total, text, BandFill::None});
+    }
     void Blank() { doc_.bands.push_back({BandKind::Blank, {}, BandFill::None}); }
 
 private:

@@ -7,8 +7,12 @@
 namespace horalog {
 
 namespace {
-QString Hms(DateTime t) { return FormatDateTime("HH:mm:ss", t); }
-qint64 SecondsOfDay(DateTime t) { return (t.msecsOfDay() + 500) / 1000; }
+QString Hms(DateTime t) {
+    return FormatDateTime("HH:mm:ss", t);
+}
+qint64 SecondsOfDay(DateTime t) {
+    return (t.msecsOfDay() + 500) / 1000;
+}
 }  // namespace
 
 FirstLastResult FirstLastDay(RecordCursor& rows, bool byMode, const QString& inColumn,

@@ -8,7 +8,9 @@ namespace horalog::detail {
 
 namespace {
 
-bool IsSaturday(DateTime t) { return t.date().dayOfWeek() == 6; }
+bool IsSaturday(DateTime t) {
+    return t.date().dayOfWeek() == 6;
+}
 
 DateTime Shifted(DateTime timeOfDay, double shift) {
     double v = timeOfDay.timePart().value - shift;
@@ -70,9 +72,15 @@ private:
         QString text = "  ";
         const DateTime cur = rows.Current().time;
         switch (StartLine(ctx_, track_, cur, text)) {
-        case DayStep::GapLine: out_.Detail(text); return;
-        case DayStep::NewDay: pairIndex_ = 0; break;
-        case DayStep::SameDay: ++pairIndex_; break;
+            case DayStep::GapLine:
+                out_.Detail(text);
+                return;
+            case DayStep::NewDay:
+                pairIndex_ = 0;
+                break;
+            case DayStep::SameDay:
+                ++pairIndex_;
+                break;
         }
         if (kind_ == 0) {
             ByPositionLine(rows, cur, text);
@@ -90,7 +98,8 @@ private:
         text += ctx_.Time(pair.in) + " " + ModeTag(pair.inMode);
         if (pair.HasOut()) {
             const qint64 d = SecondsBetween(pair.in, pair.out);
-            text += ctx_.Time(pair.out) + " " + ModeTag(pair.outMode) + "  (" + FormatDuration(d) + ")";
+            text +=
+                ctx_.Time(pair.out) + " " + ModeTag(pair.outMode) + "  (" + FormatDuration(d) + ")";
             totalTime_ += d;
         }
     }

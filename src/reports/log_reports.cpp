@@ -12,14 +12,20 @@ namespace {
 
 QString ShortTag(int mode) {
     switch (mode) {
-    case 0: return "[C]";
-    case 1: return "[I]";
-    case 2: return "[O]";
-    default: return {};
+        case 0:
+            return "[C]";
+        case 1:
+            return "[I]";
+        case 2:
+            return "[O]";
+        default:
+            return {};
     }
 }
 
-QString Card(const SelectedHolder& h) { return QString::number(h.holder.card); }
+QString Card(const SelectedHolder& h) {
+    return QString::number(h.holder.card);
+}
 
 // Time Logs: a row's records, a fixed number per line.
 void TimeLogLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& track, BandWriter& out) {
@@ -30,8 +36,7 @@ void TimeLogLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& track, 
     }
     const int perLine = ctx.params.recordsPerLine > 0 ? ctx.params.recordsPerLine : 8;
     int placed = 0;
-    while (!rows.AtEnd() && placed < perLine &&
-           rows.Current().time.dayNumber() == track.lastDate) {
+    while (!rows.AtEnd() && placed < perLine && rows.Current().time.dayNumber() == track.lastDate) {
         text += ctx.Time(rows.Current().time) + ShortTag(rows.Current().mode);
         rows.Next();
         if (++placed % 2 == 0) text += ' ';

@@ -19,7 +19,9 @@ public:
     size_t Position() const { return pos_; }
     size_t Size() const { return rows_->size(); }
     // Whether the current row exists and lies on the date of t.
-    bool OnDate(DateTime t) const { return !AtEnd() && Current().time.dayNumber() == t.dayNumber(); }
+    bool OnDate(DateTime t) const {
+        return !AtEnd() && Current().time.dayNumber() == t.dayNumber();
+    }
     // No row left, or the current row lies on another date than t.
     bool DayEnded(DateTime t) const { return !OnDate(t); }
     void SkipDate(DateTime t) {

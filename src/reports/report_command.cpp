@@ -24,13 +24,16 @@ const std::map<QString, ReportKind> kKinds = {
 };
 
 const std::map<QString, PeriodChoice> kPeriods = {
-    {"this-week", PeriodChoice::ThisWeek}, {"last-week", PeriodChoice::LastWeek},
-    {"this-month", PeriodChoice::ThisMonth}, {"last-month", PeriodChoice::LastMonth},
+    {"this-week", PeriodChoice::ThisWeek},
+    {"last-week", PeriodChoice::LastWeek},
+    {"this-month", PeriodChoice::ThisMonth},
+    {"last-month", PeriodChoice::LastMonth},
     {"all", PeriodChoice::All},
 };
 
 const std::map<QString, RecordsOfInterest> kRecords = {
-    {"all", RecordsOfInterest::All}, {"clock", RecordsOfInterest::Clock},
+    {"all", RecordsOfInterest::All},
+    {"clock", RecordsOfInterest::Clock},
     {"inout", RecordsOfInterest::InOut},
 };
 
@@ -77,8 +80,7 @@ Options Parse(QStringList args, DateTime now) {
             const QString v = value();
             bool ok = false;
             const int n = v.toInt(&ok);
-            if (!ok || n < lo || n > hi)
-                throw BadOption{"bad value for " + a + ": " + v};
+            if (!ok || n < lo || n > hi) throw BadOption{"bad value for " + a + ": " + v};
             return n;
         };
         if (a == "--help" || a == "-h") {
@@ -110,7 +112,8 @@ Options Parse(QStringList args, DateTime now) {
             o.params.recordFormat = number(0, 3);
         } else if (a == "--per-line") {
             perLine = number(2, 8);
-            if (*perLine % 2) throw BadOption{"bad value for --per-line: " + QString::number(*perLine)};
+            if (*perLine % 2)
+                throw BadOption{"bad value for --per-line: " + QString::number(*perLine)};
         } else if (a == "--blank-lines") {
             o.params.blankLines = true;
         } else if (a == "--new-page") {
@@ -137,9 +140,11 @@ Options Parse(QStringList args, DateTime now) {
         }
     }
     if (o.help) return o;
-    if (!kind) throw BadOption{"which report? (first-last, two-session, first-last-overnight, "
-                               "total-hours, total-hours-detail, time-logs, daily-individual, "
-                               "whos-in-out)"};
+    if (!kind)
+        throw BadOption{
+            "which report? (first-last, two-session, first-last-overnight, "
+            "total-hours, total-hours-detail, time-logs, daily-individual, "
+            "whos-in-out)"};
     o.kind = *kind;
     if (from.has_value() != to.has_value()) throw BadOption{"--from and --to go together"};
     if (from) {
@@ -158,7 +163,7 @@ Options Parse(QStringList args, DateTime now) {
         o.params.persons = PersonsChoice::List;
     }
     // The defaults of each printout's dialog.
-    o.params.recordsPerLine = perLine ? *perLine
+    o.params.recordsPerLine = perLine                                 ? *perLine
                               : o.kind == ReportKind::TimeLogs        ? 8
                               : o.kind == ReportKind::DailyIndividual ? 6
                                                                       : 4;
@@ -183,7 +188,8 @@ QString ReportCommandUsage() {
            "  --persons all|group|list             list: the holders of the pick list\n"
            "  --group NAME                         the holders of one work group\n"
            "  --records all|clock|inout            records of interest (default all)\n"
-           "  --format 0..3                        0 AM/PMhh:mm:ss, 1 HH:mm:ss, 2 AM/PMhh:mm, 3 HH:mm\n"
+           "  --format 0..3                        0 AM/PMhh:mm:ss, 1 HH:mm:ss, 2 AM/PMhh:mm, 3 "
+           "HH:mm\n"
            "  --per-line 2|4|6|8                   records per line\n"
            "  --blank-lines                        print days without records\n"
            "  --new-page | --no-new-page           new page on each person or category\n"

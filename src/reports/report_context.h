@@ -48,7 +48,7 @@ enum class DayStep { GapLine, NewDay, SameDay };
 // Steps 3 to 5 of a detail line on text; a gap line is complete when GapLine is answered.
 DayStep StartLine(const ReportContext& ctx, DayTrack& track, DateTime cur, QString& text);
 
-qint64 SecondsOfDay(DateTime t);  // whole seconds since midnight
+qint64 SecondsOfDay(DateTime t);       // whole seconds since midnight
 bool Later(DateTime a, DateTime b);    // by time of day, strictly
 bool Earlier(DateTime a, DateTime b);  // by time of day, strictly
 

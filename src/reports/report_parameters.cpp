@@ -16,15 +16,19 @@ Period ReportPeriod(const ReportParameters& p, DateTime now) {
     const QDate monday = today.addDays(1 - today.dayOfWeek());  // Monday 1 .. Sunday 7
     const QDate firstOfMonth(today.year(), today.month(), 1);
     switch (p.period) {
-    case PeriodChoice::ThisWeek: return {DateTime::fromDate(monday), now};
-    case PeriodChoice::LastWeek:
-        return {DateTime::fromDate(monday.addDays(-7)), DateTime::fromDate(monday.addDays(-1))};
-    case PeriodChoice::ThisMonth: return {DateTime::fromDate(firstOfMonth), now};
-    case PeriodChoice::LastMonth:
-        return {DateTime::fromDate(firstOfMonth.addMonths(-1)),
-                DateTime::fromDate(firstOfMonth.addDays(-1))};
-    case PeriodChoice::Range: return {p.rangeFrom, p.rangeTo};
-    case PeriodChoice::All: break;
+        case PeriodChoice::ThisWeek:
+            return {DateTime::fromDate(monday), now};
+        case PeriodChoice::LastWeek:
+            return {DateTime::fromDate(monday.addDays(-7)), DateTime::fromDate(monday.addDays(-1))};
+        case PeriodChoice::ThisMonth:
+            return {DateTime::fromDate(firstOfMonth), now};
+        case PeriodChoice::LastMonth:
+            return {DateTime::fromDate(firstOfMonth.addMonths(-1)),
+                    DateTime::fromDate(firstOfMonth.addDays(-1))};
+        case PeriodChoice::Range:
+            return {p.rangeFrom, p.rangeTo};
+        case PeriodChoice::All:
+            break;
     }
     return {DateTime(), DateTime(), true};
 }
@@ -49,14 +53,18 @@ std::vector<SelectedHolder> OpenSelectedHolders(ReportSource& source, const Repo
     const auto groups = source.Groups();
     std::vector<HolderRow> rows;
     switch (p.persons) {
-    case PersonsChoice::All: rows = source.Holders(HolderSet::All, 0); break;
-    case PersonsChoice::Group: {
-        // A group that no longer exists selects nobody (not the holders of WORKGRP 0).
-        const int id = GroupIdOf(groups, p.groupName);
-        if (id != 0) rows = source.Holders(HolderSet::Group, id);
-        break;
-    }
-    case PersonsChoice::List: rows = source.Holders(HolderSet::Picked, 0); break;
+        case PersonsChoice::All:
+            rows = source.Holders(HolderSet::All, 0);
+            break;
+        case PersonsChoice::Group: {
+            // A group that no longer exists selects nobody (not the holders of WORKGRP 0).
+            const int id = GroupIdOf(groups, p.groupName);
+            if (id != 0) rows = source.Holders(HolderSet::Group, id);
+            break;
+        }
+        case PersonsChoice::List:
+            rows = source.Holders(HolderSet::Picked, 0);
+            break;
     }
     std::vector<SelectedHolder> out;
     out.reserve(rows.size());
@@ -71,11 +79,12 @@ std::vector<SelectedHolder> OpenSelectedHolders(ReportSource& source, const Repo
     }
     if (p.persons == PersonsChoice::All) {
         // order by gid.id, NAME: a missing group joins as null, which sorts first.
-        std::stable_sort(out.begin(), out.end(), [](const SelectedHolder& a, const SelectedHolder& b) {
-            const int ka = a.groupExists ? a.holder.groupId : INT_MIN;
-            const int kb = b.groupExists ? b.holder.groupId : INT_MIN;
-            return ka < kb;
-        });
+        std::stable_sort(out.begin(), out.end(),
+                         [](const SelectedHolder& a, const SelectedHolder& b) {
+                             const int ka = a.groupExists ? a.holder.groupId : INT_MIN;
+                             const int kb = b.groupExists ? b.holder.groupId : INT_MIN;
+                             return ka < kb;
+                         });
     }
     return out;
 }

@@ -11,7 +11,14 @@
 namespace horalog {
 
 enum class PersonsChoice { All = 0, Group = 1, List = 2 };
-enum class PeriodChoice { ThisWeek = 0, LastWeek = 1, ThisMonth = 2, LastMonth = 3, All = 4, Range = 5 };
+enum class PeriodChoice {
+    ThisWeek = 0,
+    LastWeek = 1,
+    ThisMonth = 2,
+    LastMonth = 3,
+    All = 4,
+    Range = 5
+};
 
 // The "Record format" items, each used verbatim as a date-time format.
 inline constexpr const char* kRecordFormats[4] = {" AM/PMhh:mm:ss", " HH:mm:ss", " AM/PMhh:mm",

@@ -67,9 +67,12 @@ public:
 private:
     qreal HeightOf(BandKind kind) const {
         switch (kind) {
-        case BandKind::Heading: return headingHeight_;
-        case BandKind::Total: return totalHeight_;
-        default: return lineHeight_;
+            case BandKind::Heading:
+                return headingHeight_;
+            case BandKind::Total:
+                return totalHeight_;
+            default:
+                return lineHeight_;
         }
     }
 

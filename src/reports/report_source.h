@@ -14,11 +14,11 @@ namespace horalog {
 
 // One row of the log (`recorder`).
 struct LogRecord {
-    DateTime time;  // SYSTIME
-    int card = 0;   // CARDNO
-    int mode = 0;   // MODE: 0 CLOCK, 1 IN, 2 OUT
-    int reader = 0; // READER
-    int lock = 0;   // LOCK
+    DateTime time;   // SYSTIME
+    int card = 0;    // CARDNO
+    int mode = 0;    // MODE: 0 CLOCK, 1 IN, 2 OUT
+    int reader = 0;  // READER
+    int lock = 0;    // LOCK
 };
 
 // One card holder (`staffs`) as reports need it.
@@ -53,9 +53,12 @@ enum class RecordsOfInterest { All = 0, Clock = 1, InOut = 2 };
 
 inline bool RecordMatches(RecordsOfInterest r, int mode) {
     switch (r) {
-    case RecordsOfInterest::Clock: return mode == 0;
-    case RecordsOfInterest::InOut: return mode > 0;
-    default: return true;
+        case RecordsOfInterest::Clock:
+            return mode == 0;
+        case RecordsOfInterest::InOut:
+            return mode > 0;
+        default:
+            return true;
     }
 }
 

@@ -11,8 +11,12 @@ namespace {
 
 TEST(TimeLogs, RecordsPerLineAndContinuation) {
     ReportFixture f;
-    f.Add(101, {{"2004-06-26 08:00", 1}, {"2004-06-26 12:00", 2}, {"2004-06-26 13:00", 1},
-                {"2004-06-26 17:00", 2}, {"2004-06-26 18:00", 1}, {"2004-06-26 19:00", 2}});
+    f.Add(101, {{"2004-06-26 08:00", 1},
+                {"2004-06-26 12:00", 2},
+                {"2004-06-26 13:00", 1},
+                {"2004-06-26 17:00", 2},
+                {"2004-06-26 18:00", 1},
+                {"2004-06-26 19:00", 2}});
     auto p = ReportFixture::Params();
     p.recordsPerLine = 4;
     const auto doc = f.Build(ReportKind::TimeLogs, p);
@@ -21,8 +25,7 @@ TEST(TimeLogs, RecordsPerLineAndContinuation) {
               (std::vector<std::string>{
                   "H: [101] ALICE (6 record(s))",
                   "D:  Jun 26, 2004 Sat - 08:00:00[I] 12:00:00[O]  13:00:00[I] 17:00:00[O] ",
-                  "D:" + kCont + " 18:00:00[I] 19:00:00[O] ",
-                  "T: No of day(s) = 1 ", "B:"}));
+                  "D:" + kCont + " 18:00:00[I] 19:00:00[O] ", "T: No of day(s) = 1 ", "B:"}));
 }
 
 TEST(TimeLogs, BlankLinesFillTheGapsButNotTheDayCount) {
@@ -40,8 +43,8 @@ TEST(TimeLogs, BlankLinesFillTheGapsButNotTheDayCount) {
             expected.push_back("D:  Jun 22, 2004 Tue - No record");
             expected.push_back("D:  Jun 23, 2004 Wed - No record");
         }
-        for (const char* s : {"D:  Jun 24, 2004 Thu - 08:00[C] 17:00 ", "T: No of day(s) = 2 ", "B:",
-                              "H: [102] BRUNO (0 record(s))", "T: No of day(s) = 0 ", "B:"})
+        for (const char* s : {"D:  Jun 24, 2004 Thu - 08:00[C] 17:00 ", "T: No of day(s) = 2 ",
+                              "B:", "H: [102] BRUNO (0 record(s))", "T: No of day(s) = 0 ", "B:"})
             expected.push_back(s);
         EXPECT_EQ(AllTexts(doc), expected) << blank;
     }
@@ -50,8 +53,11 @@ TEST(TimeLogs, BlankLinesFillTheGapsButNotTheDayCount) {
 TEST(DailyIndividual, GroupsByModeWithContinuations) {
     ReportFixture f;
     f.source.AddHolder({102, "BRUNO", 1, false});
-    f.Add(101, {{"2004-06-23 08:00", 1}, {"2004-06-23 13:00", 1}, {"2004-06-23 18:00", 1},
-                {"2004-06-23 19:00", 7}, {"2004-06-22 09:00", 2}});
+    f.Add(101, {{"2004-06-23 08:00", 1},
+                {"2004-06-23 13:00", 1},
+                {"2004-06-23 18:00", 1},
+                {"2004-06-23 19:00", 7},
+                {"2004-06-22 09:00", 2}});
     f.Add(102, {{"2004-06-23 07:00", 2}, {"2004-06-23 06:00", 0}});
     auto p = ReportFixture::Params();
     p.dayOfInterest = At("2004-06-23");
@@ -64,9 +70,8 @@ TEST(DailyIndividual, GroupsByModeWithContinuations) {
               (std::vector<std::string>{
                   "H: [101] ALICE (4 record(s))",  // the mode-7 row counts, is not printed
                   "D:  CLOCK  -", "D:  IN     -  08:00:00  13:00:00", "D:         -  18:00:00",
-                  "D:  OUT    -", "B:",
-                  "H: [102] BRUNO (2 record(s))",
-                  "D:  CLOCK  -  06:00:00", "D:  IN     -", "D:  OUT    -  07:00:00"}));
+                  "D:  OUT    -", "B:", "H: [102] BRUNO (2 record(s))", "D:  CLOCK  -  06:00:00",
+                  "D:  IN     -", "D:  OUT    -  07:00:00"}));
     EXPECT_EQ(doc.bands[0].fill, BandFill::Yellow);
 }
 
@@ -86,15 +91,11 @@ TEST(WhosInOut, CategoriesByTheLastRecordOfTheDay) {
     EXPECT_EQ(doc.title, "Who's IN / OUT");
     EXPECT_EQ(AllTexts(doc),
               (std::vector<std::string>{
-                  "H: Who's CLOCK",
-                  "D:  DAN                  09:30:00 - 07:00:00[OUT]  (02:30:00)",
-                  "T: 1 person", "B:", "P:",
-                  "H: Who's IN",
+                  "H: Who's CLOCK", "D:  DAN                  09:30:00 - 07:00:00[OUT]  (02:30:00)",
+                  "T: 1 person", "B:", "P:", "H: Who's IN",
                   "D:  ALICE                13:05:00 - 12:00:00[OUT]  (01:05:00)",
-                  "D:  BOB                  08:00:00",
-                  "T: 2 persons", "B:", "P:",
-                  "H: Who's OUT", "T: No person", "B:", "P:",
-                  "H: No record", "D:  CAROL", "T: 1 person"}));
+                  "D:  BOB                  08:00:00", "T: 2 persons", "B:", "P:", "H: Who's OUT",
+                  "T: No person", "B:", "P:", "H: No record", "D:  CAROL", "T: 1 person"}));
 
     // nobody chosen: the four categories all the same
     p.persons = PersonsChoice::List;

@@ -13,12 +13,15 @@ namespace horalog::testing {
 // "2004-06-23 08:55" or "2004-06-23 08:55:30"
 inline DateTime At(const char* text) {
     QString s(text);
-    QDateTime dt = QDateTime::fromString(s, s.size() > 16 ? "yyyy-MM-dd HH:mm:ss" : "yyyy-MM-dd HH:mm");
+    QDateTime dt =
+        QDateTime::fromString(s, s.size() > 16 ? "yyyy-MM-dd HH:mm:ss" : "yyyy-MM-dd HH:mm");
     if (!dt.isValid()) dt = QDateTime(QDate::fromString(s, "yyyy-MM-dd"), QTime(0, 0));
     return DateTime::fromQDateTime(dt);
 }
 
-inline DateTime Hm(int h, int m) { return EncodeTime(h, m, 0); }
+inline DateTime Hm(int h, int m) {
+    return EncodeTime(h, m, 0);
+}
 
 // Weekday sessions 09:00-13:00 and 14:00-17:30, overtime from 15 minutes in multiples of 5.
 inline WorkGroup OfficeGroup(int id = 1, const char* name = "OFFICE") {
@@ -80,11 +83,21 @@ inline std::vector<std::string> AllTexts(const ReportDocument& doc) {
     std::vector<std::string> out;
     for (const auto& b : doc.bands) {
         switch (b.kind) {
-        case BandKind::Heading: out.push_back("H:" + b.text.toStdString()); break;
-        case BandKind::Detail: out.push_back("D:" + b.text.toStdString()); break;
-        case BandKind::Total: out.push_back("T:" + b.text.toStdString()); break;
-        case BandKind::Blank: out.push_back("B:"); break;
-        case BandKind::PageBreak: out.push_back("P:"); break;
+            case BandKind::Heading:
+                out.push_back("H:" + b.text.toStdString());
+                break;
+            case BandKind::Detail:
+                out.push_back("D:" + b.text.toStdString());
+                break;
+            case BandKind::Total:
+                out.push_back("T:" + b.text.toStdString());
+                break;
+            case BandKind::Blank:
+                out.push_back("B:");
+                break;
+            case BandKind::PageBreak:
+                out.push_back("P:");
+                break;
         }
     }
     return out;

@@ -6,9 +6,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "report_fixture.h"
 #include "reports/report_command.h"
 #include "reports/report_renderer.h"
-#include "report_fixture.h"
 
 using namespace horalog;
 using namespace horalog::testing;
@@ -31,7 +31,8 @@ TEST(ReportPdf, PageFrameAndBandsReadBack) {
     QTemporaryDir dir;
     ReportFixture f;
     FillWeek(f);
-    for (int i = 0; i < 120; ++i) f.source.AddHolder({1000 + i, QString("HOLDER%1").arg(i, 3, 10, QChar('0')), 1, false});
+    for (int i = 0; i < 120; ++i)
+        f.source.AddHolder({1000 + i, QString("HOLDER%1").arg(i, 3, 10, QChar('0')), 1, false});
     auto p = ReportFixture::Params(RecordsOfInterest::InOut);
     p.enhanced = true;
     const auto doc = f.Build(ReportKind::FirstLast, p);
@@ -39,10 +40,11 @@ TEST(ReportPdf, PageFrameAndBandsReadBack) {
     QString why;
     ASSERT_TRUE(WriteReportPdf(doc, path, &why)) << why.toStdString();
     const QString text = PdfText(path);
-    for (const char* s : {"First In Last Out (IN/OUT)", "Horalog", "From: 21/Jun/2004 To: 27/Jun/2004",
-                          "[101] ALICE (OFFICE)", "Jun 23, 2004 Wed - 08:55:00[IN]",
-                          "17:52:00[OUT]", "[OT(00:20:00)]", "Printed on 30/Jun/2004 10:00:00",
-                          "P. 1", "P. 2", "[1119] HOLDER119 (OFFICE)"})
+    for (const char* s :
+         {"First In Last Out (IN/OUT)", "Horalog", "From: 21/Jun/2004 To: 27/Jun/2004",
+          "[101] ALICE (OFFICE)", "Jun 23, 2004 Wed - 08:55:00[IN]", "17:52:00[OUT]",
+          "[OT(00:20:00)]", "Printed on 30/Jun/2004 10:00:00", "P. 1", "P. 2",
+          "[1119] HOLDER119 (OFFICE)"})
         EXPECT_TRUE(text.contains(s)) << s << "\n" << text.left(3000).toStdString();
     EXPECT_EQ(text.count("First In Last Out (IN/OUT)"), text.count("Printed on"));  // every page
 
@@ -73,7 +75,8 @@ struct Outcome {
     QString out, err;
 };
 
-Outcome Command(ReportSource& source, const QStringList& args, const char* now = "2004-06-30 10:00") {
+Outcome Command(ReportSource& source, const QStringList& args,
+                const char* now = "2004-06-30 10:00") {
     QString out, err;
     QTextStream o(&out), e(&err);
     const int status = RunReportCommand(args, source, o, e, FixedClock(At(now)));
@@ -115,8 +118,8 @@ TEST(ReportCommand, BadOptionsAreOneLineAndStatus2) {
 TEST(ReportCommand, TextLinesOfEachPrintout) {
     ReportFixture f;
     FillWeek(f);
-    Outcome r = Command(f.source, {"report", "first-last", "--from", "2004-06-21", "--to", "2004-06-25",
-                               "--records", "inout", "--format", "1"});
+    Outcome r = Command(f.source, {"report", "first-last", "--from", "2004-06-21", "--to",
+                                   "2004-06-25", "--records", "inout", "--format", "1"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out.split('\n'),
               (QStringList{"First In Last Out (IN/OUT)", "From: 21/Jun/2004 To: 25/Jun/2004", "",
@@ -127,7 +130,8 @@ TEST(ReportCommand, TextLinesOfEachPrintout) {
                            ""}));
 
     // "last week" seen from Monday 2004-06-28 is the week of the records
-    r = Command(f.source, {"time-logs", "--period", "last-week", "--format", "3"}, "2004-06-28 07:00");
+    r = Command(f.source, {"time-logs", "--period", "last-week", "--format", "3"},
+                "2004-06-28 07:00");
     EXPECT_TRUE(r.out.contains("From: 21/Jun/2004 To: 27/Jun/2004"));
     EXPECT_TRUE(r.out.contains("  Jun 23, 2004 Wed - 08:55[I] 17:52[O] "));
     r = Command(f.source, {"time-logs", "--period", "this-week"}, "2004-06-28 07:00");

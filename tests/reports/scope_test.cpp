@@ -11,7 +11,9 @@ using namespace horalog::testing;
 
 namespace {
 
-std::string Day(DateTime t) { return FormatDateTime("yyyy-mm-dd HH:mm", t).toStdString(); }
+std::string Day(DateTime t) {
+    return FormatDateTime("yyyy-mm-dd HH:mm", t).toStdString();
+}
 
 TEST(ReportPeriod, WeeksRunMondayToSunday) {
     struct Case {
@@ -21,8 +23,10 @@ TEST(ReportPeriod, WeeksRunMondayToSunday) {
         const char* to;
     };
     const Case cases[] = {
-        {PeriodChoice::LastWeek, "2004-06-21 10:15", "2004-06-14 00:00", "2004-06-20 00:00"},  // Monday
-        {PeriodChoice::LastWeek, "2004-06-27 23:59", "2004-06-14 00:00", "2004-06-20 00:00"},  // Sunday
+        {PeriodChoice::LastWeek, "2004-06-21 10:15", "2004-06-14 00:00",
+         "2004-06-20 00:00"},  // Monday
+        {PeriodChoice::LastWeek, "2004-06-27 23:59", "2004-06-14 00:00",
+         "2004-06-20 00:00"},  // Sunday
         {PeriodChoice::ThisWeek, "2004-06-27 23:59", "2004-06-21 00:00", "2004-06-27 23:59"},
         {PeriodChoice::ThisWeek, "2004-06-21 08:00", "2004-06-21 00:00", "2004-06-21 08:00"},
         {PeriodChoice::LastMonth, "2004-03-01 09:00", "2004-02-01 00:00", "2004-02-29 00:00"},
@@ -63,7 +67,8 @@ TEST(ReportPeriod, AllTakesTheFirstAndLastLogRows) {
     p.period = PeriodChoice::All;
     const auto doc = f.Build(ReportKind::TimeLogs, p);
     EXPECT_EQ(doc.rangeText, "From: 3/May/2004 To: 2/Jul/2004");
-    EXPECT_EQ(Texts(doc, BandKind::Heading), std::vector<std::string>{" [101] ALICE (2 record(s))"});
+    EXPECT_EQ(Texts(doc, BandKind::Heading),
+              std::vector<std::string>{" [101] ALICE (2 record(s))"});
 }
 
 TEST(OpenSelectedHolders, AllGroupAndList) {
@@ -133,6 +138,62 @@ TEST(ScopeSettings, DefaultsRoundTripAndOutOfRangeValues) {
     EXPECT_EQ(odd.period, PeriodChoice::ThisWeek);
     EXPECT_EQ(odd.persons, PersonsChoice::All);
     EXPECT_EQ(LoadScopeSettings(ScopeDialog::WhoScope).recordsPerLine, 4);
+}
+
+}  // namespace
+
+#include "reports/scope_hours.h"
+
+namespace {
+
+TEST(ScopeHours, GroupHoursAndTheConfirmChecks) {
+    const auto fresh = LoadTwoSessionScopeHours();
+    EXPECT_TRUE(SameTimeOfDay(fresh.std2End, Hm(17, 30)));
+    EXPECT_EQ(fresh.overtime.minimum, 15);
+
+    WorkGroup g = OfficeGroup();
+    g.satEnable1 = g.satEnable2 = true;
+    LateScopeHours late = LateScopeHoursOf(g, LateScopeHours{});
+    EXPECT_TRUE(SameTimeOfDay(late.stdEnd, Hm(17, 30)));
+    EXPECT_TRUE(SameTimeOfDay(late.satEnd, Hm(15, 30)));  // both Saturday sessions: to the 2nd end
+    const DateTime day = At("2004-06-23 10:00");
+    EXPECT_EQ(CheckLateScope(day, day, late, false), ScopeField::None);
+    EXPECT_EQ(CheckLateScope(day, day.addDays(-1), late, false), ScopeField::From);
+    g.wdTo2 = Hm(8, 0);  // a group whose day ends before it starts
+    late = LateScopeHoursOf(g, late);
+    EXPECT_EQ(CheckLateScope(day, day, late, false), ScopeField::StdStart);
+    EXPECT_EQ(CheckLateScope(day, day.addDays(-1), late, true), ScopeField::None);
+    late.overtime.noPay = 7;
+    StoreLateScopeHours(late);
+    EXPECT_TRUE(SameTimeOfDay(LoadLateScopeHours().stdEnd, Hm(8, 0)));
+    EXPECT_EQ(LoadLateScopeHours().overtime.noPay, 7);
+
+    struct Case {
+        void (*change)(TwoSessionScopeHours&);
+        ScopeField field;
+    };
+    const Case cases[] = {
+        {[](TwoSessionScopeHours&) {}, ScopeField::None},
+        {[](TwoSessionScopeHours& h) { h.std1End = h.std1Start; }, ScopeField::Std1Start},
+        {[](TwoSessionScopeHours& h) { h.std2Start = Hm(8, 0); }, ScopeField::Std2Start},
+        {[](TwoSessionScopeHours& h) { h.std2Start = h.std1Start; }, ScopeField::None},
+        {[](TwoSessionScopeHours& h) { h.sat2Enable = true; }, ScopeField::Sat1Enable},
+        {[](TwoSessionScopeHours& h) {
+             h.sat1Enable = h.sat2Enable = true;
+             h.sat2Start = h.sat1End;
+         },
+         ScopeField::Sat2Start},
+        {[](TwoSessionScopeHours& h) {
+             h.sat1Enable = true;
+             h.sat1End = Hm(8, 0);
+         },
+         ScopeField::Sat1Start},
+    };
+    for (const auto& c : cases) {
+        TwoSessionScopeHours h;
+        c.change(h);
+        EXPECT_EQ(CheckTwoSessionScope(day, day, h), c.field);
+    }
 }
 
 }  // namespace
