@@ -1,0 +1,128 @@
+-- Horalog database templates. Sections start with "-- @file NAME"; each section creates the
+-- tables of one template. Times of day are REAL day fractions with a zero date part;
+-- date-times are REAL day counts since 1899-12-30. Booleans are 0 or 1.
+
+-- @file attend
+CREATE TABLE recorder (
+    ID      INTEGER PRIMARY KEY,
+    SYSTIME REAL    NOT NULL,
+    CARDNO  INTEGER NOT NULL,
+    MODE    INTEGER NOT NULL DEFAULT 0,
+    READER  INTEGER NOT NULL DEFAULT 0,
+    LOCK    INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX recorder_systime_cardno ON recorder (SYSTIME, CARDNO);
+CREATE INDEX recorder_cardno_systime ON recorder (CARDNO, SYSTIME);
+
+-- The live log shows the number of records after every read: kept here, because count(*)
+-- walks a whole index.
+CREATE TABLE recorder_count (N INTEGER NOT NULL);
+INSERT INTO recorder_count (N) VALUES (0);
+CREATE TRIGGER recorder_counted_insert AFTER INSERT ON recorder
+BEGIN
+    UPDATE recorder_count SET N = N + 1;
+END;
+CREATE TRIGGER recorder_counted_delete AFTER DELETE ON recorder
+BEGIN
+    UPDATE recorder_count SET N = N - 1;
+END;
+
+-- @file sysdat
+CREATE TABLE gid (
+    ID           INTEGER PRIMARY KEY AUTOINCREMENT,
+    DESCX        TEXT    NOT NULL COLLATE NOCASE,
+    WD_FROM_1    REAL    NOT NULL DEFAULT 0,
+    WD_TO_1      REAL    NOT NULL DEFAULT 0,
+    WD_FROM_2    REAL    NOT NULL DEFAULT 0,
+    WD_TO_2      REAL    NOT NULL DEFAULT 0,
+    SAT_ENABLE_1 INTEGER NOT NULL DEFAULT 0,
+    SAT_FROM_1   REAL    NOT NULL DEFAULT 0,
+    SAT_TO_1     REAL    NOT NULL DEFAULT 0,
+    SAT_ENABLE_2 INTEGER NOT NULL DEFAULT 0,
+    SAT_FROM_2   REAL    NOT NULL DEFAULT 0,
+    SAT_TO_2     REAL    NOT NULL DEFAULT 0,
+    OT_MIN       INTEGER NOT NULL DEFAULT 0,
+    OT_MULTI     INTEGER NOT NULL DEFAULT 0
+);
+CREATE UNIQUE INDEX gid_descx ON gid (DESCX);
+INSERT INTO gid (ID, DESCX, WD_FROM_1, WD_TO_1, WD_FROM_2, WD_TO_2,
+                 SAT_ENABLE_1, SAT_FROM_1, SAT_TO_1, SAT_ENABLE_2, SAT_FROM_2, SAT_TO_2,
+                 OT_MIN, OT_MULTI)
+VALUES (1, 'DEFAULT', 9 / 24.0, 13 / 24.0, 14 / 24.0, 17 / 24.0,
+        0, 9 / 24.0, 13 / 24.0, 0, 14 / 24.0, 17 / 24.0, 15, 5);
+
+CREATE TABLE staffs (
+    SEQ       INTEGER PRIMARY KEY AUTOINCREMENT,
+    CARDNO    INTEGER NOT NULL,
+    NAME      TEXT    NOT NULL COLLATE NOCASE,
+    WORKGRP   INTEGER NOT NULL DEFAULT 1,
+    TIMEGRP   INTEGER NOT NULL DEFAULT 0,
+    ACCESSGRP INTEGER NOT NULL DEFAULT 0,
+    PHOTO     BLOB,
+    OFFLINE   INTEGER NOT NULL DEFAULT 0,
+    COM1      INTEGER NOT NULL DEFAULT 0,
+    COM2      INTEGER NOT NULL DEFAULT 0,
+    COM3      INTEGER NOT NULL DEFAULT 0,
+    COM4      INTEGER NOT NULL DEFAULT 0,
+    COM5      INTEGER NOT NULL DEFAULT 0,
+    COM6      INTEGER NOT NULL DEFAULT 0,
+    COM7      INTEGER NOT NULL DEFAULT 0,
+    COM8      INTEGER NOT NULL DEFAULT 0,
+    MEMO      TEXT    NOT NULL DEFAULT '',
+    PICKED    INTEGER NOT NULL DEFAULT 0
+);
+CREATE UNIQUE INDEX staffs_cardno ON staffs (CARDNO);
+CREATE UNIQUE INDEX staffs_name ON staffs (NAME);
+CREATE INDEX staffs_workgrp ON staffs (WORKGRP, NAME);
+
+-- One row per holder in the access table of offline readers.
+CREATE VIEW offline AS
+    SELECT SEQ, CARDNO, NAME, WORKGRP AS gid FROM staffs WHERE OFFLINE <> 0;
+
+CREATE TABLE timetbl (
+    ID      INTEGER PRIMARY KEY,
+    gid     INTEGER NOT NULL,
+    timein  REAL    NOT NULL,
+    timeout REAL    NOT NULL
+);
+CREATE INDEX timetbl_gid ON timetbl (gid, timein);
+
+CREATE TABLE reader (
+    PORTNO   INTEGER PRIMARY KEY,
+    ENABLE   INTEGER NOT NULL DEFAULT 0,
+    "DESC"   TEXT    NOT NULL DEFAULT '',
+    MODE     INTEGER NOT NULL DEFAULT 0,
+    OUTPORT  INTEGER NOT NULL DEFAULT 0,
+    BPPORT   INTEGER NOT NULL DEFAULT 0,
+    LOCKTIME INTEGER NOT NULL DEFAULT 3,
+    MODEL    INTEGER NOT NULL DEFAULT 0,
+    APB      INTEGER NOT NULL DEFAULT 0,
+    CAPTURE  INTEGER NOT NULL DEFAULT 0,
+    MOTION   INTEGER NOT NULL DEFAULT 0
+);
+INSERT INTO reader (PORTNO, "DESC") VALUES
+    (1, 'COM1'), (2, 'COM2'), (3, 'COM3'), (4, 'COM4'),
+    (5, 'COM5'), (6, 'COM6'), (7, 'COM7'), (8, 'COM8');
+
+CREATE TABLE iotime (
+    ID   INTEGER PRIMARY KEY,
+    tfrom REAL NOT NULL,
+    tto   REAL NOT NULL
+);
+CREATE INDEX iotime_tfrom ON iotime (tfrom);
+
+CREATE TABLE apb (
+    CARDNO INTEGER PRIMARY KEY,
+    STATE  INTEGER NOT NULL DEFAULT 0
+);
+
+CREATE TABLE emails (
+    SEQ    INTEGER PRIMARY KEY AUTOINCREMENT,
+    TITLE  TEXT NOT NULL DEFAULT '',
+    MSG    TEXT NOT NULL DEFAULT '',
+    ATTACH TEXT NOT NULL DEFAULT ''
+);
+
+CREATE TABLE passwd (
+    PASSWORD TEXT NOT NULL DEFAULT ''
+);

@@ -1,0 +1,169 @@
+#include "storage/store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "common/ports.h"
+
+static void initStorageResources() { Q_INIT_RESOURCE(storage); }
+
+namespace horalog {
+
+namespace {
+
+QString schemaSection(const QString& which) {
+    initStorageResources();
+    QFile f(":/storage/schema.sql");
+    if (!f.open(QIODevice::ReadOnly)) throw DbError("schema resource missing");
+    QString all = QString::fromUtf8(f.readAll());
+    const QString marker = "-- @file " + which + "\n";
+    int start = all.indexOf(marker);
+    if (start < 0) throw DbError("no schema section " + which);
+    start += marker.size();
+    int end = all.indexOf("-- @file ", start);
+    return all.mid(start, end < 0 ? -1 : end - start);
+}
+
+}  // namespace
+
+void CreateTemplate(const QString& path, const QString& which, const QString& password) {
+    QString tmp = path + ".part";
+    QFile::remove(tmp);
+    {
+        auto c = OpenDatabase(tmp, password, OpenMode::ReadWrite, true);
+        // A template is one self-contained file: no write-ahead log beside it.
+        c->execute("PRAGMA journal_mode=DELETE");
+        Transaction t(*c);
+        c->execute(schemaSection(which));
+        t.commit();
+    }
+    QFile::remove(path);
+    if (!QFile::rename(tmp, path)) throw DbError("cannot create " + path);
+}
+
+void EnsureDataFolder(const QString& folder) {
+    QDir dir(folder);
+    if (!dir.exists() && !QDir().mkpath(folder))
+        throw DbError("Cannot create directory: " + folder);
+    struct File {
+        const char* live;
+        const char* blank;
+        const char* which;
+        const char* password;
+    };
+    const File files[] = {{kLogDbFile, kLogTemplateFile, "attend", kLogDbPassword},
+                          {kSysDbFile, kSysTemplateFile, "sysdat", kSysDbPassword}};
+    for (const File& f : files) {
+        QString blank = dir.filePath(f.blank);
+        QString live = dir.filePath(f.live);
+        if (!QFileInfo::exists(blank)) CreateTemplate(blank, f.which, f.password);
+        if (!QFileInfo::exists(live)) {
+            QString tmp = live + ".part";
+            QFile::remove(tmp);
+            if (!QFile::copy(blank, tmp) || !QFile::rename(tmp, live))
+                throw DbError("cannot create " + live);
+        }
+    }
+    dir.mkpath("photos");
+}
+
+Tdsrc::Tdsrc(QString folder) : folder_(std::move(folder)) {}
+Tdsrc::~Tdsrc() = default;
+
+QString Tdsrc::logDbPath() const { return QDir(folder_).filePath(kLogDbFile); }
+QString Tdsrc::sysDbPath() const { return QDir(folder_).filePath(kSysDbFile); }
+
+void Tdsrc::OpenStore() {
+    try {
+        att_ = OpenDatabase(logDbPath(), kLogDbPassword, OpenMode::ReadWrite);
+        att_->prepare("SELECT count(*) FROM recorder").exec();
+    } catch (const DbError&) {
+        att_.reset();
+        throw StoreError(kCannotOpenLogDb);
+    }
+    try {
+        src_ = OpenDatabase(sysDbPath(), kSysDbPassword, OpenMode::ReadWrite);
+        for (const char* table : {"apb", "emails", "staffs", "gid", "iotime"})
+            src_->prepare(QString("SELECT 1 FROM %1 LIMIT 1").arg(table)).exec();
+    } catch (const DbError&) {
+        src_.reset();
+        att_.reset();
+        throw StoreError(kCannotOpenSysDb);
+    }
+}
+
+void Tdsrc::CloseStore() {
+    for (auto& hook : closeHooks_) hook();
+    att_.reset();
+    src_.reset();
+}
+
+void Tdsrc::ReopenStore() {
+    OpenStore();
+    for (auto& hook : reopenHooks_) hook();
+}
+
+Connection& Tdsrc::att() {
+    if (!att_) throw DbError("the log database is closed");
+    return *att_;
+}
+
+Connection& Tdsrc::src() {
+    if (!src_) throw DbError("the system database is closed");
+    return *src_;
+}
+
+bool ReaderTableOk(Connection& src) {
+    try {
+        auto q = src.prepare(
+            "SELECT count(*) AS N, count(DISTINCT PORTNO) AS D, min(PORTNO) AS LO, "
+            "max(PORTNO) AS HI FROM reader");
+        if (!q.next()) return false;
+        return q.integer("N") == 8 && q.integer("D") == 8 && q.integer("LO") == 1 &&
+               q.integer("HI") == 8;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
+bool TestDatabaseFile(const QString& path, const QString& password, Messages* messages) {
+    try {
+        OpenDatabase(path, password, OpenMode::ReadOnly);
+        return true;
+    } catch (const DbError&) {
+        if (messages) messages->error(kInvalidDatabase);
+        return false;
+    }
+}
+
+bool CheckDatabases(const QString& folder, QString& report) {
+    bool ok = true;
+    QDir dir(folder);
+    auto line = [&](const QString& text) { report += text + "\n"; };
+    try {
+        auto att = OpenDatabase(dir.filePath(kLogDbFile), kLogDbPassword, OpenMode::ReadOnly);
+        auto q = att->prepare("SELECT count(*) FROM recorder");
+        q.next();
+        line(QString("%1: ok, %2 log records").arg(kLogDbFile).arg(q.value(0).toLongLong()));
+    } catch (const DbError& e) {
+        ok = false;
+        line(QString("%1: cannot open: %2").arg(kLogDbFile, e.text()));
+    }
+    try {
+        auto src = OpenDatabase(dir.filePath(kSysDbFile), kSysDbPassword, OpenMode::ReadOnly);
+        if (ReaderTableOk(*src)) {
+            line(QString("%1: ok, reader table has 8 rows").arg(kSysDbFile));
+        } else {
+            ok = false;
+            line(QString("%1: %2").arg(kSysDbFile, kReaderTableError));
+        }
+    } catch (const DbError& e) {
+        ok = false;
+        line(QString("%1: cannot open: %2").arg(kSysDbFile, e.text()));
+    }
+    return ok;
+}
+
+}  // namespace horalog

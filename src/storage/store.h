@@ -1,0 +1,87 @@
+#pragma once
+// The two database files and their life in the program: creation from the templates on a first
+// start, opening with their passwords, closing and reopening around file operations.
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "storage/database.h"
+
+namespace horalog {
+
+class Messages;
+
+inline constexpr const char* kLogDbFile = "attend.mdb";
+inline constexpr const char* kSysDbFile = "sysdat.mdb";
+inline constexpr const char* kLogTemplateFile = "attend-b.mdb";
+inline constexpr const char* kSysTemplateFile = "sysdat-b.mdb";
+inline constexpr const char* kLogDbPassword = "mqzr";
+inline constexpr const char* kSysDbPassword = "tpwx.kq";
+inline constexpr const char* kDatabaseFileFilter = "Database File (*.mdb)";
+
+inline constexpr const char* kCannotOpenLogDb = "System Error: Cannot open attend.mdb";
+inline constexpr const char* kCannotOpenSysDb = "System Error: Cannot open sysdat.mdb";
+inline constexpr const char* kReaderTableError = "Database error. Please re-format the database.";
+inline constexpr const char* kInvalidDatabase = "Invalid Database";
+
+// A start-up failure of the store; what() is the message to show before the program ends.
+class StoreError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Creates, in a blank template file, the tables of "attend" or "sysdat".
+void CreateTemplate(const QString& path, const QString& which, const QString& password);
+
+// First start: creates the data folder, the two templates, both databases from them and the
+// photos folder, each only when missing.
+void EnsureDataFolder(const QString& folder);
+
+// The data module: owns the connection to the log database (att) and to the system
+// database (src) for the whole run.
+class Tdsrc {
+public:
+    explicit Tdsrc(QString folder);
+    ~Tdsrc();
+
+    // Opens both files. Throws StoreError with kCannotOpenLogDb / kCannotOpenSysDb.
+    void OpenStore();
+    // Runs the close hooks (reader links, displays, live log, web reporter), then closes
+    // both connections.
+    void CloseStore();
+    // Opens again and runs the reopen hooks (reader set-up, record count, live log).
+    void ReopenStore();
+    bool isOpen() const { return att_ && src_; }
+
+    Connection& att();
+    Connection& src();
+    const QString& folder() const { return folder_; }
+    QString logDbPath() const;
+    QString sysDbPath() const;
+
+    // Hooks run by CloseStore before the connections close, and by ReopenStore after they
+    // are open again, in the order added.
+    void addCloseHook(std::function<void()> hook) { closeHooks_.push_back(std::move(hook)); }
+    void addReopenHook(std::function<void()> hook) { reopenHooks_.push_back(std::move(hook)); }
+
+private:
+    QString folder_;
+    std::unique_ptr<Connection> att_;
+    std::unique_ptr<Connection> src_;
+    std::vector<std::function<void()>> closeHooks_;
+    std::vector<std::function<void()>> reopenHooks_;
+};
+
+// Whether the reader table has exactly the eight rows of ports 1 to 8.
+bool ReaderTableOk(Connection& src);
+
+// Opens path read-only with the password; on failure shows "Invalid Database" (when a
+// message port is given) and answers false.
+bool TestDatabaseFile(const QString& path, const QString& password, Messages* messages);
+
+// Operator check of "horalog --check-db": one line per file to out; true when all is well.
+bool CheckDatabases(const QString& folder, QString& report);
+
+}  // namespace horalog
