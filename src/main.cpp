@@ -5,6 +5,7 @@
 
 #include "common/paths.h"
 #include "common/ui/qt_ports.h"
+#include "reports/report_program.h"
 #include "shell/display.h"
 #include "shell/ui/main_window.h"
 #include "storage/store.h"
@@ -33,6 +34,7 @@ int checkDb(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (hasArg(argc, argv, "--check-db")) return checkDb(argc, argv);
+    if (IsReportCommand(argc, argv)) return RunReportProgram(argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "horalog: no display (set DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM)\n");

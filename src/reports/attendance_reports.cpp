@@ -14,13 +14,13 @@ ReportContext::ReportContext(const ReportParameters& p, ReportSource& src, DateT
     : params(p), source(src), shift(shiftDays) {
     period = ReportPeriod(p, now);
     if (period.allDates) {
-        bounds = TimeBounds::Everything();
+        bounds = WholeLog();
         if (auto span = source.LogSpan()) {
             period.from = WholeSeconds(DateTime(span->first.value - shift));
             period.to = WholeSeconds(DateTime(span->second.value - shift));
         }
     } else {
-        bounds = DateRangeBounds(period.from, period.to);
+        bounds = DateRangeClause(period.from, period.to);
     }
     format = p.RecordFormatText();
     timeWidth = FormatDateTime(format, now).size();
@@ -28,7 +28,7 @@ ReportContext::ReportContext(const ReportParameters& p, ReportSource& src, DateT
 
 std::vector<LogRecord> ReportContext::HolderRecords(int card) const {
     auto rows = source.CardRecords(card, params.records, bounds);
-    for (auto& r : rows) r.time = WholeSeconds(DateTime(r.time.value - shift));
+    for (auto& r : rows) r.systime = WholeSeconds(DateTime(r.systime.value - shift));
     return rows;
 }
 

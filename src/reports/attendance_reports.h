@@ -31,7 +31,7 @@ bool LogIsEmpty(ReportSource& source);
 
 // Builds a report at the time now (the period's "now" and the footer's "Printed on").
 // A report whose holder list is empty has no bands (Who's IN / OUT excepted). Throws
-// ReportSourceError when the store fails.
+// DbError when the store fails.
 ReportDocument BuildReport(ReportKind kind, const ReportParameters& p, ReportSource& source,
                            DateTime now);
 

@@ -19,7 +19,7 @@ FirstLastResult FirstLastDay(RecordCursor& rows, bool byMode, const QString& inC
                              const QString& outColumn) {
     FirstLastResult r;
     if (rows.AtEnd()) return r;
-    const Pair p = DaySpan(rows, rows.Current().time, byMode);
+    const Pair p = DaySpan(rows, rows.Current().systime, byMode);
     if (!p.HasIn() && !p.HasOut()) {
         r.status = "No matched";
         return r;
@@ -33,7 +33,7 @@ FirstLastResult FirstLastDay(RecordCursor& rows, bool byMode, const QString& inC
 PairsResult PairsDay(RecordCursor& rows, int n) {
     PairsResult r;
     if (rows.AtEnd()) return r;
-    const DateTime day = rows.Current().time;
+    const DateTime day = rows.Current().systime;
     for (int k = 1; k <= n; ++k) {
         const Pair p = NextPair(rows, day, true);
         r.ins << (p.HasIn() ? Hms(p.in) : QString());
@@ -56,11 +56,11 @@ PairsResult PairsDay(RecordCursor& rows, int n) {
     return r;
 }
 
-TimetableResult TimetableDay(RecordCursor& rows, int n, const std::vector<TimeSlot>& table) {
+TimetableResult TimetableDay(RecordCursor& rows, int n, const std::vector<TimePeriod>& table) {
     TimetableResult r;
     r.ins = r.lates = r.outs = r.earlies = QStringList(std::max(n, 0), QString());
     if (rows.AtEnd()) return r;
-    const DateTime day = rows.Current().time;
+    const DateTime day = rows.Current().systime;
     int highest = 0;
     bool written = false;
     for (int i = 0; i < n; ++i) {
@@ -68,7 +68,7 @@ TimetableResult TimetableDay(RecordCursor& rows, int n, const std::vector<TimeSl
         if (!p.Complete()) break;
         int k = 0;
         for (size_t s = 0; s < table.size(); ++s)
-            if (CompareTimeOfDay(table[s].timeOut, p.in) > 0) {
+            if (CompareTimeOfDay(table[s].to, p.in) > 0) {
                 k = int(s) + 1;
                 break;
             }
@@ -79,12 +79,12 @@ TimetableResult TimetableDay(RecordCursor& rows, int n, const std::vector<TimeSl
         if (k > highest) {
             highest = k;
             if (k <= n) {
-                const TimeSlot& slot = table[k - 1];
-                const qint64 late = CompareTimeOfDay(p.in, slot.timeIn) > 0
-                                        ? SecondsOfDay(p.in) - SecondsOfDay(slot.timeIn)
+                const TimePeriod& slot = table[k - 1];
+                const qint64 late = CompareTimeOfDay(p.in, slot.from) > 0
+                                        ? SecondsOfDay(p.in) - SecondsOfDay(slot.from)
                                         : 0;
-                const qint64 early = CompareTimeOfDay(p.out, slot.timeOut) < 0
-                                         ? SecondsOfDay(slot.timeOut) - SecondsOfDay(p.out)
+                const qint64 early = CompareTimeOfDay(p.out, slot.to) < 0
+                                         ? SecondsOfDay(slot.to) - SecondsOfDay(p.out)
                                          : 0;
                 r.ins[k - 1] = Hms(p.in);
                 r.outs[k - 1] = Hms(p.out);

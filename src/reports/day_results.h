@@ -39,6 +39,6 @@ struct TimetableResult {
 
 // Up to n pairs measured against the slots of the group's time attendance table (in `timein`
 // order): late arrival after `timein`, early leave before `timeout`.
-TimetableResult TimetableDay(RecordCursor& rows, int n, const std::vector<TimeSlot>& table);
+TimetableResult TimetableDay(RecordCursor& rows, int n, const std::vector<TimePeriod>& table);
 
 }  // namespace horalog

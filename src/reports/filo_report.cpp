@@ -25,20 +25,20 @@ WorkGroup HoursOf(const std::vector<WorkGroup>& groups, const SelectedHolder& h,
     const WorkGroup* found = nullptr;
     if (h.groupExists)
         for (const auto& g : groups)
-            if (g.name == h.groupName) {
+            if (g.descx == h.groupName) {
                 found = &g;
                 break;
             }
     if (!found)
         for (const auto& g : groups)
-            if (g.id == 1) found = &g;
+            if (g.id == kDefaultGroupId) found = &g;
     WorkGroup w = found ? *found : WorkGroup{};
     if (shift != 0) {
         // Overnight: the group's hours are kept as the clock reads them (a night shift is
         // entered as 22:00 to 06:00), so they move back by the shift like every time stamp
         // and late, early and overtime compare within one frame.
-        for (DateTime* t : {&w.wdFrom1, &w.wdTo1, &w.wdFrom2, &w.wdTo2, &w.satFrom1, &w.satTo1,
-                            &w.satFrom2, &w.satTo2})
+        for (DateTime* t : {&w.wd_from_1, &w.wd_to_1, &w.wd_from_2, &w.wd_to_2, &w.sat_from_1,
+                            &w.sat_to_1, &w.sat_from_2, &w.sat_to_2})
             *t = Shifted(*t, shift);
     }
     return w;
@@ -54,10 +54,10 @@ public:
         for (size_t i = 0; i < holders.size(); ++i) {
             const auto& h = holders[i];
             hours_ = HoursOf(groups, h, ctx_.shift);
-            const auto rows = ctx_.HolderRecords(h.holder.card);
+            const auto rows = ctx_.HolderRecords(h.holder.cardno);
             track_ = DayTrack{ctx_.period.from.dayNumber(), -1, 0};
-            QString heading = " [" + QString::number(h.holder.card) + "] " + h.holder.name + " (" +
-                              h.groupName + ") ";
+            QString heading = " [" + QString::number(h.holder.cardno) + "] " + h.holder.name +
+                              " (" + h.groupName + ") ";
             if (kind_ == 0) heading += " (" + QString::number(rows.size()) + " record(s))";
             out_.Heading(heading, ctx_.params.newPage);
             RecordCursor cursor(rows);
@@ -70,7 +70,7 @@ public:
 private:
     void DetailLine(RecordCursor& rows) {
         QString text = "  ";
-        const DateTime cur = rows.Current().time;
+        const DateTime cur = rows.Current().systime;
         switch (StartLine(ctx_, track_, cur, text)) {
             case DayStep::GapLine:
                 out_.Detail(text);
@@ -129,8 +129,8 @@ private:
         const int idx = pairIndex_;
         if (ok) {
             if (!sat && idx < 2) ++okDays_;
-            if (sat && ((kind_ == 2 && idx == 0) || (kind_ == 3 && idx == 0 && h.satEnable1) ||
-                        (kind_ == 3 && idx == 1 && h.satEnable2)))
+            if (sat && ((kind_ == 2 && idx == 0) || (kind_ == 3 && idx == 0 && h.sat_enable_1) ||
+                        (kind_ == 3 && idx == 1 && h.sat_enable_2)))
                 ++okDays_;
         }
         qint64 late = 0, early = 0, rawOt = 0;
@@ -148,24 +148,25 @@ private:
         };
         if (ok) {
             if (kind_ == 2) {
-                if (sat && h.satEnable1)
-                    session(h.satFrom1, h.satEnable1 && h.satEnable2 ? h.satTo2 : h.satTo1, true);
+                if (sat && h.sat_enable_1)
+                    session(h.sat_from_1,
+                            h.sat_enable_1 && h.sat_enable_2 ? h.sat_to_2 : h.sat_to_1, true);
                 else
-                    session(h.wdFrom1, h.wdTo2, true);
-            } else if (sat && h.satEnable1) {
+                    session(h.wd_from_1, h.wd_to_2, true);
+            } else if (sat && h.sat_enable_1) {
                 if (idx == 0)
-                    session(h.satFrom1, h.satTo1, true);
-                else if (idx == 1 && h.satEnable2)
-                    session(h.satFrom2, h.satTo2, true);
+                    session(h.sat_from_1, h.sat_to_1, true);
+                else if (idx == 1 && h.sat_enable_2)
+                    session(h.sat_from_2, h.sat_to_2, true);
             } else {
                 if (idx == 0)
-                    session(h.wdFrom1, h.wdTo1, false);
+                    session(h.wd_from_1, h.wd_to_1, false);
                 else if (idx == 1)
-                    session(h.wdFrom2, h.wdTo2, true);
+                    session(h.wd_from_2, h.wd_to_2, true);
             }
         }
         const bool dayEnded = rows.DayEnded(pair.out);
-        if (kind_ == 3 && dayEnded && idx == 0 && (!sat || h.satEnable2)) missing = true;
+        if (kind_ == 3 && dayEnded && idx == 0 && (!sat || h.sat_enable_2)) missing = true;
         if (idx < 2) {
             totalLate_ += late;
             totalEarly_ += early;
@@ -175,7 +176,7 @@ private:
             if (late > 0) t += "L" + FormatDurationParen(late);
             if (early > 0) t += QString(t.isEmpty() ? "" : ",") + "E" + FormatDurationParen(early);
             if (overtimeApplies) {
-                const qint64 ot = OvertimeRule(rawOt, h.otMin, h.otMulti, 0);
+                const qint64 ot = OvertimeRule(rawOt, h.ot_min, h.ot_multi, 0);
                 if (ot > 0) {
                     ++overtimeCount_;
                     totalOvertime_ += ot;
@@ -190,15 +191,15 @@ private:
                 text += " Excessive";
             else
                 tags(kind_ == 2 || (kind_ == 3 && idx == 1));
-        } else if (idx == 0 || (idx == 1 && h.satEnable2)) {
-            tags(kind_ == 2 || (kind_ == 3 && idx == 1 && h.satEnable2) ||
-                 (kind_ == 3 && idx == 0 && !h.satEnable2));
+        } else if (idx == 0 || (idx == 1 && h.sat_enable_2)) {
+            tags(kind_ == 2 || (kind_ == 3 && idx == 1 && h.sat_enable_2) ||
+                 (kind_ == 3 && idx == 0 && !h.sat_enable_2));
         } else {
             text += " Excessive";
         }
         if (kind_ == 3 && ok && !missing && dayEnded) {
             const bool lastSat = DateTime(double(track_.lastDate)).date().dayOfWeek() == 6;
-            if (lastSat && h.satEnable1 && !h.satEnable2) {
+            if (lastSat && h.sat_enable_1 && !h.sat_enable_2) {
                 if (idx == 0) ++completeDays_;
             } else if (idx == 1) {
                 ++completeDays_;
@@ -213,26 +214,27 @@ private:
         const DateTime in = pair.HasIn() ? pair.in : DateTime(0);
         if (kind_ == 2) {
             if (pairIndex_ == 0) {
-                if (sat && h.satEnable1) {
-                    if (Later(in, h.satEnable1 && h.satEnable2 ? h.satTo2 : h.satTo1)) ok = false;
-                } else if (Later(in, h.wdTo2)) {
+                if (sat && h.sat_enable_1) {
+                    if (Later(in, h.sat_enable_1 && h.sat_enable_2 ? h.sat_to_2 : h.sat_to_1))
+                        ok = false;
+                } else if (Later(in, h.wd_to_2)) {
                     ok = false;
                 }
             }
             return;
         }
         if (pairIndex_ == 0) {
-            if (sat && (h.satEnable1 || h.satEnable2)) {
-                if (Later(in, h.satTo1) && h.satEnable2) {
-                    if (Later(in, h.satTo2)) {
+            if (sat && (h.sat_enable_1 || h.sat_enable_2)) {
+                if (Later(in, h.sat_to_1) && h.sat_enable_2) {
+                    if (Later(in, h.sat_to_2)) {
                         ok = false;
                     } else {
                         pairIndex_ = 1;
                         missing = true;
                     }
                 }
-            } else if (Later(in, h.wdTo1)) {
-                if (Later(in, h.wdTo2)) {
+            } else if (Later(in, h.wd_to_1)) {
+                if (Later(in, h.wd_to_2)) {
                     ok = false;
                 } else {
                     pairIndex_ = 1;  // the first pair is the second session
@@ -240,7 +242,7 @@ private:
                 }
             }
         } else if (pairIndex_ == 1) {
-            if (!Later(in, h.wdTo1) || Later(in, h.wdTo2)) ok = false;
+            if (!Later(in, h.wd_to_1) || Later(in, h.wd_to_2)) ok = false;
         }
     }
 

@@ -24,20 +24,21 @@ QString ShortTag(int mode) {
 }
 
 QString Card(const SelectedHolder& h) {
-    return QString::number(h.holder.card);
+    return QString::number(h.holder.cardno);
 }
 
 // Time Logs: a row's records, a fixed number per line.
 void TimeLogLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& track, BandWriter& out) {
     QString text = "  ";
-    if (StartLine(ctx, track, rows.Current().time, text) == DayStep::GapLine) {
+    if (StartLine(ctx, track, rows.Current().systime, text) == DayStep::GapLine) {
         out.Detail(text);
         return;
     }
     const int perLine = ctx.params.recordsPerLine > 0 ? ctx.params.recordsPerLine : 8;
     int placed = 0;
-    while (!rows.AtEnd() && placed < perLine && rows.Current().time.dayNumber() == track.lastDate) {
-        text += ctx.Time(rows.Current().time) + ShortTag(rows.Current().mode);
+    while (!rows.AtEnd() && placed < perLine &&
+           rows.Current().systime.dayNumber() == track.lastDate) {
+        text += ctx.Time(rows.Current().systime) + ShortTag(rows.Current().mode);
         rows.Next();
         if (++placed % 2 == 0) text += ' ';
     }
@@ -48,7 +49,7 @@ void TimeLogLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& track, 
 void TotalHoursLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& track,
                     qint64& totalTime, BandWriter& out) {
     QString text = "  ";
-    const DateTime cur = rows.Current().time;
+    const DateTime cur = rows.Current().systime;
     if (StartLine(ctx, track, cur, text) == DayStep::GapLine) {
         out.Detail(text);
         return;
@@ -80,7 +81,7 @@ void TotalHoursLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& trac
 void BuildLogReport(bool totalHours, const ReportContext& ctx,
                     const std::vector<SelectedHolder>& holders, BandWriter& out) {
     for (const auto& h : holders) {
-        const auto rows = ctx.HolderRecords(h.holder.card);
+        const auto rows = ctx.HolderRecords(h.holder.cardno);
         QString heading = " [" + Card(h) + "] " + h.holder.name;
         if (!totalHours) heading += " (" + QString::number(rows.size()) + " record(s))";
         out.Heading(heading, ctx.params.newPage);
@@ -102,12 +103,12 @@ void BuildLogReport(bool totalHours, const ReportContext& ctx,
 
 void BuildDailyIndividual(const ReportContext& ctx, const std::vector<SelectedHolder>& holders,
                           BandWriter& out) {
-    const TimeBounds day = DateRangeBounds(ctx.params.dayOfInterest, ctx.params.dayOfInterest);
+    const DateRange day = DateRangeClause(ctx.params.dayOfInterest, ctx.params.dayOfInterest);
     const int perLine = ctx.params.recordsPerLine > 0 ? ctx.params.recordsPerLine : 6;
     static const char* const kLabels[] = {"  CLOCK  -", "  IN     -", "  OUT    -"};
     for (size_t i = 0; i < holders.size(); ++i) {
         const auto& h = holders[i];
-        const auto rows = ctx.source.CardRecords(h.holder.card, RecordsOfInterest::All, day);
+        const auto rows = ctx.source.CardRecords(h.holder.cardno, RecordsOfInterest::All, day);
         out.Heading(" [" + Card(h) + "] " + h.holder.name + " (" + QString::number(rows.size()) +
                         " record(s))",
                     ctx.params.newPage);
@@ -115,7 +116,7 @@ void BuildDailyIndividual(const ReportContext& ctx, const std::vector<SelectedHo
             // Rows of other modes are never printed, wherever they sort.
             std::vector<DateTime> times;
             for (const auto& r : rows)
-                if (r.mode == mode) times.push_back(WholeSeconds(r.time));
+                if (r.mode == mode) times.push_back(WholeSeconds(r.systime));
             size_t next = 0;
             do {
                 QString text = next == 0 ? kLabels[mode] : "         -";
@@ -138,9 +139,9 @@ void BuildWhosInOut(const ReportContext& ctx, const std::vector<SelectedHolder>&
         LogRecord other;
     };
     std::unordered_map<int, Latest> latest;
-    const TimeBounds day = DateRangeBounds(ctx.params.dayOfInterest, ctx.params.dayOfInterest);
+    const DateRange day = DateRangeClause(ctx.params.dayOfInterest, ctx.params.dayOfInterest);
     ctx.source.ForEachRecord(day, [&](const LogRecord& r) {
-        auto [it, fresh] = latest.try_emplace(r.card);
+        auto [it, fresh] = latest.try_emplace(r.cardno);
         if (!fresh && it->second.last.mode != r.mode) {
             it->second.other = it->second.last;
             it->second.hasOther = true;
@@ -153,16 +154,16 @@ void BuildWhosInOut(const ReportContext& ctx, const std::vector<SelectedHolder>&
         out.Heading(QString(" ") + kCategories[c], ctx.params.newPage);
         int count = 0;
         for (const auto& h : holders) {
-            auto it = latest.find(h.holder.card);
+            auto it = latest.find(h.holder.cardno);
             QString text = "  " + h.holder.name;
             if (c == 3) {
                 if (it != latest.end()) continue;
             } else {
                 if (it == latest.end() || it->second.last.mode != c) continue;
-                const DateTime last = WholeSeconds(it->second.last.time);
+                const DateTime last = WholeSeconds(it->second.last.systime);
                 text = text.leftJustified(22, ' ') + ctx.Time(last);
                 if (it->second.hasOther) {
-                    const DateTime other = WholeSeconds(it->second.other.time);
+                    const DateTime other = WholeSeconds(it->second.other.systime);
                     text += " -" + ctx.Time(other) + ModeTag(it->second.other.mode) +
                             FormatDurationParen(SecondsOfDay(last) - SecondsOfDay(other));
                 }

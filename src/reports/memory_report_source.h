@@ -1,6 +1,8 @@
 #pragma once
-// A ReportSource held in memory: the fixture of tests and benchmarks. Records are indexed by
-// time and by card the first time they are queried after a change.
+// A ReportSource held in memory: the fixture of the golden tests. It answers as the store does
+// (names without regard to letter case, half-open bounds, `ReaderName`), so that the same cases
+// run over both sources. Records are indexed by time and by card the first time they are
+// queried after a change.
 
 #include <map>
 
@@ -10,20 +12,24 @@ namespace horalog {
 
 class MemoryReportSource : public ReportSource {
 public:
-    void AddHolder(const HolderRow& h) { holders_.push_back(h); }
+    MemoryReportSource();
+
+    void AddHolder(const HolderRecord& h) { holders_.push_back(h); }
+    void AddHolder(int card, const QString& name, int group, bool picked = false);
     void AddGroup(const WorkGroup& g) { groups_.push_back(g); }
-    void AddSlot(int groupId, TimeSlot slot) { slots_[groupId].push_back(slot); }
+    void AddPeriod(int groupId, TimePeriod period) { periods_[groupId].push_back(period); }
     void AddRecord(const LogRecord& r);
-    void ReserveRecords(size_t n) { records_.reserve(n); }
-    void SetReaderName(int port, const QString& name) { readerNames_[port] = name; }
+    void AddRecord(DateTime systime, int card, int mode, int reader = 1);
+    void SetReaderName(int port, const QString& name) { readerNames_[port - 1] = name; }
     size_t RecordCount() const { return records_.size(); }
 
-    std::vector<HolderRow> Holders(HolderSet set, int groupId) override;
+    std::vector<HolderRecord> Holders(HolderSet set, int groupId) override;
     std::vector<WorkGroup> Groups() override;
-    std::vector<TimeSlot> Timetable(int groupId) override;
+    int GroupId(const QString& name) override;
+    std::vector<TimePeriod> Timetable(int groupId) override;
     std::vector<LogRecord> CardRecords(int card, RecordsOfInterest records,
-                                       TimeBounds bounds) override;
-    void ForEachRecord(TimeBounds bounds,
+                                       DateRange bounds) override;
+    void ForEachRecord(DateRange bounds,
                        const std::function<bool(const LogRecord&)>& visit) override;
     std::optional<std::pair<DateTime, DateTime>> LogSpan() override;
     QString ReaderName(int port) override;
@@ -31,11 +37,11 @@ public:
 private:
     void index();
 
-    std::vector<HolderRow> holders_;
+    std::vector<HolderRecord> holders_;
     std::vector<WorkGroup> groups_;
-    std::map<int, std::vector<TimeSlot>> slots_;
-    std::map<int, QString> readerNames_;
-    std::vector<LogRecord> records_;  // in SYSTIME order once indexed
+    std::map<int, std::vector<TimePeriod>> periods_;
+    ReaderNames readerNames_;
+    std::vector<LogRecord> records_;  // in the log's order once indexed
     std::vector<unsigned> byCard_;    // positions in records_, by CARDNO then SYSTIME
     bool indexed_ = true;
 };

@@ -8,21 +8,21 @@ Pair DaySpan(RecordCursor& rows, DateTime day, bool byMode) {
         for (; rows.OnDate(day); rows.Next()) {
             const auto& r = rows.Current();
             if (r.mode == 1 && !p.HasIn()) {
-                p.in = r.time;
+                p.in = r.systime;
                 p.inMode = r.mode;
             } else if (r.mode == 2 && p.HasIn()) {
-                p.out = r.time;
+                p.out = r.systime;
                 p.outMode = r.mode;
             }
         }
         return p;
     }
     if (!rows.OnDate(day)) return p;
-    p.in = rows.Current().time;
+    p.in = rows.Current().systime;
     p.inMode = rows.Current().mode;
     rows.Next();
     for (; rows.OnDate(day); rows.Next()) {
-        p.out = rows.Current().time;
+        p.out = rows.Current().systime;
         p.outMode = rows.Current().mode;
     }
     return p;
@@ -36,22 +36,22 @@ Pair NextPair(RecordCursor& rows, DateTime day, bool byMode) {
             if (r.mode == 1) {
                 if (p.Complete()) break;  // this IN starts the next pair
                 if (!p.HasIn()) {
-                    p.in = r.time;
+                    p.in = r.systime;
                     p.inMode = r.mode;
                 }
             } else if (r.mode == 2 && p.HasIn()) {
-                p.out = r.time;
+                p.out = r.systime;
                 p.outMode = r.mode;
             }
         }
         return p;
     }
     if (!rows.OnDate(day)) return p;
-    p.in = rows.Current().time;
+    p.in = rows.Current().systime;
     p.inMode = rows.Current().mode;
     rows.Next();
     if (rows.OnDate(day)) {
-        p.out = rows.Current().time;
+        p.out = rows.Current().systime;
         p.outMode = rows.Current().mode;
         rows.Next();
     }

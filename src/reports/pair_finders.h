@@ -20,7 +20,7 @@ public:
     size_t Size() const { return rows_->size(); }
     // Whether the current row exists and lies on the date of t.
     bool OnDate(DateTime t) const {
-        return !AtEnd() && Current().time.dayNumber() == t.dayNumber();
+        return !AtEnd() && Current().systime.dayNumber() == t.dayNumber();
     }
     // No row left, or the current row lies on another date than t.
     bool DayEnded(DateTime t) const { return !OnDate(t); }

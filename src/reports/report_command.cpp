@@ -200,6 +200,12 @@ QString ReportCommandUsage() {
 
 int RunReportCommand(const QStringList& args, ReportSource& source, QTextStream& out,
                      QTextStream& err, const Clock& clock) {
+    return RunReportCommand(
+        args, [&] { return &source; }, out, err, clock);
+}
+
+int RunReportCommand(const QStringList& args, const std::function<ReportSource*()>& open,
+                     QTextStream& out, QTextStream& err, const Clock& clock) {
     const DateTime now = clock();
     Options o;
     try {
@@ -213,6 +219,9 @@ int RunReportCommand(const QStringList& args, ReportSource& source, QTextStream&
         out.flush();
         return 0;
     }
+    ReportSource* opened = open();
+    if (!opened) return 1;
+    ReportSource& source = *opened;
     try {
         if (LogIsEmpty(source)) {
             err << text::kNoRecord << Qt::endl;
@@ -234,7 +243,7 @@ int RunReportCommand(const QStringList& args, ReportSource& source, QTextStream&
         for (const QString& line : DocumentTextLines(doc)) out << line << '\n';
         out.flush();
         return 0;
-    } catch (const ReportSourceError&) {
+    } catch (const DbError&) {
         err << text::kDatabaseError << Qt::endl;
         return 1;
     }

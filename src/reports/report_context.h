@@ -19,7 +19,7 @@ public:
     const ReportParameters& params;
     ReportSource& source;
     Period period;      // with allDates resolved from the first and last log rows
-    TimeBounds bounds;  // on stored time stamps
+    DateRange bounds;   // on stored time stamps, half-open
     QString format;     // the record format
     int timeWidth = 0;  // T: the length of a time printed with the record format
     double shift = 0;   // the overnight shift in days, 0 otherwise

@@ -33,32 +33,16 @@ Period ReportPeriod(const ReportParameters& p, DateTime now) {
     return {DateTime(), DateTime(), true};
 }
 
-TimeBounds DateRangeBounds(DateTime from, DateTime to) {
-    return {from.datePart(), to.datePart().addDays(1)};
-}
-
-QString GroupName(const std::vector<WorkGroup>& groups, int id) {
-    for (const auto& g : groups)
-        if (g.id == id) return g.name;
-    return {};
-}
-
-int GroupIdOf(const std::vector<WorkGroup>& groups, const QString& name) {
-    for (const auto& g : groups)
-        if (g.name == name) return g.id;
-    return 0;
-}
-
 std::vector<SelectedHolder> OpenSelectedHolders(ReportSource& source, const ReportParameters& p) {
     const auto groups = source.Groups();
-    std::vector<HolderRow> rows;
+    std::vector<HolderRecord> rows;
     switch (p.persons) {
         case PersonsChoice::All:
             rows = source.Holders(HolderSet::All, 0);
             break;
         case PersonsChoice::Group: {
             // A group that no longer exists selects nobody (not the holders of WORKGRP 0).
-            const int id = GroupIdOf(groups, p.groupName);
+            const int id = source.GroupId(p.groupName);
             if (id != 0) rows = source.Holders(HolderSet::Group, id);
             break;
         }
@@ -71,9 +55,9 @@ std::vector<SelectedHolder> OpenSelectedHolders(ReportSource& source, const Repo
     for (auto& h : rows) {
         SelectedHolder s;
         auto g = std::find_if(groups.begin(), groups.end(),
-                              [&](const WorkGroup& w) { return w.id == h.groupId; });
+                              [&](const WorkGroup& w) { return w.id == h.workgrp; });
         s.groupExists = g != groups.end();
-        if (s.groupExists) s.groupName = g->name;
+        if (s.groupExists) s.groupName = g->descx;
         s.holder = std::move(h);
         out.push_back(std::move(s));
     }
@@ -81,8 +65,8 @@ std::vector<SelectedHolder> OpenSelectedHolders(ReportSource& source, const Repo
         // order by gid.id, NAME: a missing group joins as null, which sorts first.
         std::stable_sort(out.begin(), out.end(),
                          [](const SelectedHolder& a, const SelectedHolder& b) {
-                             const int ka = a.groupExists ? a.holder.groupId : INT_MIN;
-                             const int kb = b.groupExists ? b.holder.groupId : INT_MIN;
+                             const int ka = a.groupExists ? a.holder.workgrp : INT_MIN;
+                             const int kb = b.groupExists ? b.holder.workgrp : INT_MIN;
                              return ka < kb;
                          });
     }

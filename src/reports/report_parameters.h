@@ -52,24 +52,16 @@ struct Period {
 // The period of a choice at the time now. Weeks run Monday to Sunday.
 Period ReportPeriod(const ReportParameters& p, DateTime now);
 
-// The bounds of `DateRangeClause` (from, to): from's midnight through the midnight that starts
-// the day after to, both inclusive.
-TimeBounds DateRangeBounds(DateTime from, DateTime to);
-
-// `GroupName` and `GroupIdOf` over the groups in ID order.
-QString GroupName(const std::vector<WorkGroup>& groups, int id);
-int GroupIdOf(const std::vector<WorkGroup>& groups, const QString& name);
-
 // One row of the holder query: the holder and its group's name (empty when the group does not
 // exist).
 struct SelectedHolder {
-    HolderRow holder;
+    HolderRecord holder;
     bool groupExists = false;
     QString groupName;
 };
 
 // The chosen holders: "All" in group order then name (holders of a missing group first),
-// "Group" in name order, "List" the picked ones. Throws ReportSourceError when the store fails.
+// "Group" in name order, "List" the picked ones. Throws DbError when the store fails.
 std::vector<SelectedHolder> OpenSelectedHolders(ReportSource& source, const ReportParameters& p);
 
 // Which scope dialog reads or writes its settings: they differ in what they keep.

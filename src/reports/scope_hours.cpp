@@ -82,31 +82,31 @@ void StoreTwoSessionScopeHours(const TwoSessionScopeHours& h) {
 
 LateScopeHours LateScopeHoursOf(const WorkGroup& g, const LateScopeHours& current) {
     LateScopeHours h = current;
-    h.stdStart = g.wdFrom1;
-    h.stdEnd = g.wdTo2;
-    h.satEnable = g.satEnable1;
-    h.satStart = g.satFrom1;
-    h.satEnd = g.satEnable1 && g.satEnable2 ? g.satTo2 : g.satTo1;
-    h.overtime.minimum = g.otMin;
-    h.overtime.multiple = g.otMulti;
+    h.stdStart = g.wd_from_1;
+    h.stdEnd = g.wd_to_2;
+    h.satEnable = g.sat_enable_1;
+    h.satStart = g.sat_from_1;
+    h.satEnd = g.sat_enable_1 && g.sat_enable_2 ? g.sat_to_2 : g.sat_to_1;
+    h.overtime.minimum = g.ot_min;
+    h.overtime.multiple = g.ot_multi;
     return h;
 }
 
 TwoSessionScopeHours TwoSessionScopeHoursOf(const WorkGroup& g,
                                             const TwoSessionScopeHours& current) {
     TwoSessionScopeHours h = current;
-    h.std1Start = g.wdFrom1;
-    h.std1End = g.wdTo1;
-    h.std2Start = g.wdFrom2;
-    h.std2End = g.wdTo2;
-    h.sat1Enable = g.satEnable1;
-    h.sat1Start = g.satFrom1;
-    h.sat1End = g.satTo1;
-    h.sat2Enable = g.satEnable2;
-    h.sat2Start = g.satFrom2;
-    h.sat2End = g.satTo2;
-    h.overtime.minimum = g.otMin;
-    h.overtime.multiple = g.otMulti;
+    h.std1Start = g.wd_from_1;
+    h.std1End = g.wd_to_1;
+    h.std2Start = g.wd_from_2;
+    h.std2End = g.wd_to_2;
+    h.sat1Enable = g.sat_enable_1;
+    h.sat1Start = g.sat_from_1;
+    h.sat1End = g.sat_to_1;
+    h.sat2Enable = g.sat_enable_2;
+    h.sat2Start = g.sat_from_2;
+    h.sat2End = g.sat_to_2;
+    h.overtime.minimum = g.ot_min;
+    h.overtime.multiple = g.ot_multi;
     return h;
 }
 

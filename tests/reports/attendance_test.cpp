@@ -169,10 +169,10 @@ TEST(FirstInLastOut, GoldenLines) {
     for (const auto& c : cases) {
         ReportFixture f;
         WorkGroup g = OfficeGroup(2, "SHOP");
-        g.otMulti = c.otMulti;
-        g.satEnable1 = c.satSession1;
+        g.ot_multi = c.otMulti;
+        g.sat_enable_1 = c.satSession1;
         f.source.AddGroup(g);
-        f.source.AddHolder({202, "BOB", 2, false});
+        f.source.AddHolder(202, "BOB", 2, false);
         f.Add(202, c.logs);
         auto p = ReportFixture::Params(c.records);
         p.persons = PersonsChoice::Group;
@@ -189,8 +189,8 @@ TEST(FirstInLastOut, GoldenLines) {
 
 TEST(FirstInLastOut, TitlesRangeAndHolderBands) {
     ReportFixture f;
-    f.source.AddHolder({102, "BRUNO", 1, false});
-    f.source.AddHolder({103, "ZED", 9, false});  // group deleted: listed first, hours of group 1
+    f.source.AddHolder(102, "BRUNO", 1, false);
+    f.source.AddHolder(103, "ZED", 9, false);  // group deleted: listed first, hours of group 1
     f.Add(101, {{"2004-06-22 09:05", 1}, {"2004-06-22 17:30", 2}});
     f.Add(103, {{"2004-06-22 09:05", 1}, {"2004-06-22 17:30", 2}});
     auto p = ReportFixture::Params(RecordsOfInterest::InOut);
@@ -240,12 +240,12 @@ TEST(FirstInLastOut, DetailLinesAlternateFromWhiteAfterEachHeading) {
 TEST(FirstInLastOut, OvernightComparesNightHoursInTheShiftedFrame) {
     ReportFixture f;
     WorkGroup night = OfficeGroup(3, "NIGHT");
-    night.wdFrom1 = Hm(22, 0);
-    night.wdTo1 = Hm(2, 0);
-    night.wdFrom2 = Hm(3, 0);
-    night.wdTo2 = Hm(6, 0);
+    night.wd_from_1 = Hm(22, 0);
+    night.wd_to_1 = Hm(2, 0);
+    night.wd_from_2 = Hm(3, 0);
+    night.wd_to_2 = Hm(6, 0);
     f.source.AddGroup(night);
-    f.source.AddHolder({303, "NOCTIS", 3, false});
+    f.source.AddHolder(303, "NOCTIS", 3, false);
     f.Add(303, {{"2004-06-22 22:07", 1},
                 {"2004-06-23 05:50", 2},  // Tuesday night
                 {"2004-06-23 21:55", 1},

@@ -96,7 +96,7 @@ TEST(TotalHoursDetail, PairsByModeAndByPosition) {
 
 std::vector<LogRecord> Rows(const std::vector<Log>& logs) {
     std::vector<LogRecord> rows;
-    for (const auto& l : logs) rows.push_back({At(l.when), 101, l.mode, 1, 0});
+    for (const auto& l : logs) rows.push_back({0, At(l.when), 101, l.mode, 1, 0});
     return rows;
 }
 
@@ -162,7 +162,7 @@ TEST(DayResults, PairsDayStatuses) {
 }
 
 TEST(DayResults, TimetableLateAndEarlyPerSlot) {
-    const std::vector<TimeSlot> table = {{Hm(8, 0), Hm(12, 0)}, {Hm(13, 0), Hm(17, 0)}};
+    const std::vector<TimePeriod> table = {{Hm(8, 0), Hm(12, 0)}, {Hm(13, 0), Hm(17, 0)}};
     auto rows = Rows({{"2004-06-23 08:10", 1},
                       {"2004-06-23 11:50", 2},
                       {"2004-06-23 13:00", 1},

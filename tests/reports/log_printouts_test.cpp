@@ -31,7 +31,7 @@ TEST(TimeLogs, RecordsPerLineAndContinuation) {
 TEST(TimeLogs, BlankLinesFillTheGapsButNotTheDayCount) {
     for (bool blank : {true, false}) {
         ReportFixture f;
-        f.source.AddHolder({102, "BRUNO", 1, false});
+        f.source.AddHolder(102, "BRUNO", 1, false);
         f.Add(101, {{"2004-06-21 08:00", 0}, {"2004-06-24 08:00", 0}, {"2004-06-24 17:00", 3}});
         auto p = ReportFixture::Params();
         p.recordFormat = 3;  // " HH:mm"
@@ -52,7 +52,7 @@ TEST(TimeLogs, BlankLinesFillTheGapsButNotTheDayCount) {
 
 TEST(DailyIndividual, GroupsByModeWithContinuations) {
     ReportFixture f;
-    f.source.AddHolder({102, "BRUNO", 1, false});
+    f.source.AddHolder(102, "BRUNO", 1, false);
     f.Add(101, {{"2004-06-23 08:00", 1},
                 {"2004-06-23 13:00", 1},
                 {"2004-06-23 18:00", 1},
@@ -77,9 +77,9 @@ TEST(DailyIndividual, GroupsByModeWithContinuations) {
 
 TEST(WhosInOut, CategoriesByTheLastRecordOfTheDay) {
     ReportFixture f;
-    f.source.AddHolder({102, "BOB", 1, false});
-    f.source.AddHolder({103, "CAROL", 1, false});
-    f.source.AddHolder({104, "DAN", 1, false});
+    f.source.AddHolder(102, "BOB", 1, false);
+    f.source.AddHolder(103, "CAROL", 1, false);
+    f.source.AddHolder(104, "DAN", 1, false);
     f.Add(101, {{"2004-06-23 08:00", 1}, {"2004-06-23 12:00", 2}, {"2004-06-23 13:05", 1}});
     f.Add(102, {{"2004-06-23 08:00", 1}, {"2004-06-22 17:00", 2}});
     f.Add(104, {{"2004-06-23 07:00", 2}, {"2004-06-23 09:00", 0}, {"2004-06-23 09:30", 0}});

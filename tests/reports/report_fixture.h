@@ -27,17 +27,17 @@ inline DateTime Hm(int h, int m) {
 inline WorkGroup OfficeGroup(int id = 1, const char* name = "OFFICE") {
     WorkGroup g;
     g.id = id;
-    g.name = name;
-    g.wdFrom1 = Hm(9, 0);
-    g.wdTo1 = Hm(13, 0);
-    g.wdFrom2 = Hm(14, 0);
-    g.wdTo2 = Hm(17, 30);
-    g.satFrom1 = Hm(9, 0);
-    g.satTo1 = Hm(13, 0);
-    g.satFrom2 = Hm(14, 0);
-    g.satTo2 = Hm(15, 30);
-    g.otMin = 15;
-    g.otMulti = 5;
+    g.descx = name;
+    g.wd_from_1 = Hm(9, 0);
+    g.wd_to_1 = Hm(13, 0);
+    g.wd_from_2 = Hm(14, 0);
+    g.wd_to_2 = Hm(17, 30);
+    g.sat_from_1 = Hm(9, 0);
+    g.sat_to_1 = Hm(13, 0);
+    g.sat_from_2 = Hm(14, 0);
+    g.sat_to_2 = Hm(15, 30);
+    g.ot_min = 15;
+    g.ot_multi = 5;
     return g;
 }
 
@@ -51,10 +51,10 @@ struct ReportFixture {
 
     ReportFixture() {
         source.AddGroup(OfficeGroup());
-        source.AddHolder({101, "ALICE", 1, false});
+        source.AddHolder(101, "ALICE", 1, false);
     }
     void Add(int card, const std::vector<Log>& logs) {
-        for (const auto& l : logs) source.AddRecord({At(l.when), card, l.mode, 1, 0});
+        for (const auto& l : logs) source.AddRecord(At(l.when), card, l.mode);
     }
     // Monday 2004-06-21 to Sunday 2004-06-27, " HH:mm:ss", no colours.
     static ReportParameters Params(RecordsOfInterest records = RecordsOfInterest::All) {

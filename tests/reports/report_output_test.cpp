@@ -32,7 +32,7 @@ TEST(ReportPdf, PageFrameAndBandsReadBack) {
     ReportFixture f;
     FillWeek(f);
     for (int i = 0; i < 120; ++i)
-        f.source.AddHolder({1000 + i, QString("HOLDER%1").arg(i, 3, 10, QChar('0')), 1, false});
+        f.source.AddHolder(1000 + i, QString("HOLDER%1").arg(i, 3, 10, QChar('0')), 1, false);
     auto p = ReportFixture::Params(RecordsOfInterest::InOut);
     p.enhanced = true;
     const auto doc = f.Build(ReportKind::FirstLast, p);
@@ -56,7 +56,7 @@ TEST(ReportPdf, PageFrameAndBandsReadBack) {
 TEST(ReportPdf, NewPageOnEachPerson) {
     QTemporaryDir dir;
     ReportFixture f;
-    f.source.AddHolder({102, "BRUNO", 1, false});
+    f.source.AddHolder(102, "BRUNO", 1, false);
     FillWeek(f);
     auto p = ReportFixture::Params();
     p.newPage = true;

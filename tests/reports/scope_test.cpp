@@ -53,16 +53,24 @@ TEST(ReportPeriod, WeeksRunMondayToSunday) {
     EXPECT_TRUE(ReportPeriod(range, At("2004-06-30 10:00")).allDates);
 }
 
-TEST(ReportPeriod, DateRangeBoundsCoverWholeDays) {
-    const TimeBounds b = DateRangeBounds(At("2004-06-26 15:00"), At("2004-06-26 09:00"));
-    EXPECT_EQ(Day(b.from), "2004-06-26 00:00");
-    EXPECT_EQ(Day(b.to), "2004-06-27 00:00");
+TEST(ReportPeriod, AReadAtMidnightBelongsToOneDayOnly) {
+    ReportFixture f;
+    f.Add(101, {{"2004-06-23 08:00", 1}, {"2004-06-24 00:00", 2}, {"2004-06-28 00:00", 1}});
+    auto p = ReportFixture::Params();  // Monday 21 to Sunday 27: the 28th's midnight is out
+    EXPECT_EQ(Texts(f.Build(ReportKind::TimeLogs, p), BandKind::Heading),
+              std::vector<std::string>{" [101] ALICE (2 record(s))"});
+    for (const char* day : {"2004-06-23", "2004-06-24"}) {
+        p.dayOfInterest = At(day);
+        EXPECT_EQ(Texts(f.Build(ReportKind::DailyIndividual, p), BandKind::Heading),
+                  std::vector<std::string>{" [101] ALICE (1 record(s))"})
+            << day;
+    }
 }
 
 TEST(ReportPeriod, AllTakesTheFirstAndLastLogRows) {
     ReportFixture f;
     f.Add(101, {{"2004-05-03 08:00:00", 1}, {"2004-06-29 17:00:00", 2}});
-    f.source.AddRecord({DateTime(At("2004-07-02 23:59:59").value + 0.4 / 86400), 999, 0, 1, 0});
+    f.source.AddRecord(DateTime(At("2004-07-02 23:59:59").value + 0.4 / 86400), 999, 0);
     auto p = ReportFixture::Params();
     p.period = PeriodChoice::All;
     const auto doc = f.Build(ReportKind::TimeLogs, p);
@@ -75,11 +83,11 @@ TEST(OpenSelectedHolders, AllGroupAndList) {
     MemoryReportSource s;
     s.AddGroup(OfficeGroup(1, "OFFICE"));
     s.AddGroup(OfficeGroup(2, "SHOP"));
-    s.AddHolder({1, "ZOE", 1, true});
-    s.AddHolder({2, "ADAM", 2, false});
-    s.AddHolder({3, "MIA", 1, false});
-    s.AddHolder({4, "KIM", 7, true});  // its group was deleted
-    s.AddHolder({5, "NIL", 0, false});
+    s.AddHolder(1, "ZOE", 1, true);
+    s.AddHolder(2, "ADAM", 2, false);
+    s.AddHolder(3, "MIA", 1, false);
+    s.AddHolder(4, "KIM", 7, true);  // its group was deleted
+    s.AddHolder(5, "NIL", 0, false);
     auto names = [&](const ReportParameters& p) {
         std::vector<std::string> out;
         for (const auto& h : OpenSelectedHolders(s, p))
@@ -152,14 +160,14 @@ TEST(ScopeHours, GroupHoursAndTheConfirmChecks) {
     EXPECT_EQ(fresh.overtime.minimum, 15);
 
     WorkGroup g = OfficeGroup();
-    g.satEnable1 = g.satEnable2 = true;
+    g.sat_enable_1 = g.sat_enable_2 = true;
     LateScopeHours late = LateScopeHoursOf(g, LateScopeHours{});
     EXPECT_TRUE(SameTimeOfDay(late.stdEnd, Hm(17, 30)));
     EXPECT_TRUE(SameTimeOfDay(late.satEnd, Hm(15, 30)));  // both Saturday sessions: to the 2nd end
     const DateTime day = At("2004-06-23 10:00");
     EXPECT_EQ(CheckLateScope(day, day, late, false), ScopeField::None);
     EXPECT_EQ(CheckLateScope(day, day.addDays(-1), late, false), ScopeField::From);
-    g.wdTo2 = Hm(8, 0);  // a group whose day ends before it starts
+    g.wd_to_2 = Hm(8, 0);  // a group whose day ends before it starts
     late = LateScopeHoursOf(g, late);
     EXPECT_EQ(CheckLateScope(day, day, late, false), ScopeField::StdStart);
     EXPECT_EQ(CheckLateScope(day, day.addDays(-1), late, true), ScopeField::None);
