@@ -61,6 +61,14 @@ private:
     std::unique_ptr<StoreReportSource> source_;
 };
 
+QtMessageHandler g_previousHandler = nullptr;
+
+void DropRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+    if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR")) return;
+    if (g_previousHandler) g_previousHandler(type, context, message);
+}
+
 }  // namespace
 
 bool IsReportCommand(int argc, char** argv) {
@@ -69,12 +77,22 @@ bool IsReportCommand(int argc, char** argv) {
 }
 
 int RunReportProgram(int argc, char** argv) {
-    // Fonts for the PDF need a GUI application, never a screen: cron has none.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setOrganizationName("Quorvane");
-    QGuiApplication::setApplicationName("Horalog");
-    const QStringList arguments = QGuiApplication::arguments();
+    std::unique_ptr<QCoreApplication> app;
+    if (CommandWords(Arguments(argc, argv)).contains("--pdf")) {
+        // Fonts for the PDF need a GUI application, never a screen: cron has none. Its start
+        // warns when the session has no runtime folder, as under cron; a report run that
+        // succeeded must stay silent there.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        const QtMessageHandler previous = qInstallMessageHandler(DropRuntimeFolderWarning);
+        g_previousHandler = previous;
+        app = std::make_unique<QGuiApplication>(argc, argv);
+        qInstallMessageHandler(previous);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setOrganizationName("Quorvane");
+    QCoreApplication::setApplicationName("Horalog");
+    const QStringList arguments = QCoreApplication::arguments();
     ReadOnlyStore store(ResolveDataFolder(arguments));
     QTextStream out(stdout), err(stderr);
     const int status = RunReportCommand(
