@@ -195,7 +195,9 @@ QString ReportCommandUsage() {
            "  --new-page | --no-new-page           new page on each person or category\n"
            "  --enhanced | --no-enhanced           coloured bands in the PDF (default on)\n"
            "  --day YYYY-MM-DD                     day of interest (default today)\n"
-           "  --pdf FILE                           write a PDF instead of text lines\n";
+           "  --pdf FILE                           write a PDF instead of text lines\n"
+           "  --data DIR                           the data folder (else HORALOG_DATA, else\n"
+           "                                       ~/.local/share/Horalog)\n";
 }
 
 int RunReportCommand(const QStringList& args, ReportSource& source, QTextStream& out,

@@ -3,7 +3,7 @@
 // reports take each holder's hours from the group, but the dialogs still load, check and store
 // them (a group with hours that end before they start makes the dialog refuse).
 #include "common/datetime.h"
-#include "reports/report_source.h"
+#include "people/groups.h"
 
 namespace horalog {
 
