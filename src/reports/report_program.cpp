@@ -83,10 +83,9 @@ int RunReportProgram(int argc, char** argv) {
         // warns when the session has no runtime folder, as under cron; a report run that
         // succeeded must stay silent there.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        const QtMessageHandler previous = qInstallMessageHandler(DropRuntimeFolderWarning);
-        g_previousHandler = previous;
+        g_previousHandler = qInstallMessageHandler(DropRuntimeFolderWarning);
         app = std::make_unique<QGuiApplication>(argc, argv);
-        qInstallMessageHandler(previous);
+        qInstallMessageHandler(g_previousHandler);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
