@@ -4,6 +4,7 @@
 
 #include "capture/capture_service.h"
 #include "common/paths.h"
+#include "reports/report_program.h"
 #include "shell/display.h"
 #include "shell/ui/program.h"
 #include "storage/store.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return RunCaptureOnly(QCoreApplication::arguments());
     }
+    if (IsReportCommand(argc, argv)) return RunReportProgram(argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "horalog: no display (set DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM)\n");
