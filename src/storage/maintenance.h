@@ -15,7 +15,8 @@ class Messages;
 class Progress;
 class FileDialogs;
 
-inline constexpr const char* kDatabaseDialogFilter = "MsAccess File (*.mdb);;All File (*)";
+// The database files' own filter, then every file: "*.*" would hide names without a dot here.
+inline constexpr const char* kDatabaseDialogFilter = "Database File (*.mdb);;All File (*)";
 inline constexpr const char* kLiveFileChosen =
     "This file is a database in use. Please choose another file.";
 inline constexpr const char* kEraseLogQuestion =

@@ -20,7 +20,6 @@ inline constexpr const char* kLogTemplateFile = "attend-b.mdb";
 inline constexpr const char* kSysTemplateFile = "sysdat-b.mdb";
 inline constexpr const char* kLogDbPassword = "mqzr";
 inline constexpr const char* kSysDbPassword = "tpwx.kq";
-inline constexpr const char* kDatabaseFileFilter = "Database File (*.mdb)";
 
 inline constexpr const char* kCannotOpenLogDb = "System Error: Cannot open attend.mdb";
 inline constexpr const char* kCannotOpenSysDb = "System Error: Cannot open sysdat.mdb";
