@@ -1,13 +1,9 @@
 #include "reports/store_report_source.h"
 
+#include "people/group_store.h"
+
 namespace horalog {
 
-namespace {
-// The columns StaffTable::fromRow reads, without the photo.
-constexpr const char* kHolderColumns =
-    "SEQ, CARDNO, NAME, WORKGRP, TIMEGRP, ACCESSGRP, OFFLINE, COM1, COM2, COM3, COM4, COM5, "
-    "COM6, COM7, COM8, MEMO, PICKED";
-}  // namespace
 
 std::vector<HolderRecord> StoreReportSource::Holders(HolderSet set, int groupId) {
     // NAME carries NOCASE: the order of the name index, the order of StaffTable::all.
@@ -15,50 +11,22 @@ std::vector<HolderRecord> StoreReportSource::Holders(HolderSet set, int groupId)
     if (set == HolderSet::Group) where = " WHERE WORKGRP = ?";
     if (set == HolderSet::Picked) where = " WHERE PICKED <> 0";
     auto q =
-        src_.prepare(QString("SELECT %1 FROM staffs%2 ORDER BY NAME").arg(kHolderColumns, where));
+        src_.prepare(QString("SELECT %1 FROM staffs%2 ORDER BY NAME").arg(StaffTable::kColumns, where));
     if (set == HolderSet::Group) q.bindAll(groupId);
     std::vector<HolderRecord> out;
     while (q.next()) out.push_back(StaffTable::fromRow(q, false));
     return out;
 }
 
-WorkGroup StoreReportSource::GroupFromRow(const Statement& q) {
-    WorkGroup g;
-    g.id = q.integer("ID");
-    g.descx = q.text("DESCX");
-    g.wd_from_1 = q.dateTime("WD_FROM_1");
-    g.wd_to_1 = q.dateTime("WD_TO_1");
-    g.wd_from_2 = q.dateTime("WD_FROM_2");
-    g.wd_to_2 = q.dateTime("WD_TO_2");
-    g.sat_enable_1 = q.boolean("SAT_ENABLE_1");
-    g.sat_from_1 = q.dateTime("SAT_FROM_1");
-    g.sat_to_1 = q.dateTime("SAT_TO_1");
-    g.sat_enable_2 = q.boolean("SAT_ENABLE_2");
-    g.sat_from_2 = q.dateTime("SAT_FROM_2");
-    g.sat_to_2 = q.dateTime("SAT_TO_2");
-    g.ot_min = q.integer("OT_MIN");
-    g.ot_multi = q.integer("OT_MULTI");
-    return g;
-}
-
-std::vector<WorkGroup> StoreReportSource::Groups() {
-    auto q = src_.prepare(
-        "SELECT ID, DESCX, WD_FROM_1, WD_TO_1, WD_FROM_2, WD_TO_2, SAT_ENABLE_1, SAT_FROM_1, "
-        "SAT_TO_1, SAT_ENABLE_2, SAT_FROM_2, SAT_TO_2, OT_MIN, OT_MULTI FROM gid ORDER BY ID");
-    std::vector<WorkGroup> out;
-    while (q.next()) out.push_back(GroupFromRow(q));
-    return out;
-}
+std::vector<WorkGroup> StoreReportSource::Groups() { return GroupsById(src_); }
 
 int StoreReportSource::GroupId(const QString& name) {
     return GroupIdOf(src_, name);
 }
 
 std::vector<TimePeriod> StoreReportSource::Timetable(int groupId) {
-    auto q = src_.prepare("SELECT timein, timeout FROM timetbl WHERE gid = ? ORDER BY timein");
-    q.bindAll(groupId);
     std::vector<TimePeriod> out;
-    while (q.next()) out.push_back({q.dateTime("timein"), q.dateTime("timeout")});
+    for (const TimetableRow& r : TimetableOf(src_, groupId)) out.push_back(r.period);
     return out;
 }
 

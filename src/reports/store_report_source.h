@@ -23,9 +23,6 @@ public:
     std::optional<std::pair<DateTime, DateTime>> LogSpan() override;
     QString ReaderName(int port) override;
 
-    // One row of gid.
-    static WorkGroup GroupFromRow(const Statement& q);
-
 private:
     Connection& att_;
     Connection& src_;

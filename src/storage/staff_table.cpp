@@ -2,11 +2,9 @@
 
 namespace horalog {
 
-namespace {
-const char* kColumns =
+const char* const StaffTable::kColumns =
     "SEQ, CARDNO, NAME, WORKGRP, TIMEGRP, ACCESSGRP, OFFLINE, COM1, COM2, COM3, COM4, COM5, "
     "COM6, COM7, COM8, MEMO, PICKED";
-}
 
 HolderRecord StaffTable::fromRow(const Statement& q, bool withPhoto) {
     HolderRecord h;

@@ -43,6 +43,8 @@ public:
     std::vector<HolderRecord> all();
 
     static HolderRecord fromRow(const Statement& q, bool withPhoto);
+    // Every column fromRow reads, but the photo.
+    static const char* const kColumns;
 
 private:
     std::optional<HolderRecord> one(const QString& where, const QVariant& v, bool withPhoto);
