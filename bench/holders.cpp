@@ -15,18 +15,11 @@
 #include "people/holder_store.h"
 #include "storage/settings.h"
 #include "storage/store.h"
+#include "bench_util.h"
 
 using namespace horalog;
 
 namespace {
-
-long residentKb() {
-    std::ifstream f("/proc/self/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
 
 template <typename F>
 void timeIt(const char* what, int runs, F&& f) {
@@ -156,6 +149,6 @@ int main(int argc, char** argv) {
         ConfirmHolderEditor(src, s);
         SaveHolderEditor(src, s, silent);
     });
-    std::printf("resident memory: %ld MB\n", residentKb() / 1024);
+    std::printf("resident memory: %ld MB\n", bench::ResidentKb() / 1024);
     return 0;
 }

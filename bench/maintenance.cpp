@@ -20,18 +20,11 @@
 #include "storage/rows.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"
+#include "bench_util.h"
 
 using namespace horalog;
 
 namespace {
-
-long statusKb(const char* key) {
-    std::ifstream f("/proc/self/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind(key, 0) == 0) return std::stol(line.substr(std::string(key).size()));
-    return 0;
-}
 
 // Starts a new peak: the kernel resets VmHWM to the current resident size.
 void resetPeak() {
@@ -81,7 +74,7 @@ void measure(const char* what, F&& f) {
     t.start();
     f();
     std::printf("%s: %.2f s, peak resident %.1f MB\n", what, t.elapsed() / 1000.0,
-                statusKb("VmHWM:") / 1024.0);
+                bench::StatusKb("VmHWM:") / 1024.0);
     std::fflush(stdout);
 }
 

@@ -13,18 +13,11 @@
 #include "shell/live_log_model.h"
 #include "storage/log_table.h"
 #include "storage/store.h"
+#include "bench_util.h"
 
 using namespace horalog;
 
 namespace {
-
-long residentKb() {
-    std::ifstream f("/proc/self/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
 
 // What a view does for one screen of rows: every visible cell.
 void paintScreen(LiveLogModel& m, int top, int rows = 30) {
@@ -87,6 +80,6 @@ int main(int argc, char** argv) {
     paintScreen(model, model.rowCount() - 30);
     std::printf("refresh of the live log (reload and newest screen): %.1f ms\n",
                 r.nsecsElapsed() / 1e6);
-    std::printf("resident memory: %.1f MB\n", residentKb() / 1024.0);
+    std::printf("resident memory: %.1f MB\n", bench::ResidentKb() / 1024.0);
     return 0;
 }

@@ -13,18 +13,11 @@
 
 #include "storage/log_table.h"
 #include "storage/store.h"
+#include "bench_util.h"
 
 using namespace horalog;
 
 namespace {
-
-long residentKb() {
-    std::ifstream f("/proc/self/status");
-    std::string line;
-    while (std::getline(f, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
 
 template <typename F>
 std::pair<double, double> timeIt(int runs, F&& f) {
@@ -100,7 +93,7 @@ int main(int argc, char** argv) {
         "EXPLAIN QUERY PLAN SELECT ID FROM recorder ORDER BY SYSTIME DESC, CARDNO DESC, ID DESC LIMIT 100");
     while (q.next()) std::printf("plan: %s\n", q.value(3).toString().toUtf8().constData());
 
-    std::printf("resident memory: %ld MB\n", residentKb() / 1024);
+    std::printf("resident memory: %ld MB\n", bench::ResidentKb() / 1024);
     // keep the file at its size for the next run
     store.att().execute("DELETE FROM recorder WHERE CARDNO = 4242");
     return 0;
