@@ -11,8 +11,7 @@ namespace horalog {
 std::vector<IoTimeRow> IoTimes(Connection& src) {
     std::vector<IoTimeRow> rows;
     auto q = src.prepare("SELECT * FROM iotime ORDER BY tfrom");
-    while (q.next())
-        rows.push_back({q.int64("ID"), {q.dateTime("tfrom"), q.dateTime("tto")}});
+    while (q.next()) rows.push_back({q.int64("ID"), {q.dateTime("tfrom"), q.dateTime("tto")}});
     return rows;
 }
 

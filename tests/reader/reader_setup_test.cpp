@@ -1,5 +1,7 @@
 // The reader list "Setup" and the reader editor "RFID Reader" over a real store and eight
 // links, ports 1 and 2 on pseudo-terminals and ports 3 to 8 on devices that do not exist.
+#include "reader/reader_setup.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -14,7 +16,6 @@
 #include <memory>
 
 #include "reader/reader_ports.h"
-#include "reader/reader_setup.h"
 #include "reader/ui/reader_dialogs.h"
 #include "storage/settings.h"
 #include "storage/store.h"
@@ -53,8 +54,8 @@ protected:
     void TearDown() override { CloseReaderPorts(links); }
 
     void row(int port, const QString& set, const QVariantList& values) {
-        auto q = store.src().prepare("UPDATE reader SET " + set + " WHERE PORTNO = " +
-                                     QString::number(port));
+        auto q = store.src().prepare("UPDATE reader SET " + set +
+                                     " WHERE PORTNO = " + QString::number(port));
         for (int i = 0; i < values.size(); ++i) q.bind(i + 1, values[i]);
         q.exec();
     }
@@ -175,13 +176,13 @@ TEST_F(ReaderSetupTest, CellImagesTellOpenFromFailedPorts) {
     EXPECT_EQ(list.model()->index(0, ReaderListModel::LockTime).data().toString(), "3 SEC");
     // Six different pictures, each drawn.
     QSet<qint64> keys;
-    for (ReaderCellImage i : {ReaderCellImage::Check, ReaderCellImage::Stop,
-                              ReaderCellImage::Uncheck, ReaderCellImage::Disable,
-                              ReaderCellImage::Camera, ReaderCellImage::MCam}) {
+    for (ReaderCellImage i :
+         {ReaderCellImage::Check, ReaderCellImage::Stop, ReaderCellImage::Uncheck,
+          ReaderCellImage::Disable, ReaderCellImage::Camera, ReaderCellImage::MCam}) {
         const QImage picture = ReaderCellPicture(i);
         EXPECT_FALSE(picture.isNull()) << ReaderCellPictureName(i);
-        keys.insert(qHash(QByteArray(reinterpret_cast<const char*>(picture.constBits()),
-                                     picture.sizeInBytes())));
+        keys.insert(qHash(
+            QByteArray(reinterpret_cast<const char*>(picture.constBits()), picture.sizeInBytes())));
     }
     EXPECT_EQ(keys.size(), 6);
 }

@@ -40,8 +40,7 @@ protected:
         store.OpenStore();
         window = std::make_unique<TTimeRec>(store, messages, nullptr, [this] { return now; });
         capture.autoIO().onStateChanged = [this](bool in) { window->SetIOState(in); };
-        AttachSetupDialogs(*window, links, capture, store, capture.hooks(),
-                           [this] { return now; });
+        AttachSetupDialogs(*window, links, capture, store, capture.hooks(), [this] { return now; });
         window->Login();  // no password registered: straight in
         messages.clear();
     }

@@ -58,8 +58,7 @@ int IoTimeModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant IoTimeModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= int(rows_.size()) || role != Qt::DisplayRole)
-        return {};
+    if (!index.isValid() || index.row() >= int(rows_.size()) || role != Qt::DisplayRole) return {};
     const TimePeriod& p = rows_[std::size_t(index.row())].period;
     return IoTimeText(index.column() == 0 ? p.from : p.to);
 }

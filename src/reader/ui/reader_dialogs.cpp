@@ -48,8 +48,8 @@ void DrawCamera(QPainter& p, QPointF at, qreal scale) {
     p.scale(scale, scale);
     p.setPen(QPen(QColor(32, 32, 32), 1));
     p.setBrush(QColor(70, 90, 140));
-    p.drawRect(QRectF(0.5, 3.5, 12, 8));   // body
-    p.drawRect(QRectF(3.5, 1.5, 4, 2));    // viewfinder
+    p.drawRect(QRectF(0.5, 3.5, 12, 8));  // body
+    p.drawRect(QRectF(3.5, 1.5, 4, 2));   // viewfinder
     p.setBrush(QColor(220, 230, 255));
     p.drawEllipse(QPointF(6.5, 7.5), 2.5, 2.5);  // lens
     p.restore();
@@ -61,43 +61,47 @@ QImage Draw(ReaderCellImage image) {
     QPainter p(&out);
     p.setRenderHint(QPainter::Antialiasing);
     switch (image) {
-    case ReaderCellImage::Check: {
-        DrawBox(p);
-        p.setPen(QPen(QColor(0, 140, 0), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        QPainterPath tick;
-        tick.moveTo(4, 8);
-        tick.lineTo(6.5, 11);
-        tick.lineTo(12, 4);
-        p.drawPath(tick);
-        break;
-    }
-    case ReaderCellImage::Stop: {
-        // A red octagon with a white bar: enabled in the table, but the port did not open.
-        QPolygonF octagon;
-        for (int i = 0; i < 8; ++i) {
-            const qreal a = (22.5 + 45.0 * i) * 3.14159265358979 / 180.0;
-            octagon << QPointF(8 + 7 * std::cos(a), 8 + 7 * std::sin(a));
+        case ReaderCellImage::Check: {
+            DrawBox(p);
+            p.setPen(QPen(QColor(0, 140, 0), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            QPainterPath tick;
+            tick.moveTo(4, 8);
+            tick.lineTo(6.5, 11);
+            tick.lineTo(12, 4);
+            p.drawPath(tick);
+            break;
         }
-        p.setPen(QPen(QColor(120, 0, 0), 1));
-        p.setBrush(QColor(210, 0, 0));
-        p.drawPolygon(octagon);
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(4, 7, 8, 2));
-        break;
-    }
-    case ReaderCellImage::Uncheck: DrawBox(p); break;
-    case ReaderCellImage::Disable:
-        p.setPen(QPen(QColor(128, 128, 128), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QPointF(8, 8), 5.5, 5.5);
-        p.drawLine(QPointF(4.2, 11.8), QPointF(11.8, 4.2));
-        break;
-    case ReaderCellImage::Camera: DrawCamera(p, QPointF(1.5, 1.5), 1.0); break;
-    case ReaderCellImage::MCam:
-        DrawCamera(p, QPointF(0, 0), 0.8);
-        DrawCamera(p, QPointF(5, 5), 0.8);
-        break;
+        case ReaderCellImage::Stop: {
+            // A red octagon with a white bar: enabled in the table, but the port did not open.
+            QPolygonF octagon;
+            for (int i = 0; i < 8; ++i) {
+                const qreal a = (22.5 + 45.0 * i) * 3.14159265358979 / 180.0;
+                octagon << QPointF(8 + 7 * std::cos(a), 8 + 7 * std::sin(a));
+            }
+            p.setPen(QPen(QColor(120, 0, 0), 1));
+            p.setBrush(QColor(210, 0, 0));
+            p.drawPolygon(octagon);
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(4, 7, 8, 2));
+            break;
+        }
+        case ReaderCellImage::Uncheck:
+            DrawBox(p);
+            break;
+        case ReaderCellImage::Disable:
+            p.setPen(QPen(QColor(128, 128, 128), 2));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(QPointF(8, 8), 5.5, 5.5);
+            p.drawLine(QPointF(4.2, 11.8), QPointF(11.8, 4.2));
+            break;
+        case ReaderCellImage::Camera:
+            DrawCamera(p, QPointF(1.5, 1.5), 1.0);
+            break;
+        case ReaderCellImage::MCam:
+            DrawCamera(p, QPointF(0, 0), 0.8);
+            DrawCamera(p, QPointF(5, 5), 0.8);
+            break;
     }
     return out;
 }
@@ -115,12 +119,18 @@ QImage ReaderCellPicture(ReaderCellImage image) {
 
 const char* ReaderCellPictureName(ReaderCellImage image) {
     switch (image) {
-    case ReaderCellImage::Check: return "BM_CHECK";
-    case ReaderCellImage::Stop: return "BM_STOP";
-    case ReaderCellImage::Uncheck: return "BM_UNCHECK";
-    case ReaderCellImage::Disable: return "BM_DISABLE";
-    case ReaderCellImage::Camera: return "BM_CAMERA";
-    case ReaderCellImage::MCam: return "BM_MCAM";
+        case ReaderCellImage::Check:
+            return "BM_CHECK";
+        case ReaderCellImage::Stop:
+            return "BM_STOP";
+        case ReaderCellImage::Uncheck:
+            return "BM_UNCHECK";
+        case ReaderCellImage::Disable:
+            return "BM_DISABLE";
+        case ReaderCellImage::Camera:
+            return "BM_CAMERA";
+        case ReaderCellImage::MCam:
+            return "BM_MCAM";
     }
     return "";
 }
@@ -153,11 +163,20 @@ QVariant ReaderListModel::data(const QModelIndex& index, int role) const {
     const bool linkOn = setup_.linkEnabled(r.portno);
     std::optional<ReaderCellImage> image;
     switch (index.column()) {
-    case Enable: image = BooleanCellImage(r.enable, linkOn); break;
-    case Apb: image = BooleanCellImage(r.apb, linkOn); break;
-    case Capture: image = BooleanCellImage(r.capture, linkOn); break;
-    case Motion: image = MotionCellImage(r.motion); break;
-    default: break;
+        case Enable:
+            image = BooleanCellImage(r.enable, linkOn);
+            break;
+        case Apb:
+            image = BooleanCellImage(r.apb, linkOn);
+            break;
+        case Capture:
+            image = BooleanCellImage(r.capture, linkOn);
+            break;
+        case Motion:
+            image = MotionCellImage(r.motion);
+            break;
+        default:
+            break;
     }
     if (image) {
         if (role == kReaderImageRole) return int(*image);
@@ -166,13 +185,20 @@ QVariant ReaderListModel::data(const QModelIndex& index, int role) const {
     }
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
-    case PortNo: return PortTitle(r.portno);
-    case Desc: return r.desc;
-    case Mode: return ModeName(r.mode);
-    case OutPort: return ReaderName(r.outport, names_);
-    case BpPort: return ReaderName(r.bpport, names_);
-    case LockTime: return QString::number(r.locktime) + " SEC";
-    default: return {};
+        case PortNo:
+            return PortTitle(r.portno);
+        case Desc:
+            return r.desc;
+        case Mode:
+            return ModeName(r.mode);
+        case OutPort:
+            return ReaderName(r.outport, names_);
+        case BpPort:
+            return ReaderName(r.bpport, names_);
+        case LockTime:
+            return QString::number(r.locktime) + " SEC";
+        default:
+            return {};
     }
 }
 
@@ -180,17 +206,20 @@ QVariant ReaderListModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal) return {};
     if (role == kFieldKindRole) {
         switch (section) {
-        case Enable:
-        case Apb:
-        case Capture: return int(FieldKind::Boolean);
-        case Desc: return int(FieldKind::Text);
-        default: return int(FieldKind::Other);
+            case Enable:
+            case Apb:
+            case Capture:
+                return int(FieldKind::Boolean);
+            case Desc:
+                return int(FieldKind::Text);
+            default:
+                return int(FieldKind::Other);
         }
     }
     if (role != Qt::DisplayRole) return {};
-    static const char* titles[] = {"Reader On",     "Enabled",      "Description",   "Mode",
-                                   "Card Action",   "Bypass Action", "Release Time", "Anti Passback",
-                                   "Capture",       "Motion"};
+    static const char* titles[] = {"Reader On",   "Enabled",       "Description",  "Mode",
+                                   "Card Action", "Bypass Action", "Release Time", "Anti Passback",
+                                   "Capture",     "Motion"};
     return section >= 0 && section <= Motion ? QString(titles[section]) : QString();
 }
 
@@ -238,7 +267,8 @@ Tcommedit::Tcommedit(ReaderSetup& setup, const ReaderEditorState& state,
     form->addRow("Description of the reader", edDesc_);
     cbMode_ = new QComboBox(gbPort_);
     for (int m = 0; m <= 2; ++m) cbMode_->addItem(ModeName(m));
-    cbMode_->setToolTip("Set the mode which will be logged into the database on each card reading.");
+    cbMode_->setToolTip(
+        "Set the mode which will be logged into the database on each card reading.");
     form->addRow("Mode of operation", cbMode_);
     // The operating system's device behind "COM" and the port number.
     edDevice_ = new QLineEdit(gbPort_);
@@ -400,8 +430,9 @@ TSetReader::TSetReader(Connection& src, ReaderLinks& links, Messages& messages, 
     auto* popup = new QMenu(grid_);
     QAction* editRecord = popup->addAction("Edit record");
     connect(editRecord, &QAction::triggered, this, &TSetReader::editCurrent);
-    connect(grid_, &QWidget::customContextMenuRequested, this,
-            [this, popup](const QPoint& pos) { popup->popup(grid_->viewport()->mapToGlobal(pos)); });
+    connect(grid_, &QWidget::customContextMenuRequested, this, [this, popup](const QPoint& pos) {
+        popup->popup(grid_->viewport()->mapToGlobal(pos));
+    });
     connect(grid_, &QTableView::doubleClicked, this, [this] { editCurrent(); });
     layout->addWidget(grid_);
 
