@@ -19,8 +19,8 @@ struct ShellHooks {
 
     // Start, window creation step
     std::function<void(DateTime now)> evaluateAutoIO;
-    std::function<QString(int port)> readerDesc;       // Desc of a link: door-open caption
-    std::function<void()> startWebReporter;            // only when WebEnabled
+    std::function<QString(int port)> readerDesc;  // Desc of a link: door-open caption
+    std::function<void()> startWebReporter;       // only when WebEnabled
 
     // Run, the IN/OUT part of the one-second tick (its owner keeps the countdown and the
     // minute of the last tick)

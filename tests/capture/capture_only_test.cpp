@@ -73,8 +73,8 @@ TEST(CaptureOnly, SimulatorReadBecomesRowAndLine) {
         << appOut.constData();
     simOut.clear();
     ASSERT_TRUE(waitForText(sim, simOut, "~N", false)) << simOut.constData();
-    ASSERT_TRUE(waitForText(app, appErr, QString("web reporter on port %1\n").arg(webPort).toUtf8(),
-                            true))
+    ASSERT_TRUE(
+        waitForText(app, appErr, QString("web reporter on port %1\n").arg(webPort).toUtf8(), true))
         << appErr.constData();
     httplib::Client web("127.0.0.1", webPort);
     auto page = web.Get("/logs");

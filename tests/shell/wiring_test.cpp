@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableView>
@@ -195,6 +196,23 @@ TEST_F(WiringTest, CardReadAtTheDoorShowsInTheWindowAndOpensIt) {
     w.close();
     EXPECT_FALSE(program.store()->isOpen());
     EXPECT_FALSE(CaptureRoom::of(w)->links()->link(1)->IsOpen());
+}
+
+TEST_F(WiringTest, PanelClickFlipsTheStateForFiveTicks) {
+    WriteSettingBool("AutoInOut", true);
+    WriteSettingBool("AutoOverride", true);
+    TTimeRec& w = start();  // no IN period: OUT all day
+    QLabel* panel = w.inOutPanel();
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_EQ(panel->text(), "OUT");
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), panel->mapToGlobal(QPointF(5, 5)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel, &click);
+    EXPECT_EQ(panel->text(), "IN");
+    for (int i = 0; i < 4; ++i) w.secondTick();
+    EXPECT_EQ(panel->text(), "IN");
+    w.secondTick();
+    EXPECT_EQ(panel->text(), "OUT");
 }
 
 TEST_F(WiringTest, WebReporterToggleServesTheLogWithTheReaderNames) {

@@ -1,9 +1,8 @@
 // The Database menu joined to the main window. Each command runs with the Qt screen ports;
 // the live log is hidden while it works and comes back at its last row whatever happened.
-#include "storage/ui/maintenance_commands.h"
-
 #include "shell/ui/main_window.h"
 #include "shell/ui/rooms.h"
+#include "storage/ui/maintenance_commands.h"
 
 namespace horalog {
 

@@ -65,7 +65,8 @@ NetworkRoom* NetworkRoom::of(TTimeRec& window) {
 void NetworkRoom::toggleWebReporter() {
     QAction* toggle = window_.action(kActWebReporter);
     // The action has flipped its mark already; the switch goes from the mark as it was.
-    const WebSwitchResult r = ToggleWebReporter(web_, !toggle->isChecked(), window_.store().folder());
+    const WebSwitchResult r =
+        ToggleWebReporter(web_, !toggle->isChecked(), window_.store().folder());
     toggle->setChecked(r.checked);
     if (r.failed)
         window_.messages().error(r.message);
