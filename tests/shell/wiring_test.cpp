@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <deque>
+#include <stdexcept>
 
 #include "net/web_reporter.h"
 #include "net/web_switch.h"
@@ -114,7 +115,9 @@ private:
 class WiringTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Before the program exists: its single-instance lock lies there.
         qputenv("HORALOG_LOCK_DIR", lockDir.path().toUtf8());
+        program = std::make_unique<Program>(messages);
         QSettings(SettingsFilePath(), QSettings::IniFormat).clear();
         ASSERT_TRUE(pty.isValid());
         WriteSettingText("PortDevice1", pty.slavePath());
@@ -133,15 +136,16 @@ protected:
         StaffTable(store.src()).append(ann);
     }
     void TearDown() override {
-        if (program.window()) program.window()->close();
+        if (program->window()) program->window()->close();
     }
 
     TTimeRec& start() {
-        EXPECT_TRUE(program.start(data.path()));
+        if (!program->start(data.path()))  // ends the test as a failure
+            throw std::runtime_error("no start: " + messages.last().toStdString());
         // The program ends its event loop when the window closes; here that would end every
         // later modal loop of this test program at once.
-        QObject::disconnect(program.window(), &TTimeRec::closed, qApp, nullptr);
-        return *program.window();
+        QObject::disconnect(program->window(), &TTimeRec::closed, qApp, nullptr);
+        return *program->window();
     }
     // Plays the reader: a card frame, then waits until the read was logged.
     void present(int card) {
@@ -149,13 +153,13 @@ protected:
         pty.write(CardFrame(card));
         ASSERT_TRUE(WaitUntil([&] { return logCount() > before; }, 3000));
     }
-    qint64 logCount() { return LogTable(program.store()->att()).count(); }
+    qint64 logCount() { return LogTable(program->store()->att()).count(); }
 
     QTemporaryDir lockDir;
     TempDataFolder data;
     PseudoTerminal pty;
     RecordingMessages messages;
-    Program program{messages};
+    std::unique_ptr<Program> program;
 };
 
 TEST_F(WiringTest, CardReadAtTheDoorShowsInTheWindowAndOpensIt) {
@@ -194,7 +198,7 @@ TEST_F(WiringTest, CardReadAtTheDoorShowsInTheWindowAndOpensIt) {
     EXPECT_EQ(answer, QByteArray("\xFF\xFF~~Y3~\xFF", 8)) << answer.toHex().constData();
 
     w.close();
-    EXPECT_FALSE(program.store()->isOpen());
+    EXPECT_FALSE(program->store()->isOpen());
     EXPECT_FALSE(CaptureRoom::of(w)->links()->link(1)->IsOpen());
 }
 
@@ -276,7 +280,7 @@ TEST_F(WiringTest, StoreThatCannotReopenEndsTheProgram) {
     // A disk gone bad while the files are replaced: once the connections have closed, neither
     // the live log file nor its template opens any more.
     bool armed = true;
-    program.store()->addCloseHook([&] {
+    program->store()->addCloseHook([&] {
         if (!armed) return;
         armed = false;
         QTimer::singleShot(0, &w, [&] {
@@ -297,7 +301,7 @@ TEST_F(WiringTest, StoreThatCannotReopenEndsTheProgram) {
     EXPECT_EQ(messages.shown.last().kind, "plain");
     EXPECT_TRUE(w.endedOnError());
     EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(program.store()->isOpen());
+    EXPECT_FALSE(program->store()->isOpen());
 }
 
 }  // namespace
