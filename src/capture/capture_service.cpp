@@ -15,6 +15,8 @@
 #include "common/format.h"
 #include "common/paths.h"
 #include "common/ports.h"
+#include "net/web_reporter.h"
+#include "net/web_switch.h"
 #include "reader/reader_ports.h"
 #include "storage/store.h"
 
@@ -83,6 +85,14 @@ int RunCaptureOnly(const QStringList& arguments) {
     }
     std::fprintf(stderr, "capturing on %d port(s); stop with Ctrl+C\n", open);
 
+    // The web pages run beside the capture when WebEnabled, as in the windowed program.
+    WebReporter web;
+    web.setReaderNames(capture.readerNames());
+    if (const QString error = StartWebReporterAtLaunch(web, folder); !error.isEmpty())
+        messages.error("web reporter: " + error);
+    else if (web.running())
+        std::fprintf(stderr, "web reporter on port %d\n", web.port());
+
     const Clock clock = SystemClock();
     capture.EvaluateAutoIO(clock());
     QTimer tick;
@@ -101,6 +111,7 @@ int RunCaptureOnly(const QStringList& arguments) {
 
     int status = QCoreApplication::exec();
     tick.stop();
+    web.stop();
     capture.StopRepeats();
     CloseReaderPorts(links);
     store.CloseStore();

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "common/datetime.h"
 
@@ -17,9 +18,13 @@ struct ShellHooks {
     std::function<void()> armMailTimer;
 
     // Start, window creation step
-    std::function<void(DateTime now)> evaluateAutoIO;  // also run by the one-second tick
-    std::function<QString(int port)> readerDesc;       // Desc of a link: door-open caption
-    std::function<void()> startWebReporter;            // only when WebEnabled
+    std::function<void(DateTime now)> evaluateAutoIO;
+    std::function<QString(int port)> readerDesc;  // Desc of a link: door-open caption
+    std::function<void()> startWebReporter;       // only when WebEnabled
+
+    // Run, the IN/OUT part of the one-second tick (its owner keeps the countdown and the
+    // minute of the last tick)
+    std::function<void(DateTime now)> tickAutoIO;
 
     // Current-row feedback: ShowHolderPhoto(card) and ShowCapture(card, t). Called for the
     // last row at start and for the row under a click or key / mouse release.
@@ -30,23 +35,14 @@ struct ShellHooks {
     // Controls of the window
     std::function<void()> inOutPanelClicked;  // the override
     std::function<void()> doorOpenClicked;
-    std::function<void(int card)> openHolderEditor;  // live log double click, logged in
+    // Live log double click while logged in: the current row's card, none on an empty log.
+    std::function<void(std::optional<int> card)> openHolderEditor;
 
     // Close
     std::function<void()> closeReaderLinks;  // CloseStore, before the connections close
     std::function<void()> freeReaderLinks;
     std::function<void()> stopTimers;  // mail timer and bypass repeat timer
 };
-
-// The one-second tick's state: minute of the last tick and the IN/OUT override countdown.
-struct TickState {
-    int lastMinute = -1;
-    int overrideCountdown = 0;
-};
-
-// Advances the tick at now; true when the automatic IN/OUT state is due for evaluation
-// (the override countdown has just run out, or, without a countdown, the minute changed).
-bool TickDue(TickState& state, DateTime now);
 
 // The status bar clock: "dd/mmm/yyyy ddd  AM/PM hh:mm:ss".
 QString StatusClockText(DateTime now);

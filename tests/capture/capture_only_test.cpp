@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QProcess>
 
@@ -24,8 +28,21 @@ bool waitForText(QProcess& p, QByteArray& seen, const QByteArray& text, bool fro
         timeoutMs);
 }
 
+int freePort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
 // The headless service and the simulator on a pseudo-terminal: a typed card read becomes a row
-// and a printed line, and the simulator sees the reader's answer.
+// and a printed line, the simulator sees the reader's answer, and the web pages (switched on)
+// list the read.
 TEST(CaptureOnly, SimulatorReadBecomesRowAndLine) {
     TempDataFolder data;
     EnsureDataFolder(data.path());
@@ -41,6 +58,9 @@ TEST(CaptureOnly, SimulatorReadBecomesRowAndLine) {
     ASSERT_TRUE(waitForText(sim, simOut, "\n", false));
     ASSERT_TRUE(simOut.startsWith("pty "));
     WriteSettingText("PortDevice1", QString::fromUtf8(simOut.mid(4).trimmed()));
+    const int webPort = freePort();
+    WriteSettingBool("WebEnabled", true);
+    WriteSettingInt("WebPort", webPort);
 
     QProcess app;
     app.start(BinaryPath("horalog"), {"--capture-only", "--data", data.path()});
@@ -53,6 +73,15 @@ TEST(CaptureOnly, SimulatorReadBecomesRowAndLine) {
         << appOut.constData();
     simOut.clear();
     ASSERT_TRUE(waitForText(sim, simOut, "~N", false)) << simOut.constData();
+    ASSERT_TRUE(
+        waitForText(app, appErr, QString("web reporter on port %1\n").arg(webPort).toUtf8(), true))
+        << appErr.constData();
+    httplib::Client web("127.0.0.1", webPort);
+    auto page = web.Get("/logs");
+    ASSERT_TRUE(page);
+    EXPECT_NE(page->body.find("<td>[1234567]</td><td></td><td>IN</td><td>COM1</td>"),
+              std::string::npos)
+        << page->body;
 
     app.terminate();
     ASSERT_TRUE(app.waitForFinished(5000));
@@ -60,6 +89,7 @@ TEST(CaptureOnly, SimulatorReadBecomesRowAndLine) {
     EXPECT_EQ(app.exitCode(), 0);
     sim.closeWriteChannel();
     sim.waitForFinished(3000);
+    WriteSettingBool("WebEnabled", false);
 
     Tdsrc store(data.path());
     store.OpenStore();

@@ -232,6 +232,12 @@ TEST_F(CardReads, AutoInOutSchedule) {
     EXPECT_FALSE(io.state());
     io.Tick(store, EncodeTime(9, 1, 3));
     EXPECT_TRUE(io.state());
+    // without an override a tick re-evaluates when the minute changes, not within the minute
+    io.SetIOState(false);
+    io.Tick(store, EncodeTime(9, 1, 30));
+    EXPECT_FALSE(io.state());
+    io.Tick(store, EncodeTime(9, 2, 0));
+    EXPECT_TRUE(io.state());
     // with the store closed nothing changes
     io.SetIOState(false);
     store.CloseStore();

@@ -71,23 +71,6 @@ TEST(ClockFace, PointsAreSymmetricInAllFourQuadrants) {
         EXPECT_EQ(ClockPoint(c, 100, k.angle), k.expected) << "angle " << k.angle;
 }
 
-TEST(SecondTick, EvaluatesOnMinuteChangeAndWhenTheOverrideRunsOut) {
-    TickState s;
-    s.lastMinute = 10;
-    EXPECT_FALSE(TickDue(s, EncodeTime(9, 10, 30)));
-    EXPECT_TRUE(TickDue(s, EncodeTime(9, 11, 0)));
-    EXPECT_FALSE(TickDue(s, EncodeTime(9, 11, 1)));
-    // An override of five ticks: minute changes do not count meanwhile; the fifth tick does.
-    s.overrideCountdown = 5;
-    EXPECT_FALSE(TickDue(s, EncodeTime(9, 11, 58)));
-    EXPECT_FALSE(TickDue(s, EncodeTime(9, 11, 59)));
-    EXPECT_FALSE(TickDue(s, EncodeTime(9, 12, 0)));
-    EXPECT_FALSE(TickDue(s, EncodeTime(9, 12, 1)));
-    EXPECT_TRUE(TickDue(s, EncodeTime(9, 12, 2)));
-    EXPECT_EQ(s.overrideCountdown, 0);
-    EXPECT_FALSE(TickDue(s, EncodeTime(9, 12, 3)));
-}
-
 TEST(SecondTick, StatusClockText) {
     EXPECT_EQ(StatusClockText(EncodeDateTime(2004, 6, 26, 18, 24, 6)),
               "26/Jun/2004 Sat  PM 06:24:06");

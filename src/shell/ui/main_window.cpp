@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -139,7 +140,15 @@ void TTimeRec::buildWindow() {
     webcam_->setFixedWidth(173);
     auto* camLayout = new QVBoxLayout(webcam_);
     camLayout->addWidget(new QGroupBox("Webcam", webcam_));
-    camLayout->addWidget(new QGroupBox("Capture", webcam_));
+    captureGroup_ = new QGroupBox("Capture", webcam_);
+    auto* captureLayout = new QVBoxLayout(captureGroup_);
+    captureLayout->setContentsMargins(2, 2, 2, 2);
+    capture_ = new QLabel(captureGroup_);
+    capture_->setFixedSize(160, 120);
+    capture_->setScaledContents(true);
+    captureLayout->addWidget(capture_, 0, Qt::AlignCenter);
+    captureGroup_->hide();  // shown only while it holds a picture
+    camLayout->addWidget(captureGroup_);
     webcam_->hide();
     bandLayout->addWidget(webcam_);
 
@@ -216,7 +225,6 @@ void TTimeRec::buildWindow() {
     grid_->installEventFilter(this);
     grid_->viewport()->installEventFilter(this);
     connect(grid_, &QTableView::clicked, this, &TTimeRec::currentRowFeedback);
-    connect(grid_, &QTableView::doubleClicked, this, &TTimeRec::liveLogDoubleClicked);
     logLayout->addWidget(grid_);
     layout->addWidget(logGroup_, 1);
     setCentralWidget(central);
@@ -391,7 +399,7 @@ bool TTimeRec::start() {
 void TTimeRec::windowCreationStep() {
     Logout();
     WriteSettingBool("CamEnable", false);
-    WriteSettingBool("EmailEnabled", false);
+    // EmailEnabled is stored false by the mail queue's start step (armMailTimer).
     inOut_->setVisible(ReadSettingBool("AutoInOut", false));
 
     const QString photos = PhotosFolder();
@@ -406,7 +414,6 @@ void TTimeRec::windowCreationStep() {
         if (auto last = model_->record(int(model_->count() - 1)); last && hooks_.showFeedback)
             hooks_.showFeedback(last->cardno, last->systime);
     }
-    tick_.overrideCountdown = 0;
     if (hooks_.evaluateAutoIO) hooks_.evaluateAutoIO(clock_());
 
     doorOpen_->setVisible(ReadSettingBool("DoorOpenEnable", false));
@@ -437,7 +444,7 @@ void TTimeRec::secondTick() {
     tickTimer_.stop();
     const DateTime now = clock_();
     statusClock_->setText(StatusClockText(now));
-    if (TickDue(tick_, now) && hooks_.evaluateAutoIO) hooks_.evaluateAutoIO(now);
+    if (hooks_.tickAutoIO) hooks_.tickAutoIO(now);
     if (!closedDone_) tickTimer_.start();
 }
 
@@ -488,11 +495,36 @@ bool TTimeRec::NoRecordCheck() {
 }
 
 void TTimeRec::SetIOState(bool in) {
-    ioState_ = in;
     inOut_->setText(in ? "IN" : "OUT");
     QPalette pal = inOut_->palette();
     pal.setColor(QPalette::WindowText, in ? QColor(0, 0, 255) : QColor(255, 0, 0));
     inOut_->setPalette(pal);
+}
+
+void TTimeRec::ShowPhoto(const QImage& photo) {
+    if (photo.isNull()) {
+        photo_->hide();
+        photo_->clear();
+        return;
+    }
+    photo_->setPixmap(QPixmap::fromImage(photo));
+    photo_->show();
+}
+
+void TTimeRec::ShowCapturedPicture(const QImage& picture) {
+    if (picture.isNull()) {
+        captureGroup_->hide();
+        capture_->clear();
+        return;
+    }
+    capture_->setPixmap(QPixmap::fromImage(picture));
+    captureGroup_->show();
+}
+
+void TTimeRec::EndRun(const QString& message) {
+    endedOnError_ = true;
+    messages_.plain(message);
+    close();
 }
 
 void TTimeRec::currentRowFeedback() {
@@ -508,9 +540,12 @@ void TTimeRec::liveLogDoubleClicked() {
         messages_.information(kFeatureDisabled);
         return;
     }
+    if (!hooks_.openHolderEditor) return;
+    std::optional<int> card;
     const QModelIndex cur = grid_->currentIndex();
-    if (!hooks_.openHolderEditor || !cur.isValid()) return;
-    if (auto r = model_->record(cur.row())) hooks_.openHolderEditor(r->cardno);
+    if (model_->attached() && model_->count() > 0 && cur.isValid())
+        if (auto r = model_->record(cur.row())) card = r->cardno;
+    hooks_.openHolderEditor(card);
 }
 
 bool TTimeRec::eventFilter(QObject* watched, QEvent* event) {
@@ -518,6 +553,9 @@ bool TTimeRec::eventFilter(QObject* watched, QEvent* event) {
         if (hooks_.inOutPanelClicked) hooks_.inOutPanelClicked();
         return true;
     }
+    // Also on an empty grid, where the view itself reports no double click.
+    if (grid_ && watched == grid_->viewport() && event->type() == QEvent::MouseButtonDblClick)
+        QTimer::singleShot(0, this, &TTimeRec::liveLogDoubleClicked);
     if (grid_ && ((watched == grid_ && event->type() == QEvent::KeyRelease) ||
                   (watched == grid_->viewport() && event->type() == QEvent::MouseButtonRelease)))
         currentRowFeedback();

@@ -15,6 +15,7 @@
 #include "shell/shell_hooks.h"
 
 class QAction;
+class QImage;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -54,11 +55,19 @@ public:
     bool NoRecordCheck();
     // After a read: the new rows of the log show at once, the newest current.
     void ShowAppendedRows();
+    // The IN/OUT panel: "IN" in blue or "OUT" in red. The state itself belongs to its owner
+    // (the automatic IN/OUT schedule); the window only shows it.
     void SetIOState(bool in);
-    bool ioState() const { return ioState_; }
-    TickState& tickState() { return tick_; }
+    // The photo box shows a holder's photo; a null image hides it.
+    void ShowPhoto(const QImage& photo);
+    // The capture group shows a captured picture; a null image hides it.
+    void ShowCapturedPicture(const QImage& picture);
     // Opens the ports of the reader table when it is whole, else the error box.
     void OpenReaderPorts();
+    // The store cannot be reopened: shows the message, closes the window and ends the run as
+    // a failed start would.
+    void EndRun(const QString& message);
+    bool endedOnError() const { return endedOnError_; }
 
     // Commands of the shell
     void Login();
@@ -80,6 +89,8 @@ public:
     QLabel* statusClock() const { return statusClock_; }
     QLabel* mailPanel() const { return mailPanel_; }
     QLabel* photo() const { return photo_; }
+    QGroupBox* captureGroup() const { return captureGroup_; }
+    QLabel* capturedPicture() const { return capture_; }
     QGroupBox* photoGroup() const { return photoGroup_; }
     QLabel* inOutPanel() const { return inOut_; }
     QPushButton* doorOpenButton() const { return doorOpen_; }
@@ -126,9 +137,8 @@ private:
     Clock clock_;
     ShellHooks hooks_;
     LoginState login_;
-    TickState tick_;
-    bool ioState_ = false;
     bool closedDone_ = false;
+    bool endedOnError_ = false;
 
     QHash<QString, QAction*> actions_;
     QHash<QString, bool> handled_;
@@ -139,6 +149,8 @@ private:
     ClockFaceWidget* clock_face_ = nullptr;
     QGroupBox* photoGroup_ = nullptr;
     QLabel* photo_ = nullptr;
+    QGroupBox* captureGroup_ = nullptr;
+    QLabel* capture_ = nullptr;
     QLabel* inOut_ = nullptr;
     QPushButton* doorOpen_ = nullptr;
     QPushButton* bLogin_ = nullptr;

@@ -89,7 +89,9 @@ int RunProgram() {
     const QStringList args = QApplication::arguments();
     if (int i = args.indexOf("--screenshot"); i >= 0 && i + 1 < args.size())
         program.screenshotAndQuit(args[i + 1]);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // A store that could not be reopened ends the run as a failed start does.
+    return program.window()->endedOnError() ? 1 : status;
 }
 
 }  // namespace horalog
