@@ -104,24 +104,6 @@ QString DownloadResult::summary() const {
 
 // ---- workflows -----------------------------------------------------------------------------
 
-// One running workflow: marks the manager busy and hides the status field at the end.
-class OfflineManager::Run {
-public:
-    explicit Run(OfflineManager& m) : m_(m), taken_(!m.busy_) {
-        if (taken_) m_.busy_ = true;
-    }
-    ~Run() {
-        if (!taken_) return;
-        m_.busy_ = false;
-        if (m_.onStatus) m_.onStatus(QString());
-    }
-    explicit operator bool() const { return taken_; }
-
-private:
-    OfflineManager& m_;
-    bool taken_;
-};
-
 OfflineManager::OfflineManager(ReaderLinks& links, Tdsrc& store, Messages& messages,
                                Progress& progress, Clock now)
     : links_(links), store_(store), messages_(messages), progress_(progress), now_(std::move(now)) {}

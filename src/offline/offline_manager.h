@@ -117,7 +117,25 @@ public:
     bool UploadCardInformation(int port);
 
 private:
-    class Run;
+    // One running workflow: marks the manager busy and hides the status field at the end.
+    class Run {
+    public:
+        explicit Run(OfflineManager& m) : m_(m), taken_(!m.busy_) {
+            if (taken_) m_.busy_ = true;
+        }
+        ~Run() {
+            if (!taken_) return;
+            m_.busy_ = false;
+            if (m_.onStatus) m_.onStatus(QString());
+        }
+        Run(const Run&) = delete;
+        Run& operator=(const Run&) = delete;
+        explicit operator bool() const { return taken_; }
+
+    private:
+        OfflineManager& m_;
+        bool taken_;
+    };
 
     ReaderLinks& links_;
     Tdsrc& store_;

@@ -1,6 +1,8 @@
 // The "Offline Reader" dialog over the simulated reader: modes, stored values, closing.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QTimeEdit>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QSpinBox>

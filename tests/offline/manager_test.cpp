@@ -24,7 +24,7 @@ TEST_F(OfflineManagerTest, ReadBackFillsTheValuesStepByStep) {
         Timetable t{};
         t[0] = {1, 8, 30};
         t[7] = {2, 17, 45};
-        OfflineLink ol(link());
+        OfflineLink ol(link(), FixedClock(OfflineNow()));
         ASSERT_TRUE(ol.WriteReaderSetting(ReaderSetting::Timetable, TimetableBytes(t)));
         ASSERT_TRUE(ol.WriteClock());
     }

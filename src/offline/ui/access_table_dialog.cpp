@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "common/ports.h"
 #include "storage/database.h"
 #include "storage/lookups.h"
 #include "storage/ui/layouts.h"
