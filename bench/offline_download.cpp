@@ -72,13 +72,14 @@ void Type(QProcess& sim, const QString& command) {
 }
 
 struct Totals {
-    qint64 records = 0, added = 0, duplicated = 0, elapsedNs = 0, waitNs = 0;
+    qint64 records = 0, added = 0, duplicated = 0, elapsedNs = 0, waitNs = 0, mergeNs = 0;
     void add(const DownloadResult& r) {
         records += r.records;
         added += r.added;
         duplicated += r.duplicated;
         elapsedNs += r.elapsedNs;
         waitNs += r.waitNs;
+        mergeNs += r.mergeNs;
     }
     void print(const char* what) const {
         const double secs = double(elapsedNs) / 1e9;
@@ -86,6 +87,8 @@ struct Totals {
                     what, records, added, duplicated, secs, double(records) / secs);
         std::printf("%s: program time per record %.1f us (not on the line)\n", what,
                     double(elapsedNs - waitNs) / 1e3 / double(records));
+        std::printf("%s: of which merging into the log %.1f us per record\n", what,
+                    double(mergeNs) / 1e3 / double(records));
         std::printf("%s: line and reader time per record %.1f us\n", what,
                     double(waitNs) / 1e3 / double(records));
     }

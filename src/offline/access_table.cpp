@@ -35,17 +35,17 @@ std::vector<AccessRow> Rows(Statement q) {
 }  // namespace
 
 std::vector<AccessRow> OfflineAccessTable::members(const QString& sortColumn) {
-    return Rows(src_.prepare(
-        "SELECT offline.CARDNO, offline.NAME, offline.gid, gid.DESCX FROM offline "
-        "LEFT JOIN gid ON offline.gid = gid.ID ORDER BY " +
-        OrderBy(sortColumn, "offline")));
+    return Rows(
+        src_.prepare("SELECT offline.CARDNO, offline.NAME, offline.gid, gid.DESCX FROM offline "
+                     "LEFT JOIN gid ON offline.gid = gid.ID ORDER BY " +
+                     OrderBy(sortColumn, "offline")));
 }
 
 std::vector<AccessRow> OfflineAccessTable::nonMembers(const QString& sortColumn) {
-    return Rows(src_.prepare(
-        "SELECT staffs.CARDNO, staffs.NAME, staffs.WORKGRP, gid.DESCX FROM staffs "
-        "LEFT JOIN gid ON staffs.WORKGRP = gid.ID WHERE staffs.OFFLINE = 0 ORDER BY " +
-        OrderBy(sortColumn, "staffs")));
+    return Rows(
+        src_.prepare("SELECT staffs.CARDNO, staffs.NAME, staffs.WORKGRP, gid.DESCX FROM staffs "
+                     "LEFT JOIN gid ON staffs.WORKGRP = gid.ID WHERE staffs.OFFLINE = 0 ORDER BY " +
+                     OrderBy(sortColumn, "staffs")));
 }
 
 bool OfflineAccessTable::setMember(int cardno, bool member) {
@@ -67,8 +67,8 @@ QString NonMemberCaption(int count) {
     return QString("Denied Member (%1 records)").arg(count);
 }
 
-bool UploadAccessTable(ReaderLinks& links, const std::vector<int>& memberCards,
-                       Messages& messages, Progress& progress, Clock now) {
+bool UploadAccessTable(ReaderLinks& links, const std::vector<int>& memberCards, Messages& messages,
+                       Progress& progress, Clock now) {
     using namespace access_text;
     if (int(memberCards.size()) > kMaxAccessMembers) {
         messages.error(kTooMany);
@@ -97,8 +97,7 @@ bool UploadAccessTable(ReaderLinks& links, const std::vector<int>& memberCards,
             messages.error(cannot);
             return false;
         }
-        auto window =
-            progress.open("Uploading access table to " + port, int(memberCards.size()));
+        auto window = progress.open("Uploading access table to " + port, int(memberCards.size()));
         for (int card : memberCards) {
             QCoreApplication::processEvents();
             if (!ol.AddAccessCard(quint32(card))) {

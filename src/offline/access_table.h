@@ -56,7 +56,7 @@ QString NonMemberCaption(int count);  // "Denied Member (n records)"
 
 // "Upload": the members' cards in the list's order to every enabled PX series link: the
 // 42-member limit, the confirmation, the model check, clear and add. True when it completed.
-bool UploadAccessTable(ReaderLinks& links, const std::vector<int>& memberCards,
-                       Messages& messages, Progress& progress, Clock now = SystemClock());
+bool UploadAccessTable(ReaderLinks& links, const std::vector<int>& memberCards, Messages& messages,
+                       Progress& progress, Clock now = SystemClock());
 
 }  // namespace horalog

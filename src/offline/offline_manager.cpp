@@ -98,15 +98,21 @@ void ApplyModeView(const ModeView& view, OfflineValues& v) {
 }
 
 QString DownloadResult::summary() const {
-    return QString("Added = %1, Duplicated = %2, Invalid = %3").arg(added).arg(duplicated).arg(
-        invalid);
+    return QString("Added = %1, Duplicated = %2, Invalid = %3")
+        .arg(added)
+        .arg(duplicated)
+        .arg(invalid);
 }
 
 // ---- workflows -----------------------------------------------------------------------------
 
 OfflineManager::OfflineManager(ReaderLinks& links, Tdsrc& store, Messages& messages,
                                Progress& progress, Clock now)
-    : links_(links), store_(store), messages_(messages), progress_(progress), now_(std::move(now)) {}
+    : links_(links),
+      store_(store),
+      messages_(messages),
+      progress_(progress),
+      now_(std::move(now)) {}
 
 int OfflineManager::LinkMode(int port) const {
     const TRfidReader* link = links_.link(port);
@@ -237,13 +243,13 @@ bool OfflineManager::PutMasterPin(int port, int pin) {
     if (!run) return false;
     OfflineLink ol(links_[port], now_);
     Stepper step{onStatus, messages_};
-    bool ok = step("Locking", [&] { return ol.LockReader(); }) &&
-              step("Put Master PIN",
-                   [&] {
-                       return ol.WriteReaderSetting(ReaderSetting::MasterPin,
-                                                    WordBytes(quint16(pin)));
-                   }) &&
-              step("UnLocking", [&] { return ol.UnlockReader(); });
+    bool ok =
+        step("Locking", [&] { return ol.LockReader(); }) &&
+        step("Put Master PIN",
+             [&] {
+                 return ol.WriteReaderSetting(ReaderSetting::MasterPin, WordBytes(quint16(pin)));
+             }) &&
+        step("UnLocking", [&] { return ol.UnlockReader(); });
     if (ok) messages_.information(kMasterPinSent);
     return ok;
 }

@@ -69,7 +69,7 @@ int InitialPortIndex(int stored, int count);
 
 // What the dialog shows for a reader mode.
 struct ModeView {
-    QString caption;           // "CLOCK mode", "IN mode", "OUT mode"
+    QString caption;  // "CLOCK mode", "IN mode", "OUT mode"
     bool timetableShown = false;
     QString timetableCaption;  // empty: keep
     QStringList modeItems;     // empty: keep the lists' entries and selections
@@ -88,8 +88,9 @@ struct DownloadResult {
     qint64 added = 0;
     qint64 duplicated = 0;
     qint64 invalid = 0;
-    qint64 elapsedNs = 0;  // whole download
-    qint64 waitNs = 0;     // of which waiting for answers (the line and the reader)
+    qint64 elapsedNs = 0;     // whole download
+    qint64 waitNs = 0;        // of which waiting for answers (the line and the reader)
+    qint64 mergeNs = 0;       // of which merging into the log table
     QString summary() const;  // "Added = a, Duplicated = d, Invalid = i"
 };
 

@@ -1,5 +1,6 @@
 // The offline access table: the member lists over OFFLINE and the upload to PX series readers.
 #include "offline/access_table.h"
+
 #include "offline_fixture.h"
 
 using namespace horalog;

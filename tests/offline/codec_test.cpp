@@ -23,8 +23,7 @@ TEST(OfflineCodec, CommandDataBytes) {
         {"ReadReaderSetting(PIN)", ReadSettingData(0, ReaderSetting::Pin), "000708"},
         {"PIN 65535", WriteSettingData(0, ReaderSetting::Pin, WordBytes(65535)), "000808ffff"},
         {"PIN 256", WriteSettingData(0, ReaderSetting::Pin, WordBytes(256)), "0008080001"},
-        {"master PIN 0", WriteSettingData(0, ReaderSetting::MasterPin, WordBytes(0)),
-         "0008090000"},
+        {"master PIN 0", WriteSettingData(0, ReaderSetting::MasterPin, WordBytes(0)), "0008090000"},
         {"WriteAccessPage(2)", WriteAccessPageHeader(0, 2), "0009010200"},
         {"WriteClock 2004-06-26 18:24:06",
          WriteClockData(0, EncodeDateTime(2004, 6, 26, 18, 24, 6)), "000206241807260604"},
@@ -58,8 +57,8 @@ TEST(OfflineCodec, ModeByte) {
         const Timetable& table;
         quint8 byte;
     } cases[] = {
-        {0, unused, 0x80}, {0, oneUsed, 0xC0}, {1, unused, 0x00},
-        {1, oneUsed, 0x00}, {2, unused, 0x40}, {2, oneUsed, 0x40},
+        {0, unused, 0x80},  {0, oneUsed, 0xC0}, {1, unused, 0x00},
+        {1, oneUsed, 0x00}, {2, unused, 0x40},  {2, oneUsed, 0x40},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ModeByte(c.linkMode, AnyTimetableEntryInUse(c.table)), c.byte)

@@ -2,10 +2,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QTimeEdit>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTimeEdit>
 #include <QTimer>
 
 #include "offline/ui/offline_commands.h"

@@ -113,8 +113,9 @@ TEST_F(OfflineManagerTest, PutSendsEverySettingAndTheModeByte) {
 }
 
 TEST_F(OfflineManagerTest, DownloadMergesAndASecondDownloadFindsOnlyDuplicates) {
-    Type("log add 2004-06-26T08:00:00 100 in\nlog add 2004-06-26T08:01:00 101 out\n"
-         "log invalid 102\nlog add 2004-06-26T08:02:00 103 clock");
+    Type(
+        "log add 2004-06-26T08:00:00 100 in\nlog add 2004-06-26T08:01:00 101 out\n"
+        "log invalid 102\nlog add 2004-06-26T08:02:00 103 clock");
     OfflineManager m = Manager();
     DownloadResult first = m.Download(kPort, false);
     ASSERT_EQ(first.outcome, DownloadResult::Outcome::Done);
@@ -217,8 +218,8 @@ TEST_F(OfflineManagerTest, ClearRecordAsksFirst) {
     EXPECT_EQ(messages.texts(),
               (QStringList{"The attendance logs cannot be restored after clearing. Are you sure?",
                            "All records are cleared."}));
-    EXPECT_EQ(Printed(), (QStringList{"packet 00 00 01", "packet 00 03 00",
-                                      "packet 00 05 00 A0 0F", "packet 00 00 00"}));
+    EXPECT_EQ(Printed(), (QStringList{"packet 00 00 01", "packet 00 03 00", "packet 00 05 00 A0 0F",
+                                      "packet 00 00 00"}));
     messages.clear();
     EXPECT_TRUE(m.ClearRecord(kPort));
     EXPECT_EQ(messages.last(), "No record to clear.");
@@ -235,10 +236,10 @@ TEST_F(OfflineManagerTest, MasterPinAndClock) {
     EXPECT_EQ(messages.texts(), QStringList{"Master PIN is sent successfully."});
     ASSERT_TRUE(m.SynchronizeClock(kPort));
     EXPECT_EQ(messages.last(), "Clock set.");
-    EXPECT_EQ(Printed(), (QStringList{"packet 00 00 01", "packet 00 07 09", "packet 00 00 00",
-                                      "packet 00 00 01", "packet 00 08 09 00 00",
-                                      "packet 00 00 00", "packet 00 00 01",
-                                      "clock 2004-06-26 18:24:06 Sat", "packet 00 00 00"}));
+    EXPECT_EQ(Printed(),
+              (QStringList{"packet 00 00 01", "packet 00 07 09", "packet 00 00 00",
+                           "packet 00 00 01", "packet 00 08 09 00 00", "packet 00 00 00",
+                           "packet 00 00 01", "clock 2004-06-26 18:24:06 Sat", "packet 00 00 00"}));
 }
 
 TEST_F(OfflineManagerTest, CardInformationUploadSendsTheAccessPages) {

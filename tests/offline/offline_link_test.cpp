@@ -14,8 +14,9 @@ TEST_F(OfflineLinkTest, LogRecordsAreReadAtTheirPositions) {
     QStringList log;
     for (int i = 0; i < 300; ++i) log << "log add 2004-06-26T08:00:00 1 in";
     Type(log.join('\n'));
-    Type("log add 2004-06-26T18:24:06 1234567 out\nlog invalid 42 in\nlog add "
-         "2010-12-31T23:59:59 16777215 clock");
+    Type(
+        "log add 2004-06-26T18:24:06 1234567 out\nlog invalid 42 in\nlog add "
+        "2010-12-31T23:59:59 16777215 clock");
     OfflineLink ol(link(), FixedClock(OfflineNow()));
 
     struct Case {
@@ -75,9 +76,9 @@ TEST_F(OfflineLinkTest, ALostOrDamagedAnswerIsRetried) {
     for (const Case& c : cases) {
         Type(QString(c.fault) + "\nlog clear\nlog generate 3");
         OfflineLink ol(link());
-        ASSERT_TRUE(ol.LockReader()) << c.fault;           // command 1: answered
+        ASSERT_TRUE(ol.LockReader()) << c.fault;  // command 1: answered
         LogCapacity cap;
-        ASSERT_TRUE(ol.GetLogCapacity(cap)) << c.fault;     // 2: spoilt, 3: answered
+        ASSERT_TRUE(ol.GetLogCapacity(cap)) << c.fault;  // 2: spoilt, 3: answered
         EXPECT_EQ(cap.count, 3) << c.fault;
         EXPECT_EQ(ol.stats().attempts, 3) << c.fault;
         const QStringList printed = Printed();

@@ -360,8 +360,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         QString a = QString::fromLocal8Bit(argv[i]);
         if ((a == "--device" || a == "--script" || a == "--log-file") && i + 1 < argc) {
-            (a == "--device" ? devicePath : a == "--script" ? scriptPath : logFile) =
-                QString::fromLocal8Bit(argv[++i]);
+            (a == "--device"   ? devicePath
+             : a == "--script" ? scriptPath
+                               : logFile) = QString::fromLocal8Bit(argv[++i]);
         } else if (a == "--log-records" && i + 1 < argc) {
             logRecords = QString::fromLocal8Bit(argv[++i]).toInt();
         } else if (a == "--quiet") {
@@ -377,7 +378,8 @@ int main(int argc, char** argv) {
 
     Sim sim;
     sim.quiet = quiet;
-    if (logRecords > 0) sim.reader().Generate(logRecords, QDateTime(QDate(2004, 6, 26), QTime(8, 0)), 60);
+    if (logRecords > 0)
+        sim.reader().Generate(logRecords, QDateTime(QDate(2004, 6, 26), QTime(8, 0)), 60);
     if (!logFile.isEmpty()) {
         QString error;
         if (!sim.reader().Load(logFile, error)) {

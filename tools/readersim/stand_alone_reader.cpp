@@ -16,19 +16,21 @@ QByteArray Text16(const QString& s) {
 
 bool ParseMode(const QString& word, quint8& modeByte) {
     const QString w = word.toLower();
-    if (w == "in") modeByte = RecordModeByte(1);
-    else if (w == "out") modeByte = RecordModeByte(2);
-    else if (w == "clock") modeByte = RecordModeByte(0);
-    else return false;
+    if (w == "in")
+        modeByte = RecordModeByte(1);
+    else if (w == "out")
+        modeByte = RecordModeByte(2);
+    else if (w == "clock")
+        modeByte = RecordModeByte(0);
+    else
+        return false;
     return true;
 }
 
 }  // namespace
 
 StandAloneReader::StandAloneReader()
-    : line1(Text16("QUORVANE LIMITED")),
-      line2(Text16(" RFID Solutions ")),
-      timetable(24, '\0') {}
+    : line1(Text16("QUORVANE LIMITED")), line2(Text16(" RFID Solutions ")), timetable(24, '\0') {}
 
 int StandAloneReader::StoredCount() const {
     return int(std::min<size_t>(log.size(), 0xFFFF));
@@ -140,8 +142,8 @@ QByteArray StandAloneReader::AnswerPacket(const QByteArray& data, QString& note)
         }
         case offline_cmd::kGetCapacity: {
             if (data.size() < 3) return ack;
-            int count = quint8(data[2]) == offline_cmd::kAccessTable ? int(access.size())
-                                                                      : StoredCount();
+            int count =
+                quint8(data[2]) == offline_cmd::kAccessTable ? int(access.size()) : StoredCount();
             if (quint8(data[2]) == offline_cmd::kLogTable && capacityFlaky &&
                 ++capacityCalls % 2 == 0)
                 count = std::min(count + 1, 0xFFFF);
@@ -288,8 +290,9 @@ QString StandAloneReader::Describe() const {
                   .arg(quint8(timetable[3 * k]))
                   .arg(FromBcd(quint8(timetable[3 * k + 1])), 2, 10, QChar('0'))
                   .arg(FromBcd(quint8(timetable[3 * k + 2])), 2, 10, QChar('0'));
-    return QString("state records %1 line1 \"%2\" line2 \"%3\" pin %4 master %5 options %6 "
-                   "locktime %7 mode %8 timetable %9 access %10")
+    return QString(
+               "state records %1 line1 \"%2\" line2 \"%3\" pin %4 master %5 options %6 "
+               "locktime %7 mode %8 timetable %9 access %10")
         .arg(log.size())
         .arg(QString::fromLatin1(line1), QString::fromLatin1(line2))
         .arg(pin)

@@ -23,10 +23,10 @@ public:
     QGroupBox* memberGroup() const { return gbMember_; }
     QGroupBox* nonMemberGroup() const { return gbNonmember_; }
 
-    void addSelected();     // "Add to member list."
-    void removeSelected();  // "Remove from member list."
-    bool upload();          // "Upload"
-    void closeWithButton(); // "Close": layouts saved
+    void addSelected();      // "Add to member list."
+    void removeSelected();   // "Remove from member list."
+    bool upload();           // "Upload"
+    void closeWithButton();  // "Close": layouts saved
     void sortMembers(const QString& column);
     void sortNonMembers(const QString& column);
 

@@ -24,8 +24,8 @@ const char* const kOptionCaptions[5] = {"Back Light On", "Bypass Allowed", "Any 
                                         "Door Magnet", "Lock Reverse"};
 }
 
-TDlgOffline::TDlgOffline(ReaderLinks& links, Tdsrc& store, Messages& messages,
-                         Progress& progress, OfflineDialogMode mode, QWidget* parent, Clock now)
+TDlgOffline::TDlgOffline(ReaderLinks& links, Tdsrc& store, Messages& messages, Progress& progress,
+                         OfflineDialogMode mode, QWidget* parent, Clock now)
     : QDialog(parent),
       messages_(messages),
       mode_(mode),
