@@ -32,6 +32,8 @@
 #include "shell/live_log_model.h"
 #include "shell/menu_table.h"
 #include "shell/ui/main_window.h"
+#include "shell/ui/setup_dialogs.h"
+#include "shell/menu_table.h"
 #include "shell/ui/program.h"
 #include "shell/ui/rooms.h"
 #include "storage/log_table.h"
@@ -200,6 +202,18 @@ TEST_F(WiringTest, CardReadAtTheDoorShowsInTheWindowAndOpensIt) {
     w.close();
     EXPECT_FALSE(program->store()->isOpen());
     EXPECT_FALSE(CaptureRoom::of(w)->links()->link(1)->IsOpen());
+}
+
+// The commands that work on the links are on their menus once the links exist, behind the
+// login like every set-up command.
+TEST_F(WiringTest, SetupAndOfflineCommandsAreOnTheMenus) {
+    TTimeRec& w = start();
+    for (const char* name : {kActReaders, kActAutoIO, kActSpeech, kActOffline}) {
+        QAction* a = w.action(name);
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_TRUE(a->isVisible()) << name;
+        EXPECT_FALSE(a->isEnabled()) << name;  // logged out
+    }
 }
 
 TEST_F(WiringTest, PanelClickFlipsTheStateForFiveTicks) {

@@ -18,15 +18,18 @@
 #include <cstdio>
 #include <deque>
 
+#include "offline/offline_codec.h"
 #include "pc_frames.h"
 #include "reader/frames.h"
+#include "stand_alone_reader.h"
 
 using namespace horalog;
 using namespace horalog::readersim;
 
 namespace {
 
-const char* const kHelp = R"(Usage: horalog-readersim [--device PATH] [--script FILE]
+const char* const kHelp = R"(Usage: horalog-readersim [--device PATH] [--script FILE] [--quiet]
+                         [--log-records N] [--log-file FILE]
 
 Plays a card reader. Without --device it creates a pseudo-terminal and prints
 "pty <path>" first; give that path to the program as the port's device
@@ -49,11 +52,36 @@ skipped.
   sleep MS                        wait, still answering the PC
   quit                            end
 
+The reader also works stand-alone and answers every offline command:
+  log generate N [START] [STEP]   add N records from START (2004-06-26T08:00:00),
+                                  one every STEP seconds (60)
+  log add TIME CARD [MODE]        add one record (MODE in, out or clock)
+  log invalid CARD [MODE]         add a record whose stamp is no date
+  log load FILE                   add the records of FILE, one "log add" or
+                                  "invalid CARD" line each
+  log clear                       empty the log
+  capacity N                      the capacity word answered (65535)
+  line1 TEXT | line2 TEXT         display lines
+  pin N | masterpin N             PIN and master PIN
+  options HEX | mode HEX          option byte and mode byte
+  clock good | clock bad          answer clock reads with fields that are no date
+  model 0|1|2|none                answer to "~@" (0 is the PX900)
+  state                           print the reader's state on one line
+  quiet on|off                    stop printing what the PC sends
+  verbose on|off                  add what the reader did to each offline line
+
+Faults for tests and demos:
+  drop N                          no answer to every Nth command (0: off)
+  corrupt N                       wrong checksum in every Nth answer (0: off)
+  capacity-flaky on|off           every second capacity answer has one record more
+  refuse-add on|off               answer "B" to every card of the access table
+  silent-after N                  answer N more commands, then none (0: answer again)
+
 Each command received from the PC is printed on one line: "~y", "~N", "~Y3",
 "~A", "~@", "~CC", "~A card 1234567", "clock 2004-06-26 18:24:06 Sat",
 "packet 00 03 00" (packet data in hex), "raw ..." (a 264-byte page in hex).
 Tilde commands are answered with "G" ("0", the PX900 model, for "~@") unless
-refusing; packets with a packet holding their first two data bytes.
+refusing; offline packets as a stand-alone reader would.
 )";
 
 void Out(const QString& line) {
@@ -102,6 +130,94 @@ struct Sim {
     bool quit = false;
     qint64 sleepUntil = -1;
     QElapsedTimer clock;
+    bool quiet = false;
+
+    StandAloneReader& reader() { return parser.reader(); }
+
+    // "on" / "off" into flag; false when the word is neither.
+    static bool OnOff(const QStringList& w, bool& flag) {
+        if (w.size() != 2 || (w[1] != "on" && w[1] != "off")) return false;
+        flag = w[1] == "on";
+        return true;
+    }
+
+    bool Number(const QString& word, int base, int max, int& out) {
+        bool ok = false;
+        int v = word.toInt(&ok, base);
+        if (!ok || v < 0 || v > max) return false;
+        out = v;
+        return true;
+    }
+
+    // The stand-alone reader's commands; false when the line is none of them.
+    bool ExecuteOffline(const QString& line, const QStringList& w, const QString& cmd) {
+        auto usage = [&] { Err(QStringLiteral("bad command: %1 (see --help)").arg(line)); };
+        StandAloneReader& r = reader();
+        int n = 0;
+        bool flag = false;
+        QString error;
+        if (cmd == "log" && w.size() >= 2) {
+            const QString sub = w[1].toLower();
+            if (sub == "generate" && w.size() >= 3 && w.size() <= 5 &&
+                Number(w[2], 10, 10000000, n)) {
+                QDateTime start = w.size() >= 4 ? QDateTime::fromString(w[3], Qt::ISODate)
+                                                : QDateTime(QDate(2004, 6, 26), QTime(8, 0));
+                int step = 60;
+                if (!start.isValid() || (w.size() == 5 && !Number(w[4], 10, 86400, step)))
+                    usage();
+                else
+                    r.Generate(n, start, step);
+            } else if (sub == "add" && w.size() >= 4) {
+                if (!r.AddRecord(w.mid(2).join(' '), error)) Err(error);
+            } else if (sub == "invalid" && w.size() >= 3) {
+                if (!r.AddRecord("invalid " + w.mid(2).join(' '), error)) Err(error);
+            } else if (sub == "load" && w.size() == 3) {
+                if (!r.Load(w[2], error)) Err(error);
+            } else if (sub == "clear" && w.size() == 2) {
+                r.log.clear();
+            } else {
+                usage();
+            }
+        } else if (cmd == "capacity" && w.size() == 2 && Number(w[1], 10, 0xFFFF, n)) {
+            r.capacity = quint16(n);
+        } else if ((cmd == "line1" || cmd == "line2") && w.size() >= 1) {
+            // The text as typed, blanks included, after "lineN ".
+            QString text = line.trimmed().mid(6);
+            (cmd == "line1" ? r.line1 : r.line2) = DisplayLineBytes(text);
+        } else if ((cmd == "pin" || cmd == "masterpin") && w.size() == 2 &&
+                   Number(w[1], 10, 0xFFFF, n)) {
+            (cmd == "pin" ? r.pin : r.masterPin) = quint16(n);
+        } else if (cmd == "options" && w.size() == 2 && Number(w[1], 16, 0xFF, n)) {
+            r.options = quint8(n);
+        } else if (cmd == "mode" && w.size() == 2 && Number(w[1], 16, 0xFF, n)) {
+            r.modeByte = quint8(n);
+        } else if (cmd == "clock" && w.size() == 2 && (w[1] == "good" || w[1] == "bad")) {
+            r.badClock = w[1] == "bad";
+        } else if (cmd == "model" && w.size() == 2 &&
+                   (w[1] == "0" || w[1] == "1" || w[1] == "2" || w[1] == "none")) {
+            r.model = w[1] == "none" ? char(0) : w[1][0].toLatin1();
+        } else if (cmd == "state" && w.size() == 1) {
+            Out(r.Describe());
+        } else if (cmd == "quiet" && OnOff(w, flag)) {
+            quiet = flag;
+        } else if (cmd == "verbose" && OnOff(w, flag)) {
+            parser.SetVerbose(flag);
+        } else if (cmd == "drop" && w.size() == 2 && Number(w[1], 10, 1000000, n)) {
+            parser.SetDropEvery(n);
+        } else if (cmd == "silent-after" && w.size() == 2 && Number(w[1], 10, 10000000, n)) {
+            parser.SetSilentAfter(n);
+        } else if (cmd == "corrupt" && w.size() == 2 && Number(w[1], 10, 1000000, n)) {
+            parser.SetCorruptEvery(n);
+        } else if (cmd == "capacity-flaky" && OnOff(w, flag)) {
+            r.capacityFlaky = flag;
+            r.capacityCalls = 0;
+        } else if (cmd == "refuse-add" && OnOff(w, flag)) {
+            r.refuseAdd = flag;
+        } else {
+            return false;
+        }
+        return true;
+    }
 
     qint64 Now() const { return clock.elapsed(); }
 
@@ -166,7 +282,7 @@ struct Sim {
             quit = true;
         } else if (cmd == "help") {
             std::fputs(kHelp, stderr);
-        } else {
+        } else if (!ExecuteOffline(line, w, cmd)) {
             usage();
         }
     }
@@ -179,8 +295,9 @@ struct Sim {
             for (ssize_t i = 0; i < n; ++i) {
                 auto command = parser.Feed(quint8(buf[i]), Now());
                 if (!command) continue;
-                Out(command->text);
+                // Answer first: printing 100,000 lines must not slow the reader down.
                 if (!command->answer.isEmpty()) Send(command->answer);
+                if (!quiet) Out(command->text);
             }
         }
     }
@@ -237,11 +354,19 @@ struct Sim {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QString devicePath, scriptPath;
+    QString devicePath, scriptPath, logFile;
+    int logRecords = 0;
+    bool quiet = false;
     for (int i = 1; i < argc; ++i) {
         QString a = QString::fromLocal8Bit(argv[i]);
-        if ((a == "--device" || a == "--script") && i + 1 < argc) {
-            (a == "--device" ? devicePath : scriptPath) = QString::fromLocal8Bit(argv[++i]);
+        if ((a == "--device" || a == "--script" || a == "--log-file") && i + 1 < argc) {
+            (a == "--device"   ? devicePath
+             : a == "--script" ? scriptPath
+                               : logFile) = QString::fromLocal8Bit(argv[++i]);
+        } else if (a == "--log-records" && i + 1 < argc) {
+            logRecords = QString::fromLocal8Bit(argv[++i]).toInt();
+        } else if (a == "--quiet") {
+            quiet = true;
         } else if (a == "--help" || a == "-h") {
             std::fputs(kHelp, stdout);
             return 0;
@@ -252,6 +377,16 @@ int main(int argc, char** argv) {
     }
 
     Sim sim;
+    sim.quiet = quiet;
+    if (logRecords > 0)
+        sim.reader().Generate(logRecords, QDateTime(QDate(2004, 6, 26), QTime(8, 0)), 60);
+    if (!logFile.isEmpty()) {
+        QString error;
+        if (!sim.reader().Load(logFile, error)) {
+            Err(error);
+            return 1;
+        }
+    }
     if (!scriptPath.isEmpty()) {
         QFile script(scriptPath);
         if (!script.open(QIODevice::ReadOnly | QIODevice::Text)) {

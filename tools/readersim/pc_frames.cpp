@@ -55,15 +55,50 @@ std::optional<PcCommand> PcFrameParser::Feed(quint8 b, qint64 nowMs) {
             }
             return std::nullopt;
         case State::Tilde:
-            return FeedTilde(b);
+            return Faults(FeedTilde(b));
         case State::Frame:
-            return FeedFrame(b);
+            return Faults(FeedFrame(b));
     }
     return std::nullopt;
 }
 
 PcCommand PcFrameParser::TildeAnswer(const QString& text, char positive) const {
+    if (positive == 0) return {text, {}};  // no model answer
     return {text, AnswerFrame(refuse_ ? 'B' : positive)};
+}
+
+std::optional<PcCommand> PcFrameParser::Faults(std::optional<PcCommand> command) {
+    if (!command) return command;
+    ++commands_;
+    if (dropEvery_ > 0 && commands_ % dropEvery_ == 0 && !command->answer.isEmpty()) {
+        command->answer.clear();
+        command->text += QStringLiteral(" (answer dropped)");
+        return command;
+    }
+    if (command->answer.isEmpty()) return command;
+    if (silentAfter_ > 0 && ++answeredSince_ > silentAfter_) {
+        command->answer.clear();
+        command->text += QStringLiteral(" (silent)");
+        return command;
+    }
+    ++answers_;
+    if (corruptEvery_ > 0 && answers_ % corruptEvery_ == 0 && command->answer.size() >= 2) {
+        // The checksum byte sits just before the end byte.
+        qsizetype at = command->answer.size() - 2;
+        command->answer[at] = char(quint8(command->answer[at]) ^ 0x01);
+        command->text += QStringLiteral(" (checksum corrupted)");
+    }
+    return command;
+}
+
+PcCommand PcFrameParser::PacketAnswer(const QByteArray& data) {
+    QString note;
+    QByteArray answer = reader_.AnswerPacket(data, note);
+    QString text = data.size() == 9 && data[1] == 0x02
+                       ? DescribeClock(data)
+                       : QStringLiteral("packet %1").arg(QString(HexBytes(data)));
+    if (verbose_ && !note.isEmpty()) text += QStringLiteral(" ; ") + note;
+    return PcCommand{text, PacketFrame(answer)};
 }
 
 std::optional<PcCommand> PcFrameParser::FeedTilde(quint8 b) {
@@ -87,13 +122,15 @@ std::optional<PcCommand> PcFrameParser::FeedTilde(quint8 b) {
         QString text = QStringLiteral("~A card %1").arg(card);
         if (Checksum(cardBytes) != quint8(buf_[7]) || buf_[3] != '\0')
             return PcCommand{text + QStringLiteral(" bad checksum"), AnswerFrame('B')};
-        return TildeAnswer(text);
+        return TildeAnswer(text, reader_.AnswerAddCard(card));
     }
     if (buf_.size() < 2 || b != quint8(kTilde)) return std::nullopt;
     state_ = State::Idle;
     QString text = QString::fromLatin1(buf_.left(buf_.size() - 1));
-    // "~@" asks for the model: this reader is a PX900.
-    return TildeAnswer(text, text == QLatin1String("~@") ? '0' : 'G');
+    // "~@" asks for the model (a PX900 unless told otherwise).
+    if (text == QLatin1String("~@")) return TildeAnswer(text, reader_.AnswerCheck());
+    if (text == QLatin1String("~CC")) return TildeAnswer(text, reader_.AnswerClearAccess());
+    return TildeAnswer(text);
 }
 
 std::optional<PcCommand> PcFrameParser::FeedFrame(quint8 b) {
@@ -104,19 +141,18 @@ std::optional<PcCommand> PcFrameParser::FeedFrame(quint8 b) {
     if (length >= 2 && length <= 127 && n == length + 1 && b == kFrameEnd &&
         Sum(buf_, 0, length) == 0) {
         state_ = State::Idle;
-        QByteArray data = buf_.mid(1, length - 2);
-        QString text = data.size() == 9 && data[1] == 0x02
-                           ? DescribeClock(data)
-                           : QStringLiteral("packet %1").arg(QString(HexBytes(data)));
-        // Answer: the address and the command code, as an acknowledgement.
-        return PcCommand{text, PacketFrame(data.left(2))};
+        return PacketAnswer(buf_.mid(1, length - 2));
     }
     // Raw page: 264 bytes, checksum, FA, no length byte.
     if (n == kPageBytes + 2) {
         state_ = State::Idle;
-        if (b == kFrameEnd && Sum(buf_, 0, kPageBytes + 1) == 0)
-            return PcCommand{QStringLiteral("raw %1").arg(QString(HexBytes(buf_.left(kPageBytes)))),
-                             PacketFrame({})};
+        if (b == kFrameEnd && Sum(buf_, 0, kPageBytes + 1) == 0) {
+            QString note;
+            reader_.AnswerPage(buf_.left(kPageBytes), note);
+            QString text = QStringLiteral("raw %1").arg(QString(HexBytes(buf_.left(kPageBytes))));
+            if (verbose_ && !note.isEmpty()) text += QStringLiteral(" ; ") + note;
+            return PcCommand{text, PacketFrame({})};
+        }
         return PcCommand{QStringLiteral("bad frame %1").arg(QString(HexBytes(buf_))), {}};
     }
     return std::nullopt;

@@ -4,8 +4,12 @@
 #include <exception>
 
 #include "common/ports.h"
+#include "capture/card_capture.h"
+#include "offline/ui/offline_commands.h"
+#include "reader/reader_ports.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/program.h"
+#include "shell/ui/setup_dialogs.h"
 #include "storage/store.h"
 
 namespace horalog {
@@ -18,12 +22,20 @@ void AttachRooms(TTimeRec& window) {
     AttachMaintenance(window);
     AttachPeople(window, *capture);
 
-    // ---- Setup dialogs (reader list and editor, Auto IN/OUT, door-open set-up, speech
-    // options) attach here, with this one call, once they land:
-    //     AttachSetupDialogs(window, *capture);
-    // After changing the reader table they reopen the ports through
-    // window.OpenReaderPorts(), which also hands the new descriptions to the web reporter.
-    // ----
+    // The set-up dialogs and the offline reader manager work on the links, which exist from
+    // the start step on.
+    TTimeRec* w = &window;
+    window.hooks().createReaderLinks =
+        Chain(window.hooks().createReaderLinks, [w, capture] {
+            ReaderLinks& links = *capture->links();
+            PortHooks hooks = capture->capture()->hooks();
+            AttachSetupDialogs(*w, links, *capture->capture(), w->store(), hooks, SystemClock(),
+                               [w, capture] {
+                                   if (auto* net = NetworkRoom::of(*w))
+                                       net->webReporter().setReaderNames(capture->readerNames());
+                               });
+            AttachOfflineCommands(*w, links, w->store());
+        });
 }
 
 LiveLogControl LiveLogOf(TTimeRec& window) {

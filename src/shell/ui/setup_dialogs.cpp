@@ -20,7 +20,7 @@
 namespace horalog {
 
 void AttachSetupDialogs(TTimeRec& window, ReaderLinks& links, CardCapture& capture, Tdsrc& store,
-                        PortHooks portHooks, Clock clock) {
+                        PortHooks portHooks, Clock clock, std::function<void()> readersChanged) {
     TTimeRec* w = &window;
     if (!portHooks.doorCaption) {
         QPointer<QPushButton> button = window.doorOpenButton();
@@ -29,8 +29,9 @@ void AttachSetupDialogs(TTimeRec& window, ReaderLinks& links, CardCapture& captu
         };
     }
 
-    window.setCommand(kActReaders, [w, &links, &store, portHooks] {
+    window.setCommand(kActReaders, [w, &links, &store, portHooks, readersChanged] {
         RunReadersCommand(store.src(), links, portHooks, w->messages(), w);
+        if (readersChanged) readersChanged();
         // Descriptions may have changed: the live log names the readers afresh.
         if (w->liveLogModel()->attached()) w->RefreshLiveLog(true);
     });

@@ -18,8 +18,10 @@ inline constexpr const char* kActDoorOpenSetup = "actDoorOpenSetup";
 
 // Registers the four commands on the window. portHooks are those the ports are opened with
 // (the capture's handlers); an empty doorCaption is pointed at the window's door-open button.
-// clock gives "now" for the IN/OUT evaluation after "Auto IN/OUT Time".
+// clock gives "now" for the IN/OUT evaluation after "Auto IN/OUT Time"; readersChanged is told
+// after the reader list closed (descriptions may have changed).
 void AttachSetupDialogs(TTimeRec& window, ReaderLinks& links, CardCapture& capture, Tdsrc& store,
-                        PortHooks portHooks, Clock clock = SystemClock());
+                        PortHooks portHooks, Clock clock = SystemClock(),
+                        std::function<void()> readersChanged = {});
 
 }  // namespace horalog
