@@ -161,6 +161,7 @@ public:
                 // can take.
                 execute("PRAGMA synchronous=NORMAL");
                 execute("PRAGMA foreign_keys=OFF");
+                execute("PRAGMA cache_size=-16384");  // 16 MB of decrypted pages
             } else {
                 execute("PRAGMA query_only=1");
             }
