@@ -1,6 +1,8 @@
 #include "storage/store.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QThread>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -103,7 +105,10 @@ void Tdsrc::OpenStore() {
         att_.reset();
         throw StoreError(kCannotOpenSysDb);
     }
-    flushTimer_.start();
+    // Only an event loop runs the timer; without one (a command-line run) every commit is
+    // left to the engine.
+    if (QCoreApplication::instance() && QThread::currentThread() == qApp->thread())
+        flushTimer_.start();
 }
 
 void Tdsrc::CloseStore() {
