@@ -5,6 +5,7 @@
 
 #include "common/ports.h"
 #include "storage/data_files.h"
+#include "storage/import_source.h"
 #include "storage/maintenance.h"
 #include "storage/settings.h"
 #include "storage/store.h"
@@ -50,21 +51,12 @@ void ImportLogRecords(Tdsrc& store, Messages& messages, Progress& progress, File
 std::optional<ImportCounts> ImportLogRecordsFrom(Tdsrc& store, const QString& source,
                                                  Messages& messages, Progress& progress,
                                                  const LiveLogControl& live) {
-    if (!TestDatabaseFile(source, kLogDbPassword, &messages)) return std::nullopt;
-    WriteSettingText("LogDbLastIn", source);
+    auto opened = OpenImportSource(source, kLogDbPassword, "LogDbLastIn", "recorder",
+                                   "Error in opening the log database: ", messages);
+    if (!opened) return std::nullopt;
+    std::unique_ptr<Connection> in = std::move(opened->connection);
+    const qint64 total = opened->rows;
     const QString cannotRead = "Error in opening the log database: " + source;
-
-    std::unique_ptr<Connection> in;
-    qint64 total = 0;
-    try {
-        in = OpenDatabase(source, kLogDbPassword, OpenMode::ReadOnly);
-        auto n = in->prepare("SELECT count(*) FROM recorder");
-        n.next();
-        total = n.value(0).toLongLong();
-    } catch (const DbError&) {
-        messages.plain(cannotRead);
-        return std::nullopt;
-    }
 
     Connection& att = store.att();
     LiveLogHidden hidden(live);

@@ -4,6 +4,7 @@
 
 #include "common/ports.h"
 #include "storage/maintenance.h"
+#include "storage/import_source.h"
 #include "storage/settings.h"
 #include "storage/store.h"
 
@@ -65,21 +66,12 @@ void ImportStaffRecords(Tdsrc& store, Messages& messages, Progress& progress, Fi
 std::optional<ImportCounts> ImportStaffRecordsFrom(Tdsrc& store, const QString& source,
                                                    Messages& messages, Progress& progress,
                                                    const LiveLogControl& live) {
-    if (!TestDatabaseFile(source, kSysDbPassword, &messages)) return std::nullopt;
-    WriteSettingText("SysDbLastIn", source);
+    auto opened = OpenImportSource(source, kSysDbPassword, "SysDbLastIn", "staffs",
+                                   "Error in opening the system database: ", messages);
+    if (!opened) return std::nullopt;
+    std::unique_ptr<Connection> in = std::move(opened->connection);
+    const qint64 total = opened->rows;
     const QString cannotRead = "Error in opening the system database: " + source;
-
-    std::unique_ptr<Connection> in;
-    qint64 total = 0;
-    try {
-        in = OpenDatabase(source, kSysDbPassword, OpenMode::ReadOnly);
-        auto n = in->prepare("SELECT count(*) FROM staffs");
-        n.next();
-        total = n.value(0).toLongLong();
-    } catch (const DbError&) {
-        messages.plain(cannotRead);
-        return std::nullopt;
-    }
 
     Connection& src = store.src();
     LiveLogHidden hidden(live);
