@@ -21,8 +21,11 @@ LogRecord LogTable::fromRow(const Statement& q) {
 }
 
 qint64 LogTable::append(LogRecord& r) {
-    auto q = c_.prepare(
-        "INSERT INTO recorder (SYSTIME, CARDNO, MODE, READER, LOCK) VALUES (?, ?, ?, ?, ?)");
+    if (!append_)
+        append_ = c_.prepare(
+            "INSERT INTO recorder (SYSTIME, CARDNO, MODE, READER, LOCK) VALUES (?, ?, ?, ?, ?)");
+    Statement& q = *append_;
+    q.reset();
     q.bindAll(r.systime, r.cardno, r.mode, r.reader, r.lock);
     q.exec();
     r.id = c_.lastInsertId();
@@ -59,10 +62,15 @@ std::optional<LogRecord> LogTable::find(qint64 id) {
 
 bool LogTable::exists(DateTime systime, int cardno) {
     DateTime t = WholeSeconds(systime);
-    auto q = c_.prepare(
-        "SELECT 1 FROM recorder WHERE SYSTIME BETWEEN ? AND ? AND CARDNO = ? LIMIT 1");
+    if (!exists_)
+        exists_ = c_.prepare(
+            "SELECT 1 FROM recorder WHERE SYSTIME BETWEEN ? AND ? AND CARDNO = ? LIMIT 1");
+    Statement& q = *exists_;
+    q.reset();
     q.bindAll(t.value - kSameStamp, t.value + kSameStamp, cardno);
-    return q.next();
+    const bool found = q.next();
+    q.reset();  // no read left open on the table
+    return found;
 }
 
 qint64 LogTable::count() {

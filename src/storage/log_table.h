@@ -51,6 +51,9 @@ public:
 
 private:
     Connection& c_;
+    // Kept for the life of the table object: a merge appends and tests many rows in a row.
+    std::optional<Statement> append_;
+    std::optional<Statement> exists_;
 };
 
 }  // namespace horalog
