@@ -11,6 +11,7 @@
 #include "storage/store.h"
 #include "support/pty.h"
 #include "support/temp_data.h"
+#include "support/free_port.h"
 
 using namespace horalog;
 using namespace horalog::testing;
@@ -26,18 +27,6 @@ bool waitForText(QProcess& p, QByteArray& seen, const QByteArray& text, bool fro
             return seen.contains(text);
         },
         timeoutMs);
-}
-
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
 }
 
 // The headless service and the simulator on a pseudo-terminal: a typed card read becomes a row
@@ -58,7 +47,7 @@ TEST(CaptureOnly, SimulatorReadBecomesRowAndLine) {
     ASSERT_TRUE(waitForText(sim, simOut, "\n", false));
     ASSERT_TRUE(simOut.startsWith("pty "));
     WriteSettingText("PortDevice1", QString::fromUtf8(simOut.mid(4).trimmed()));
-    const int webPort = freePort();
+    const int webPort = horalog::testing::FreeLoopbackPort();
     WriteSettingBool("WebEnabled", true);
     WriteSettingInt("WebPort", webPort);
 

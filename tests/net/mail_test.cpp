@@ -30,6 +30,7 @@
 #include "storage/store.h"
 #include "support/recording_ports.h"
 #include "support/temp_data.h"
+#include "support/free_port.h"
 
 using namespace horalog;
 using horalog::testing::RecordingMessages;
@@ -37,18 +38,6 @@ using horalog::testing::SourcePath;
 using horalog::testing::TempDataFolder;
 
 namespace {
-
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
 
 bool waitFor(const std::function<bool()>& done, int ms) {
     QElapsedTimer t;
@@ -106,7 +95,7 @@ protected:
     void SetUp() override {
         EnsureDataFolder(data.path());
         store.OpenStore();
-        port = freePort();
+        port = horalog::testing::FreeLoopbackPort();
         WriteSettingText("EmailSmtpServer", QString("127.0.0.1:%1").arg(port));
         WriteSettingText("EmailRecipant", "boss@example.test; hr@example.test");
         WriteSettingText("EmailSender", "horalog@example.test");

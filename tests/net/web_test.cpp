@@ -23,6 +23,7 @@
 #include "storage/staff_table.h"
 #include "storage/store.h"
 #include "support/temp_data.h"
+#include "support/free_port.h"
 
 using namespace horalog;
 using horalog::testing::TempDataFolder;
@@ -54,18 +55,6 @@ Page parsePage(int status, const std::string& raw) {
         p.rows.push_back(cells);
     }
     return p;
-}
-
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
 }
 
 // Holds a port as another program would.
@@ -424,7 +413,7 @@ TEST_F(WebTest, SecondServerOnTheSamePortGetsThePlatformError) {
 
 TEST_F(WebTest, ToggleStoresStartsStopsAndTells) {
     web.stop();
-    const int port = freePort();
+    const int port = horalog::testing::FreeLoopbackPort();
     WriteSettingInt("WebPort", port);
     WebReporter reporter;
 

@@ -43,6 +43,7 @@
 #include "support/pty.h"
 #include "support/recording_ports.h"
 #include "support/temp_data.h"
+#include "support/free_port.h"
 
 using namespace horalog;
 using namespace horalog::testing;
@@ -59,18 +60,6 @@ QByteArray redPhoto() {
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPEG", 90);
     return jpeg;
-}
-
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
 }
 
 // Works the modal windows (message boxes, file dialogs) of the Qt screen ports as they come
@@ -234,7 +223,7 @@ TEST_F(WiringTest, PanelClickFlipsTheStateForFiveTicks) {
 }
 
 TEST_F(WiringTest, WebReporterToggleServesTheLogWithTheReaderNames) {
-    const int port = freePort();
+    const int port = horalog::testing::FreeLoopbackPort();
     WriteSettingInt("WebPort", port);
     TTimeRec& w = start();
     present(kCard);
