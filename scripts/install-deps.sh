@@ -17,7 +17,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils python3-aiosmtpd python3-openpyxl
   # fonts for reports and screenshots
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation2
 )
 
 missing=()

@@ -4,6 +4,7 @@
 
 #include "capture/capture_service.h"
 #include "common/paths.h"
+#include "reports/card_command.h"
 #include "reports/report_program.h"
 #include "shell/display.h"
 #include "shell/ui/program.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
         return RunCaptureOnly(QCoreApplication::arguments());
     }
     if (IsReportCommand(argc, argv)) return RunReportProgram(argc, argv);
+    if (IsCardCommand(argc, argv)) return RunCardProgram(argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "horalog: no display (set DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM)\n");

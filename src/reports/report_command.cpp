@@ -6,6 +6,7 @@
 
 #include "common/texts.h"
 #include "reports/attendance_reports.h"
+#include "reports/command_options.h"
 #include "reports/report_renderer.h"
 
 namespace horalog {
@@ -37,10 +38,6 @@ const std::map<QString, RecordsOfInterest> kRecords = {
     {"inout", RecordsOfInterest::InOut},
 };
 
-struct BadOption {
-    QString message;
-};
-
 std::optional<DateTime> ParseDate(const QString& text) {
     const QDate d = QDate::fromString(text, Qt::ISODate);
     if (!d.isValid() || text.size() != 10) return std::nullopt;
@@ -59,17 +56,14 @@ Options Parse(QStringList args, DateTime now) {
     Options o;
     std::optional<ReportKind> kind;
     std::optional<DateTime> from, to;
-    std::optional<QString> persons, group;
+    PersonsOptions persons;
     std::optional<int> perLine;
     std::optional<bool> newPage;
     bool periodGiven = false;
     o.params.dayOfInterest = now.datePart();
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        auto value = [&]() -> QString {
-            if (i + 1 >= args.size()) throw BadOption{a + " needs a value"};
-            return args[++i];
-        };
+        auto value = [&]() { return OptionValue(args, i); };
         auto date = [&]() {
             const QString v = value();
             auto d = ParseDate(v);
@@ -97,12 +91,8 @@ Options Parse(QStringList args, DateTime now) {
             from = date();
         } else if (a == "--to") {
             to = date();
-        } else if (a == "--persons") {
-            persons = value();
-            if (*persons != "all" && *persons != "group" && *persons != "list")
-                throw BadOption{"bad persons: " + *persons + " (all, group, list)"};
-        } else if (a == "--group") {
-            group = value();
+        } else if (persons.Take(args, i)) {
+            continue;
         } else if (a == "--records") {
             const QString v = value();
             auto it = kRecords.find(v);
@@ -153,15 +143,7 @@ Options Parse(QStringList args, DateTime now) {
         o.params.rangeFrom = *from;
         o.params.rangeTo = *to;
     }
-    if (group) {
-        if (persons && *persons != "group") throw BadOption{"--group goes with --persons group"};
-        o.params.persons = PersonsChoice::Group;
-        o.params.groupName = *group;
-    } else if (persons == "group") {
-        throw BadOption{"--persons group needs --group NAME"};
-    } else if (persons == "list") {
-        o.params.persons = PersonsChoice::List;
-    }
+    persons.ApplyTo(o.params);
     // The defaults of each printout's dialog.
     o.params.recordsPerLine = perLine                                 ? *perLine
                               : o.kind == ReportKind::TimeLogs        ? 8
@@ -184,9 +166,8 @@ QString ReportCommandUsage() {
            "KIND: first-last, two-session, first-last-overnight, total-hours,\n"
            "      total-hours-detail, time-logs, daily-individual, whos-in-out\n"
            "  --period this-week|last-week|this-month|last-month|all   (default this-week)\n"
-           "  --from YYYY-MM-DD --to YYYY-MM-DD    a date range instead of --period\n"
-           "  --persons all|group|list             list: the holders of the pick list\n"
-           "  --group NAME                         the holders of one work group\n"
+           "  --from YYYY-MM-DD --to YYYY-MM-DD    a date range instead of --period\n" +
+           QString(PersonsOptions::Usage()) +
            "  --records all|clock|inout            records of interest (default all)\n"
            "  --format 0..3                        0 AM/PMhh:mm:ss, 1 HH:mm:ss, 2 AM/PMhh:mm, 3 "
            "HH:mm\n"

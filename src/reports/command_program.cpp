@@ -1,0 +1,74 @@
+#include "reports/command_program.h"
+
+#include <QDir>
+#include <QGuiApplication>
+
+#include "storage/store.h"
+
+namespace horalog {
+
+namespace {
+
+QtMessageHandler g_previousHandler = nullptr;
+
+void DropRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+    if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR")) return;
+    if (g_previousHandler) g_previousHandler(type, context, message);
+}
+
+}  // namespace
+
+QStringList CommandWords(const QStringList& arguments) {
+    QStringList words;
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--data") {
+            ++i;
+            continue;
+        }
+        if (arguments[i].startsWith("--data=")) continue;
+        words << arguments[i];
+    }
+    return words;
+}
+
+QStringList ArgumentList(int argc, char** argv) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i) list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
+std::unique_ptr<QCoreApplication> MakeCommandApplication(int& argc, char** argv, bool withPdf) {
+    std::unique_ptr<QCoreApplication> app;
+    if (withPdf) {
+        // Fonts for the PDF need a GUI application, never a screen: cron has none. Its start
+        // warns when the session has no runtime folder, as under cron; a run that succeeded
+        // must stay silent there.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        g_previousHandler = qInstallMessageHandler(DropRuntimeFolderWarning);
+        app = std::make_unique<QGuiApplication>(argc, argv);
+        qInstallMessageHandler(g_previousHandler);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setOrganizationName("Quorvane");
+    QCoreApplication::setApplicationName("Horalog");
+    return app;
+}
+
+StoreReportSource* ReadOnlyStore::Open(QTextStream& err, const QString& command) {
+    const QDir dir(folder_);
+    const char* failure = kCannotOpenLogDb;
+    try {
+        att_ = OpenDatabase(dir.filePath(kLogDbFile), kLogDbPassword, OpenMode::ReadOnly);
+        failure = kCannotOpenSysDb;
+        src_ = OpenDatabase(dir.filePath(kSysDbFile), kSysDbPassword, OpenMode::ReadOnly);
+    } catch (const DbError& e) {
+        err << command << ": " << failure << " (" << folder_ << ": " << e.text() << ")" << Qt::endl;
+        return nullptr;
+    }
+    source_ = std::make_unique<StoreReportSource>(*att_, *src_);
+    return source_.get();
+}
+
+}  // namespace horalog
