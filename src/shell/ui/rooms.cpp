@@ -3,8 +3,8 @@
 #include <QImage>
 #include <exception>
 
-#include "capture/card_capture.h"
 #include "common/ports.h"
+#include "capture/card_capture.h"
 #include "offline/ui/offline_commands.h"
 #include "reader/reader_ports.h"
 #include "shell/ui/main_window.h"
@@ -26,16 +26,17 @@ void AttachRooms(TTimeRec& window) {
     // The set-up dialogs and the offline reader manager work on the links, which exist from
     // the start step on.
     TTimeRec* w = &window;
-    window.hooks().createReaderLinks = Chain(window.hooks().createReaderLinks, [w, capture] {
-        ReaderLinks& links = *capture->links();
-        PortHooks hooks = capture->capture()->hooks();
-        AttachSetupDialogs(*w, links, *capture->capture(), w->store(), hooks, SystemClock(),
-                           [w, capture] {
-                               if (auto* net = NetworkRoom::of(*w))
-                                   net->webReporter().setReaderNames(capture->readerNames());
-                           });
-        AttachOfflineCommands(*w, links, w->store());
-    });
+    window.hooks().createReaderLinks =
+        Chain(window.hooks().createReaderLinks, [w, capture] {
+            ReaderLinks& links = *capture->links();
+            PortHooks hooks = capture->capture()->hooks();
+            AttachSetupDialogs(*w, links, *capture->capture(), w->store(), hooks, SystemClock(),
+                               [w, capture] {
+                                   if (auto* net = NetworkRoom::of(*w))
+                                       net->webReporter().setReaderNames(capture->readerNames());
+                               });
+            AttachOfflineCommands(*w, links, w->store());
+        });
 }
 
 LiveLogControl LiveLogOf(TTimeRec& window) {
