@@ -14,43 +14,33 @@ namespace horalog {
 
 namespace {
 
+// clang-format off
 const CardGeometry kHorizontal{
-    85.0,
-    54.0,
-    3.2,
-    4.0,
-    14,
-    false,
-    QRectF(68.8, 1.3, 14.1, 14.1),
-    QRectF(2.6, 18.5, 24.0, 32.0),
-    47.4,
-    {14.6, 19.8, 25.1, 30.4, 35.7, 41.0, 46.3},
-    {15.4, 20.7, 26.0, 31.3, 36.6, 41.9, 47.2},
-    {18.5, 23.8, 29.3, 34.4, 39.7, 45.0, 50.3},
-    35.3,
-    2,
-    10.0,
-    56.0,
+    .width = 85.0, .height = 54.0,
+    .titleX = 3.2, .titleY = 4.0, .titlePoints = 14, .titleRightAligned = false,
+    .logo = QRectF(68.8, 1.3, 14.1, 14.1),
+    .photo = QRectF(2.6, 18.5, 24.0, 32.0),
+    .valueX = 47.4,
+    .valueY = {14.6, 19.8, 25.1, 30.4, 35.7, 41.0, 46.3},
+    .labelY = {15.4, 20.7, 26.0, 31.3, 36.6, 41.9, 47.2},
+    .ruleY = {18.5, 23.8, 29.3, 34.4, 39.7, 45.0, 50.3},
+    .ruleLength = 35.3,
+    .perRow = 2, .columnGap = 10.0, .rowPitch = 56.0,
 };
 
 const CardGeometry kVertical{
-    54.0,
-    85.0,
-    51.4,
-    3.5,
-    12,
-    true,
-    QRectF(2.2, 2.2, 9.0, 9.0),
-    QRectF(15.0, 12.9, 24.1, 32.0),
-    17.0,
-    {46.2, 51.5, 56.8, 62.1, 67.3, 72.6, 77.9},
-    {47.1, 52.4, 57.7, 63.0, 68.3, 73.6, 78.9},
-    {50.2, 55.4, 61.0, 66.0, 71.3, 76.6, 81.9},
-    35.2,
-    3,
-    5.0,
-    87.3,
+    .width = 54.0, .height = 85.0,
+    .titleX = 51.4, .titleY = 3.5, .titlePoints = 12, .titleRightAligned = true,
+    .logo = QRectF(2.2, 2.2, 9.0, 9.0),
+    .photo = QRectF(15.0, 12.9, 24.1, 32.0),
+    .valueX = 17.0,
+    .valueY = {46.2, 51.5, 56.8, 62.1, 67.3, 72.6, 77.9},
+    .labelY = {47.1, 52.4, 57.7, 63.0, 68.3, 73.6, 78.9},
+    .ruleY = {50.2, 55.4, 61.0, 66.0, 71.3, 76.6, 81.9},
+    .ruleLength = 35.2,
+    .perRow = 3, .columnGap = 5.0, .rowPitch = 87.3,
 };
+// clang-format on
 
 constexpr double kA4Height = 297.0;
 constexpr double kPrintableHeight = kA4Height - kCardMarginTop - kCardMarginBottom;
