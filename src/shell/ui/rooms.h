@@ -79,6 +79,11 @@ private:
 void AttachMaintenance(TTimeRec& window);
 // Groups, timetables, holders and manual records: menu entries and live log gestures.
 void AttachPeople(TTimeRec& window, CaptureRoom& capture);
+// The printouts of the Reports menu.
+void AttachReports(TTimeRec& window);
+// "Offline Reader", "Set Master PIN" and "Offline Access Table" on the links; the live log
+// hides while the reader dialog is open and comes back at its newest row afterwards.
+void AttachOffline(TTimeRec& window, ReaderLinks& links);
 
 // What long operations need of the live log: hide it with the photo and capture displays,
 // reopen it at its last row with the record count, show one record's photo and capture.
