@@ -8,6 +8,7 @@
 #include <QDateTimeEdit>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -95,6 +96,15 @@ void ChooseTheLog(QDialog* d) {
     }
 }
 
+// Each report hides the controls it does not read.
+void ShowsRecordsPerLine(QDialog* d, int expected) {
+    QWidget* box = nullptr;
+    if (auto* scope = qobject_cast<TScopeDialog*>(d))
+        box = scope->control(ScopeControl::RecordsPerLine);
+    if (auto* who = qobject_cast<Twhoscope*>(d)) box = who->perLineBox();
+    EXPECT_EQ(box ? int(box->isVisible()) : -1, expected);
+}
+
 TEST_F(ReportsWiring, EveryReportActionPreviewsItsPagesUntilCancelled) {
     TTimeRec& w = start();
     struct Case {
@@ -102,18 +112,19 @@ TEST_F(ReportsWiring, EveryReportActionPreviewsItsPagesUntilCancelled) {
         const char* caption;  // of the scope dialog: the menu entry
         const char* title;    // of the preview and the pages
         const char* text;     // a line of the report
+        int perLine;          // "Records per line": -1 none, 0 hidden, 1 shown
     };
     const Case cases[] = {
-        {"actFilo", "First In / Last Out", "First In Last Out (All)", "Clocked day=1"},
-        {"act2Session", "2-session", "2-Session (All)", "Clocked day=1"},
+        {"actFilo", "First In / Last Out", "First In Last Out (All)", "Clocked day=1", -1},
+        {"act2Session", "2-session", "2-Session (All)", "Clocked day=1", -1},
         {"actFiloOvernight", "First In / Last Out (Overnight)",
-         "First In Last Out (Overnight) (All)", "[101] ANN"},
-        {"actinout", "Daily Individual", "Daily Individual Report", "[101] ANN (2 record(s))"},
-        {"actlogs", "Time Logs", "Time Logs (All)", "[101] ANN (2 record(s))"},
-        {"actTotalHours", "Total Hours", "Total Hours (All)", "Total Time=08:15:00"},
+         "First In Last Out (Overnight) (All)", "[101] ANN", -1},
+        {"actinout", "Daily Individual", "Daily Individual Report", "[101] ANN (2 record(s))", 1},
+        {"actlogs", "Time Logs", "Time Logs (All)", "[101] ANN (2 record(s))", 1},
+        {"actTotalHours", "Total Hours", "Total Hours (All)", "Total Time=08:15:00", 0},
         {"actTotalHoursDetail", "Total Hours Detail", "Total Hours Detail (All)",
-         "No of day(s) = 1"},
-        {"actwho", "Who's IN / OUT", "Who's IN / OUT", "Who's OUT"},
+         "No of day(s) = 1", 0},
+        {"actwho", "Who's IN / OUT", "Who's IN / OUT", "Who's OUT", 0},
     };
     EXPECT_FALSE(w.action("actFiloOvernight")->isVisible());
     QTemporaryDir out;
@@ -127,7 +138,14 @@ TEST_F(ReportsWiring, EveryReportActionPreviewsItsPagesUntilCancelled) {
         ASSERT_TRUE(action->isEnabled());
         const QString pdf = out.filePath(QString(c.action) + ".pdf");
         ModalScript script({
-            {c.caption, ChooseTheLog},
+            {c.caption,
+             [&c](QDialog* d) {
+                 ShowsRecordsPerLine(d, c.perLine);
+                 if (auto* late = qobject_cast<TSetLateScope*>(d)) {
+                     EXPECT_EQ(late->overnight(), QString(c.action) == "actFiloOvernight");
+                 }
+                 ChooseTheLog(d);
+             }},
             {c.title,
              [](QDialog* d) {
                  auto* preview = qobject_cast<ReportPreview*>(d);
@@ -151,7 +169,9 @@ TEST_F(ReportsWiring, EveryReportActionPreviewsItsPagesUntilCancelled) {
         EXPECT_TRUE(script.done());
         // Who's IN / OUT captions its dialog and its preview alike, so the last step may meet
         // the preview; the script then cancels the dialog that comes again all the same.
-        if (QString(c.caption) != c.title) EXPECT_EQ(script.unexpected, QStringList());
+        if (QString(c.caption) != c.title) {
+            EXPECT_EQ(script.unexpected, QStringList());
+        }
         ASSERT_TRUE(QFileInfo::exists(pdf)) << messages.texts().join("|").toStdString();
         const QString text = PdfText(pdf);
         EXPECT_TRUE(text.contains(c.title)) << text.toStdString();
