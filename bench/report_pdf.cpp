@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <random>
 
+#include "report_log.h"
 #include "reports/attendance_reports.h"
 #include "reports/report_renderer.h"
 #include "reports/store_report_source.h"
@@ -23,11 +24,9 @@
 #include "storage/store.h"
 
 using namespace horalog;
+using namespace horalog::bench;
 
 namespace {
-
-constexpr qint64 kLogRows = 1000000;
-constexpr int kHolders = 500;
 
 long PeakRssMb() {
     rusage u{};
@@ -40,68 +39,6 @@ long CurrentRssMb() {
     if (!f.open(QIODevice::ReadOnly)) return -1;
     const auto parts = QString(f.readAll()).split(' ');
     return parts.size() > 1 ? parts[1].toLong() * 4096 / (1024 * 1024) : -1;
-}
-
-bool Ready(const QString& folder) {
-    if (!QFileInfo::exists(QDir(folder).filePath(kLogDbFile))) return false;
-    try {
-        Tdsrc store(folder);
-        store.OpenStore();
-        return LogTable(store.att()).count() == kLogRows &&
-               StaffTable(store.src()).count() == kHolders;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-void Build(const QString& folder) {
-    QDir(folder).removeRecursively();
-    EnsureDataFolder(folder);
-    Tdsrc store(folder);
-    store.OpenStore();
-    store.src().execute(
-        "INSERT INTO gid (ID, DESCX, WD_FROM_1, WD_TO_1, WD_FROM_2, WD_TO_2, OT_MIN, OT_MULTI) "
-        "VALUES (2, 'OFFICE', 9 / 24.0, 13 / 24.0, 14 / 24.0, 17.5 / 24.0, 15, 5)");
-    StaffTable staff(store.src());
-    {
-        Transaction t(store.src());
-        for (int i = 1; i <= kHolders; ++i) {
-            HolderRecord h;
-            h.cardno = i;
-            h.name = QString("HOLDER %1").arg(i, 4, 10, QChar('0'));
-            h.workgrp = 2;
-            staff.append(h);
-        }
-        t.commit();
-    }
-    Connection& att = store.att();
-    Transaction t(att);
-    auto insert =
-        att.prepare("INSERT INTO recorder (SYSTIME, CARDNO, MODE, READER) VALUES (?, ?, ?, ?)");
-    auto add = [&](DateTime when, int card, int mode, int reader) {
-        insert.bindAll(when, card, mode, reader);
-        insert.exec();
-        insert.reset();
-    };
-    std::mt19937 rnd(7);
-    std::uniform_int_distribution<int> jitter(-20 * 60, 20 * 60);
-    const DateTime july = EncodeDate(2004, 7, 1);
-    qint64 n = 0;
-    // the period: each holder IN and OUT on every day of July 2004
-    for (int d = 0; d < 31; ++d)
-        for (int card = 1; card <= kHolders; ++card) {
-            add(july.addDays(d).addSecs(9 * 3600 + jitter(rnd)), card, 1, 1);
-            add(july.addDays(d).addSecs(17.5 * 3600 + jitter(rnd)), card, 2, 2);
-            n += 2;
-        }
-    // the rest of the log: three earlier years, the same holders and 4,500 more cards
-    std::uniform_int_distribution<int> cardOf(1, 5000), dayOf(0, 3 * 365),
-        secOf(6 * 3600, 20 * 3600);
-    const DateTime start = EncodeDate(2001, 6, 1);
-    for (; n < kLogRows; ++n)
-        add(start.addDays(dayOf(rnd)).addSecs(secOf(rnd)), cardOf(rnd), 1 + int(n % 2), 1);
-    t.commit();
-    att.checkpoint();
 }
 
 void Measure(const char* name, ReportKind kind, ReportSource& source, const QString& folder) {

@@ -138,7 +138,7 @@ TEST(ReportCommand, TextLinesOfEachPrintout) {
     EXPECT_TRUE(r.out.contains(" No of day(s) = 0 "));
 
     r = Command(f.source, {"whos-in-out", "--day", "2004-06-23", "--format", "1"});
-    EXPECT_TRUE(r.out.contains("  ALICE                17:52:00 - 08:55:00[IN]   (08:57:00)"))
+    EXPECT_TRUE(r.out.contains("  ALICE                17:52:00 - 08:55:00 [IN]   (08:57:00)"))
         << r.out.toStdString();
     r = Command(f.source, {"first-last", "--group", "NOBODY"});
     EXPECT_EQ(r.status, 0);
@@ -163,6 +163,33 @@ TEST(ReportCommand, EmptyLogAndPdfFile) {
     const Outcome fail = Command(f.source, {"total-hours", "--pdf", dir.filePath("x/y.pdf")});
     EXPECT_EQ(fail.status, 1);
     EXPECT_TRUE(fail.err.startsWith("horalog report: cannot write"));
+}
+
+// The who's-status printouts start each holder or category on a page of its own unless told
+// otherwise, as their dialog's "New page on new category" does by default.
+TEST(ReportCommand, DailyPrintoutsBreakPagesByDefault) {
+    QTemporaryDir dir;
+    ReportFixture f;
+    f.source.AddHolder(102, "BRUNO", 1, false);
+    FillWeek(f);
+    struct Case {
+        QStringList args;
+        int pages;
+    };
+    const Case cases[] = {
+        {{"daily-individual"}, 2},
+        {{"daily-individual", "--no-new-page"}, 1},
+        {{"whos-in-out"}, 4},
+        {{"whos-in-out", "--no-new-page"}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const QString path = dir.filePath("day.pdf");
+        const Outcome r =
+            Command(f.source, c.args + QStringList{"--day", "2004-06-23", "--pdf", path});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_EQ(PdfText(path).count("Printed on"), c.pages);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "reports/ui/report_preview.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPdfWriter>

@@ -3,9 +3,8 @@
 #include <QImage>
 #include <exception>
 
-#include "common/ports.h"
 #include "capture/card_capture.h"
-#include "offline/ui/offline_commands.h"
+#include "common/ports.h"
 #include "reader/reader_ports.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/program.h"
@@ -21,22 +20,22 @@ void AttachRooms(TTimeRec& window) {
     new NetworkRoom(window, *capture);
     AttachMaintenance(window);
     AttachPeople(window, *capture);
+    AttachReports(window);
     AttachCards(window);
 
     // The set-up dialogs and the offline reader manager work on the links, which exist from
     // the start step on.
     TTimeRec* w = &window;
-    window.hooks().createReaderLinks =
-        Chain(window.hooks().createReaderLinks, [w, capture] {
-            ReaderLinks& links = *capture->links();
-            PortHooks hooks = capture->capture()->hooks();
-            AttachSetupDialogs(*w, links, *capture->capture(), w->store(), hooks, SystemClock(),
-                               [w, capture] {
-                                   if (auto* net = NetworkRoom::of(*w))
-                                       net->webReporter().setReaderNames(capture->readerNames());
-                               });
-            AttachOfflineCommands(*w, links, w->store());
-        });
+    window.hooks().createReaderLinks = Chain(window.hooks().createReaderLinks, [w, capture] {
+        ReaderLinks& links = *capture->links();
+        PortHooks hooks = capture->capture()->hooks();
+        AttachSetupDialogs(*w, links, *capture->capture(), w->store(), hooks, SystemClock(),
+                           [w, capture] {
+                               if (auto* net = NetworkRoom::of(*w))
+                                   net->webReporter().setReaderNames(capture->readerNames());
+                           });
+        AttachOffline(*w, links);
+    });
 }
 
 LiveLogControl LiveLogOf(TTimeRec& window) {

@@ -79,6 +79,11 @@ private:
 void AttachMaintenance(TTimeRec& window);
 // Groups, timetables, holders and manual records: menu entries and live log gestures.
 void AttachPeople(TTimeRec& window, CaptureRoom& capture);
+// The printouts of the Reports menu.
+void AttachReports(TTimeRec& window);
+// "Offline Reader", "Set Master PIN" and "Offline Access Table" on the links; the live log
+// hides while the reader dialog is open and comes back at its newest row afterwards.
+void AttachOffline(TTimeRec& window, ReaderLinks& links);
 // "Card Manager": "Print Cards" and "Print Member List".
 void AttachCards(TTimeRec& window);
 
