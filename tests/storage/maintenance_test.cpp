@@ -327,6 +327,10 @@ TEST(RestoreQuestion, NamesCountsAndDays) {
     const DatabaseSummary one{
         .records = 1, .first = EncodeDate(2025, 5, 6), .last = EncodeDate(2025, 5, 6)};
     const DatabaseSummary none;
+    DatabaseSummary system;
+    system.kind = DatabaseKind::System;
+    system.holders = 1;
+    system.groups = 3;
     struct Case {
         std::optional<DatabaseSummary> live;
         DatabaseSummary backup;
@@ -340,7 +344,7 @@ TEST(RestoreQuestion, NamesCountsAndDays) {
          "The log of 0 records will be replaced by the backup's 12,345 records (first "
          "2024-01-02, last 2026-12-10). Continue?"},
         {std::nullopt, none, "The log will be replaced by the backup's 0 records. Continue?"},
-        {std::nullopt, DatabaseSummary{.kind = DatabaseKind::System, .holders = 1, .groups = 3},
+        {std::nullopt, system,
          "The system database will be replaced by the backup's 1 card holder and 3 groups. "
          "Continue?"},
     };
