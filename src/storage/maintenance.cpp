@@ -112,14 +112,12 @@ DatabaseSummary SummarizeDatabase(Connection& c, DatabaseKind kind) {
     DatabaseSummary s;
     s.kind = kind;
     if (kind == DatabaseKind::Log) {
-        // min and max walk the SYSTIME index; only the count reads the table.
-        auto q = c.prepare("SELECT count(*), min(SYSTIME), max(SYSTIME) FROM recorder");
-        if (q.next()) {
-            s.records = q.value(0).toLongLong();
-            if (s.records > 0) {
-                s.first = DateTime(q.value(1).toDouble());
-                s.last = DateTime(q.value(2).toDouble());
-            }
+        s.records = LogTable(c).count();
+        // min and max walk the SYSTIME index.
+        auto q = c.prepare("SELECT min(SYSTIME), max(SYSTIME) FROM recorder");
+        if (s.records > 0 && q.next()) {
+            s.first = DateTime(q.value(0).toDouble());
+            s.last = DateTime(q.value(1).toDouble());
         }
     } else {
         s.holders = CountRows(c, "staffs");
@@ -164,12 +162,11 @@ bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
     }
     // Asked while the store is open: the readers are served as long as the question is up.
     std::optional<DatabaseSummary> backup;
-    if (DatabaseFileUsable(source, kind)) {
-        try {
-            backup = SummarizeDatabase(
-                *OpenDatabase(source, DatabasePassword(kind), OpenMode::ReadOnly), kind);
-        } catch (const DbError&) {
-        }
+    try {
+        auto c = OpenDatabase(source, DatabasePassword(kind), OpenMode::ReadOnly);
+        CheckDatabaseTables(*c, kind);
+        backup = SummarizeDatabase(*c, kind);
+    } catch (const DbError&) {
     }
     if (!backup) {
         messages.error(kInvalidDatabase);
@@ -188,8 +185,8 @@ bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
     }
     if (!messages.confirm(RestoreQuestion(live, *backup))) return false;
 
+    // The copy is checked again before it replaces the live file.
     bool ok = withStoreClosed(store, [&] {
-        if (!TestDatabaseFile(source, DatabasePassword(kind), &messages)) return false;
         switch (InstallDatabaseFile(source, livePath(store, kind), kind)) {
             case InstallResult::Installed:
                 WriteSettingText(lastSettingName(kind), source);
