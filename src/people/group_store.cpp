@@ -100,13 +100,29 @@ bool DeleteGroup(Connection& src, int id, Messages& messages) {
         messages.error(refusal);
         return false;
     }
-    if (!messages.confirm(text::kConfirmDelete)) return false;
     try {
-        return DeleteRow(src, "gid", "ID", id);
+        if (!messages.confirm(
+                GroupDeleteQuestion(GroupMemberCount(src, id), GroupName(src, kDefaultGroupId))))
+            return false;
+        // The members go to the default group with the deletion or not at all: a holder
+        // never keeps a group that no longer exists.
+        Transaction t(src);
+        auto move = src.prepare("UPDATE staffs SET WORKGRP = ? WHERE WORKGRP = ?");
+        move.bindAll(kDefaultGroupId, id);
+        move.exec();
+        const bool deleted = DeleteRow(src, "gid", "ID", id);
+        t.commit();
+        return deleted;
     } catch (const DbError&) {
         messages.error(text::kUpdateFailed);
         return false;
     }
+}
+
+qint64 GroupMemberCount(Connection& src, int id) {
+    auto q = src.prepare("SELECT count(*) FROM staffs WHERE WORKGRP = ?");
+    q.bindAll(id);
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 std::vector<TimetableRow> TimetableOf(Connection& src, int gid) {

@@ -34,10 +34,13 @@ struct GroupChoice {
 GroupChoice GroupChoices(Connection& src, int groupId);
 
 // "Delete" of the group list on the current group (0: the list is empty): "No data record.",
-// "Cannot delete default group.", then "Are you sure to delete this record?"; a failure shows
-// "Fail to update the database record. Please retry.". Holders and periods of the group stay
-// as they are. True when the row was deleted.
+// "Cannot delete default group.", then the question of GroupDeleteQuestion. The group's
+// holders move to the default group in the deletion's transaction; a failure changes nothing
+// and shows "Fail to update the database record. Please retry.". Periods of the group stay as
+// they are. True when the row was deleted.
 bool DeleteGroup(Connection& src, int id, Messages& messages);
+// The number of holders in a group.
+qint64 GroupMemberCount(Connection& src, int id);
 
 // A period of a group's time attendance table.
 struct TimetableRow {

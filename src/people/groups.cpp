@@ -84,6 +84,16 @@ QString GroupDeleteRefusal(int groupCount, int groupId) {
     return QString();
 }
 
+QString GroupDeleteQuestion(qint64 members, const QString& defaultGroupName) {
+    if (members < 1) return text::kConfirmDelete;
+    const QString who = members == 1 ? QString("1 card holder belongs")
+                                     : QString("%1 card holders belong").arg(members);
+    return QString("%1 to this group and will move to group %2 \"%3\". %4")
+        .arg(who)
+        .arg(kDefaultGroupId)
+        .arg(defaultGroupName, text::kConfirmDelete);
+}
+
 int GroupChoiceIndex(std::span<const int> idsInNameOrder, int groupId) {
     if (groupId == 0) return idsInNameOrder.empty() ? -1 : 0;
     const auto it = std::find(idsInNameOrder.begin(), idsInNameOrder.end(), groupId);

@@ -86,6 +86,9 @@ InputCheck<GroupField> ConfirmGroupInput(WorkGroup& group,
 // Why "Delete" of the group list refuses ("No data record.", "Cannot delete default
 // group."), or an empty text when it may go on to ask for confirmation.
 QString GroupDeleteRefusal(int groupCount, int groupId);
+// The question before a group is deleted: "Are you sure to delete this record?", after a
+// sentence naming how many holders move to the default group when it has any.
+QString GroupDeleteQuestion(qint64 members, const QString& defaultGroupName);
 
 // The group choice list: the index of the item to select among the groups' IDs listed in
 // name order; the first item for group 0, none (-1) for a group that does not exist.

@@ -39,6 +39,7 @@ struct ShellHooks {
     std::function<void(std::optional<int> card)> openHolderEditor;
 
     // Close
+    std::function<bool()> readerPortOpen;    // any reader port open: Exit asks first
     std::function<void()> closeReaderLinks;  // CloseStore, before the connections close
     std::function<void()> freeReaderLinks;
     std::function<void()> stopTimers;  // mail timer and bypass repeat timer

@@ -159,6 +159,10 @@ bool SameFile(const QString& a, const QString& b) {
     return norm(a) == norm(b);
 }
 
+void CheckDatabaseTables(Connection& c, DatabaseKind kind) {
+    checkTables(c, kind);
+}
+
 bool DatabaseFileUsable(const QString& path, DatabaseKind kind) {
     try {
         auto c = OpenDatabase(path, DatabasePassword(kind), OpenMode::ReadOnly);

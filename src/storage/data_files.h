@@ -12,6 +12,7 @@
 
 namespace horalog {
 
+class Connection;
 class Messages;
 
 enum class DatabaseKind { Log, System };
@@ -37,6 +38,8 @@ bool SameFile(const QString& a, const QString& b);
 // Whether the file is a database of that kind: it opens with the kind's password and has the
 // tables the program opens (and, for the system database, the eight reader rows).
 bool DatabaseFileUsable(const QString& path, DatabaseKind kind);
+// The same check on an open connection; throws DbError when a table is missing.
+void CheckDatabaseTables(Connection& c, DatabaseKind kind);
 
 enum class InstallResult { Installed, Invalid, Failed };
 

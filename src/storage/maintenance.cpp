@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <limits>
 #include <vector>
 
+#include "common/format.h"
 #include "common/paths.h"
 #include "common/ports.h"
 #include "common/texts.h"
@@ -106,6 +108,45 @@ bool BackupDatabaseTo(Tdsrc& store, DatabaseKind kind, const QString& target, Me
     return ok;
 }
 
+DatabaseSummary SummarizeDatabase(Connection& c, DatabaseKind kind) {
+    DatabaseSummary s;
+    s.kind = kind;
+    if (kind == DatabaseKind::Log) {
+        s.records = LogTable(c).count();
+        // min and max walk the SYSTIME index.
+        auto q = c.prepare("SELECT min(SYSTIME), max(SYSTIME) FROM recorder");
+        if (s.records > 0 && q.next()) {
+            s.first = DateTime(q.value(0).toDouble());
+            s.last = DateTime(q.value(1).toDouble());
+        }
+    } else {
+        s.holders = CountRows(c, "staffs");
+        s.groups = CountRows(c, "gid");
+    }
+    return s;
+}
+
+QString RestoreQuestion(const std::optional<DatabaseSummary>& live, const DatabaseSummary& backup) {
+    const QLocale locale;
+    auto count = [&](qint64 n, const char* one, const char* many) -> QString {
+        return locale.toString(n) + " " + (n == 1 ? one : many);
+    };
+    auto contents = [&](const DatabaseSummary& s) -> QString {
+        if (s.kind == DatabaseKind::System)
+            return count(s.holders, "card holder", "card holders") + " and " +
+                   count(s.groups, "group", "groups");
+        QString text = count(s.records, "record", "records");
+        if (s.records > 0)
+            text += QString(" (first %1, last %2)")
+                        .arg(FormatDateTime("yyyy-mm-dd", s.first, locale),
+                             FormatDateTime("yyyy-mm-dd", s.last, locale));
+        return text;
+    };
+    const QString what = backup.kind == DatabaseKind::Log ? "The log" : "The system database";
+    const QString replaced = live ? what + " of " + contents(*live) : what;
+    return replaced + " will be replaced by the backup's " + contents(backup) + ". Continue?";
+}
+
 void RestoreDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs) {
     QString source =
         dialogs.openFile(RestoreTitle(kind), LastBackupFile(store, kind), kDatabaseDialogFilter);
@@ -119,8 +160,33 @@ bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
         messages.error(kLiveFileChosen);
         return false;
     }
+    // Asked while the store is open: the readers are served as long as the question is up.
+    std::optional<DatabaseSummary> backup;
+    try {
+        auto c = OpenDatabase(source, DatabasePassword(kind), OpenMode::ReadOnly);
+        CheckDatabaseTables(*c, kind);
+        backup = SummarizeDatabase(*c, kind);
+    } catch (const DbError&) {
+    }
+    if (!backup) {
+        messages.error(kInvalidDatabase);
+        return false;
+    }
+    std::optional<DatabaseSummary> live;
+    try {
+        if (store.isOpen())
+            live = SummarizeDatabase(kind == DatabaseKind::Log ? store.att() : store.src(), kind);
+        else
+            live = SummarizeDatabase(
+                *OpenDatabase(livePath(store, kind), DatabasePassword(kind), OpenMode::ReadOnly),
+                kind);
+    } catch (const DbError&) {
+        // a live file that cannot be read is what a restore is for
+    }
+    if (!messages.confirm(RestoreQuestion(live, *backup))) return false;
+
+    // The copy is checked again before it replaces the live file.
     bool ok = withStoreClosed(store, [&] {
-        if (!TestDatabaseFile(source, DatabasePassword(kind), &messages)) return false;
         switch (InstallDatabaseFile(source, livePath(store, kind), kind)) {
             case InstallResult::Installed:
                 WriteSettingText(lastSettingName(kind), source);

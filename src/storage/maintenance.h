@@ -3,6 +3,7 @@
 // the log or the card holders, formatting both files from their templates.
 
 #include <QString>
+#include <optional>
 
 #include "common/datetime.h"
 #include "storage/data_files.h"
@@ -11,6 +12,7 @@
 namespace horalog {
 
 class Tdsrc;
+class Connection;
 class Messages;
 class Progress;
 class FileDialogs;
@@ -45,12 +47,29 @@ void BackupDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDia
 // target. Shows "Completed." and remembers target on success.
 bool BackupDatabaseTo(Tdsrc& store, DatabaseKind kind, const QString& target, Messages& messages);
 
+// What a restore replaces and by what: the log's record count with its first and last day,
+// the system database's holders and groups.
+struct DatabaseSummary {
+    DatabaseKind kind = DatabaseKind::Log;
+    qint64 records = 0;
+    DateTime first, last;  // of the log, when it has records
+    qint64 holders = 0;
+    qint64 groups = 0;
+};
+// Throws DbError when the tables cannot be read.
+DatabaseSummary SummarizeDatabase(Connection& c, DatabaseKind kind);
+// "The log of 12,345 records (first 2024-01-02, last 2026-12-10) will be replaced by the
+// backup's 6 records (first ..., last ...). Continue?"; without a live summary (a live file
+// that cannot be read) only what comes.
+QString RestoreQuestion(const std::optional<DatabaseSummary>& live, const DatabaseSummary& backup);
+
 // Menu commands "Restore Log Database" / "Restore System Database".
 void RestoreDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs);
 // Replaces the live file with source between CloseStore and ReopenStore: source must open with
-// the kind's password and have its tables ("Invalid Database" otherwise); the live file is
-// replaced in one rename, never deleted or half written. Refuses a live database file as
-// source.
+// the kind's password and have its tables ("Invalid Database" otherwise), and the operator
+// must confirm RestoreQuestion (asked while the store is still open; Cancel changes nothing);
+// the live file is replaced in one rename, never deleted or half written. Refuses a live
+// database file as source.
 bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
                          Messages& messages);
 

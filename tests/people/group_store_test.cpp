@@ -81,14 +81,24 @@ TEST_F(GroupStore, ChoiceListInNameOrder) {
     }
 }
 
+void AddHolder(Connection& src, int card, const QString& name, int group) {
+    HolderRecord h;
+    h.cardno = card;
+    h.name = name;
+    h.workgrp = group;
+    StaffTable(src).append(h);
+}
+
 TEST_F(GroupStore, DeleteRefusalsConfirmationAndWhatStays) {
     const int office = StoreGroup(src(), Named("OFFICE"), messages);
-    HolderRecord h;
-    h.cardno = 5;
-    h.name = "Ann";
-    h.workgrp = office;
-    StaffTable(src()).append(h);
+    const int other = StoreGroup(src(), Named("STORE"), messages);
+    AddHolder(src(), 5, "Ann", office);
+    AddHolder(src(), 6, "Bob", office);
+    AddHolder(src(), 7, "Cid", other);
     ASSERT_TRUE(AddTimetablePeriod(src(), office, {T(9, 0), T(13, 0)}).ok);
+    const QString question =
+        "2 card holders belong to this group and will move to group 1 \"DEFAULT\". "
+        "Are you sure to delete this record?";
 
     struct Case {
         const char* what;
@@ -99,8 +109,8 @@ TEST_F(GroupStore, DeleteRefusalsConfirmationAndWhatStays) {
     };
     const Case cases[] = {
         {"default group, others exist", 1, true, {"Cannot delete default group."}, false},
-        {"cancelled", office, false, {"Are you sure to delete this record?"}, false},
-        {"confirmed", office, true, {"Are you sure to delete this record?"}, true},
+        {"cancelled", office, false, {question}, false},
+        {"confirmed", office, true, {question}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -110,19 +120,46 @@ TEST_F(GroupStore, DeleteRefusalsConfirmationAndWhatStays) {
         EXPECT_EQ(messages.texts(), c.shown);
     }
     EXPECT_EQ(GroupName(src(), office), "");
-    EXPECT_EQ(StaffTable(src()).byCard(5)->workgrp, office);  // holders and periods stay
+    // Its holders are in the default group now, nobody else moved; its periods stay.
+    EXPECT_EQ(StaffTable(src()).byCard(5)->workgrp, kDefaultGroupId);
+    EXPECT_EQ(StaffTable(src()).byCard(6)->workgrp, kDefaultGroupId);
+    EXPECT_EQ(StaffTable(src()).byCard(7)->workgrp, other);
     EXPECT_EQ(TimetableOf(src(), office).size(), 1u);
 
     messages.clear();
     EXPECT_FALSE(DeleteGroup(src(), 0, messages));  // an empty list
     EXPECT_EQ(messages.texts(), QStringList{"No data record."});
 
-    const int store2 = StoreGroup(src(), Named("STORE"), messages);
+    // A group without holders asks the plain question.
+    const int empty = StoreGroup(src(), Named("EMPTY"), messages);
+    messages.clear();
+    EXPECT_TRUE(DeleteGroup(src(), empty, messages));
+    EXPECT_EQ(messages.texts(), QStringList{"Are you sure to delete this record?"});
+
     messages.clear();
     auto ro = readOnlySrc();
-    EXPECT_FALSE(DeleteGroup(*ro, store2, messages));
+    EXPECT_FALSE(DeleteGroup(*ro, other, messages));
+    EXPECT_EQ(messages.texts(), (QStringList{"1 card holder belongs to this group and will move "
+                                             "to group 1 \"DEFAULT\". Are you sure to delete "
+                                             "this record?",
+                                             "Fail to update the database record. Please retry."}));
+    EXPECT_EQ(GroupName(src(), other), "STORE");
+}
+
+// The holders move in the deletion's transaction: when the deletion itself fails after they
+// were moved, both holders and the group are as they were.
+TEST_F(GroupStore, FailedDeletionLeavesHoldersInTheirGroup) {
+    const int office = StoreGroup(src(), Named("OFFICE"), messages);
+    AddHolder(src(), 5, "Ann", office);
+    AddHolder(src(), 6, "Bob", office);
+    src().execute(
+        "CREATE TEMP TRIGGER refuse BEFORE DELETE ON gid "
+        "BEGIN SELECT RAISE(ABORT, 'disk gone'); END");
+    EXPECT_FALSE(DeleteGroup(src(), office, messages));
     EXPECT_EQ(messages.last(), "Fail to update the database record. Please retry.");
-    EXPECT_EQ(GroupName(src(), store2), "STORE");
+    EXPECT_EQ(GroupName(src(), office), "OFFICE");
+    EXPECT_EQ(StaffTable(src()).byCard(5)->workgrp, office);
+    EXPECT_EQ(StaffTable(src()).byCard(6)->workgrp, office);
 }
 
 TEST_F(GroupStore, TimetableAddRefusalsPerGroupAndDelete) {

@@ -161,6 +161,34 @@ TEST_F(PeopleDialogs, HolderEditorStaysOpenOnRefusals) {
     EXPECT_TRUE(existing.state().name.isEmpty());
 }
 
+// Fields take no more than their columns hold, and a field that cannot be edited looks so.
+TEST_F(PeopleDialogs, FieldsSayWhatTheyTake) {
+    HolderRecord ann;
+    ann.cardno = 1;
+    ann.name = "Ann Lee";
+    StaffTable(src()).append(ann);
+    RecordingFileDialogs files;
+    RecordingProgress progress;
+    auto looksReadOnly = [](QLineEdit* e) {
+        return e->isReadOnly() &&
+               e->palette().color(QPalette::Base) == e->palette().color(QPalette::Window);
+    };
+
+    Tnadd fresh(src(), 2, messages, files, progress);
+    fresh.nameBox()->setText(QString(20, 'N'));
+    EXPECT_EQ(fresh.nameBox()->text().size(), 16);
+    EXPECT_FALSE(looksReadOnly(fresh.nameBox()));
+    EXPECT_TRUE(looksReadOnly(fresh.findChild<QLineEdit*>("edCard")));
+
+    Tnadd existing(src(), 1, messages, files, progress);
+    EXPECT_TRUE(looksReadOnly(existing.nameBox()));
+    EXPECT_EQ(existing.nameBox()->text(), "Ann Lee");
+
+    TDlgGrpDef group(src(), NewWorkGroup(), messages);
+    group.nameBox()->setText(QString(25, 'G'));
+    EXPECT_EQ(group.nameBox()->text().size(), 20);
+}
+
 TEST_F(PeopleDialogs, CardListRefreshesAfterAnEdit) {
     for (int card : {1, 2}) {
         HolderRecord h;

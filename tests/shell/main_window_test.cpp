@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -345,7 +346,7 @@ TEST_F(MainWindowTest, StartAndCloseRunTheirStepsInOrder) {
     EXPECT_TRUE(w.webcamColumn()->isHidden());
     EXPECT_TRUE(w.action(kActHideWebcam)->isChecked());
     EXPECT_FALSE(w.doorOpenButton()->isHidden());
-    EXPECT_EQ(w.doorOpenButton()->text(), "Back door -> OPEN");
+    EXPECT_EQ(w.doorOpenButton()->text(), "Back door->OPEN");  // as after the set-up
     EXPECT_TRUE(w.action(kActSpeech)->isChecked());
     EXPECT_TRUE(w.action(kActWebReporter)->isChecked());
     EXPECT_TRUE(w.clockFace()->running());
@@ -363,7 +364,92 @@ TEST_F(MainWindowTest, StartAndCloseRunTheirStepsInOrder) {
     EXPECT_FALSE(w.clockFace()->running());
     EXPECT_TRUE(SettingExists("HideOnStartup"));
     EXPECT_EQ(ReadSettingInt("MainForm_WIDTH", 0), 700);
-    EXPECT_EQ(ReadSettingInt("InfoGrid_0", 0), 185);
+    EXPECT_FALSE(SettingExists("InfoGrid_0"));  // unchanged: measured again at the next start
+}
+
+// Widths come from the font the grid has at first start, whatever its size; the reader column
+// takes the rest of the width and the grid the rest of the height. A width the operator
+// changed is stored and wins at the next start.
+TEST_F(MainWindowTest, LiveLogColumnsFitTheirTextsInTheFontOfTheDay) {
+    QSettings(SettingsFilePath(), QSettings::IniFormat).clear();  // no width stored yet
+    addRow(EncodeDateTime(2026, 9, 30, 12, 58, 58), 16777215);
+    const QFont appFont = QApplication::font();
+    for (int points : {0, 9, 16}) {
+        SCOPED_TRACE(points);
+        QFont f = appFont;
+        if (points) f.setPointSize(points);
+        QApplication::setFont(f);
+        TTimeRec& w = open();
+        ASSERT_TRUE(w.start());
+        w.resize(1000, 700);
+        QApplication::processEvents();
+        QTableView* g = w.liveLog();
+        const QFontMetrics fm = g->fontMetrics();
+        const QModelIndex row = w.liveLogModel()->index(0, 0);
+        for (int c : {int(LiveLogModel::ColTime), int(LiveLogModel::ColCard)}) {
+            const QString text = row.siblingAtColumn(c).data().toString();
+            EXPECT_GE(g->columnWidth(c), fm.horizontalAdvance(text) + 4) << text.toStdString();
+        }
+        EXPECT_EQ(row.data().toString(), "Sep 30, 2026 (Wed) - PM 12:58:58");
+        int shown = 0;
+        for (int c = 0; c < LiveLogModel::ColumnCount; ++c)
+            if (!g->isColumnHidden(c)) shown += g->columnWidth(c);
+        EXPECT_EQ(shown, g->viewport()->width());
+        const int before = g->height();
+        w.resize(1000, 900);
+        QApplication::processEvents();
+        EXPECT_EQ(g->height(), before + 200);
+        w.close();
+    }
+    QApplication::setFont(appFont);
+
+    TTimeRec& w = open();
+    ASSERT_TRUE(w.start());
+    w.liveLog()->setColumnWidth(LiveLogModel::ColTime, 321);
+    w.close();
+    EXPECT_EQ(ReadSettingInt("InfoGrid_0", 0), 321);
+    EXPECT_FALSE(SettingExists("InfoGrid_1"));
+    TTimeRec& again = open();
+    ASSERT_TRUE(again.start());
+    EXPECT_EQ(again.liveLog()->columnWidth(LiveLogModel::ColTime), 321);
+}
+
+// "Exit" of the menu and of the notification icon asks while a reader is served.
+TEST_F(MainWindowTest, ExitAsksWhileAReaderPortIsOpen) {
+    struct Case {
+        const char* what;
+        bool portOpen;
+        bool entryOfTheTray;
+        bool answer;
+        QStringList asked;
+        bool closes;
+    };
+    const QStringList question{"Card readers are not served while Horalog is closed. Exit?"};
+    const Case cases[] = {
+        {"no port open", false, false, true, {}, true},
+        {"menu, Cancel", true, false, false, question, false},
+        {"menu, OK", true, false, true, question, true},
+        {"tray, Cancel", true, true, false, question, false},
+        {"tray, OK", true, true, true, question, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TTimeRec& w = open();
+        w.hooks().readerPortOpen = [&] { return c.portOpen; };
+        ASSERT_TRUE(w.start());
+        messages.clear();
+        messages.answerNext(c.answer);
+        QAction* exit = c.entryOfTheTray ? trayEntry("Exit") : w.action(kActExit);
+        ASSERT_TRUE(exit);
+        exit->trigger();
+        EXPECT_EQ(messages.texts(), c.asked);
+        if (!c.asked.isEmpty()) {
+            EXPECT_EQ(messages.shown.first().kind, "confirm");
+        }
+        EXPECT_EQ(w.isVisible(), !c.closes);
+        EXPECT_EQ(store.isOpen(), !c.closes);
+        w.close();
+    }
 }
 
 TEST_F(MainWindowTest, PhotosFolderThatCannotBeMadeStopsTheWindowCreation) {

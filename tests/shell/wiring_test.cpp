@@ -193,6 +193,35 @@ TEST_F(WiringTest, CardReadAtTheDoorShowsInTheWindowAndOpensIt) {
     EXPECT_FALSE(CaptureRoom::of(w)->links()->link(1)->IsOpen());
 }
 
+// A bypass row is counted at once like a card read; the door button carries the same caption
+// from the start as after a set-up; Exit asks while the reader's port is open.
+TEST_F(WiringTest, BypassRowsCountDoorCaptionAndExitQuestion) {
+    {
+        Tdsrc store(data.path());
+        store.OpenStore();
+        store.src().execute("UPDATE reader SET BPPORT = 1, MOTION = 0 WHERE PORTNO = 1");
+    }
+    WriteSettingBool("DoorOpenEnable", true);
+    WriteSettingInt("DoorOpenPortNo", 1);
+    TTimeRec& w = start();
+    EXPECT_EQ(w.doorOpenButton()->text(), "Front door->OPEN");
+
+    present(kCard);
+    EXPECT_EQ(w.liveLogGroup()->title(), "1 record(s)");
+    pty.write(AnswerFrame('P'));
+    ASSERT_TRUE(WaitUntil([&] { return logCount() == 2; }, 3000));
+    EXPECT_EQ(w.liveLogModel()->rowCount(), 2);
+    EXPECT_EQ(w.liveLogGroup()->title(), "2 record(s)");
+
+    messages.clear();
+    messages.answerNext(false);
+    w.action(kActExit)->trigger();
+    EXPECT_EQ(messages.texts(),
+              QStringList{"Card readers are not served while Horalog is closed. Exit?"});
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(CaptureRoom::of(w)->links()->link(1)->IsOpen());
+}
+
 // The commands that work on the links are on their menus once the links exist, behind the
 // login like every set-up command.
 TEST_F(WiringTest, SetupAndOfflineCommandsAreOnTheMenus) {

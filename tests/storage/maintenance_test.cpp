@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
+
 #include "common/paths.h"
 #include "common/texts.h"
 #include "maintenance_fixture.h"
@@ -222,9 +224,15 @@ TEST_F(Maintenance, RestoreTakesOnlyAGoodFileOfItsKind) {
         const QString source = QDir(folder).filePath(c.file);
         dialogs.answers.push_back(source);
         RestoreDatabase(store, c.kind, messages, dialogs);
-        EXPECT_EQ(messages.texts(), QStringList{c.message});
-        EXPECT_TRUE(store.isOpen());
         const bool good = c.message == text::kCompleted;
+        if (good) {  // asked first
+            ASSERT_EQ(messages.shown.size(), 2);
+            EXPECT_EQ(messages.shown[0].kind, "confirm");
+            EXPECT_EQ(messages.shown[1].text, c.message);
+        } else {
+            EXPECT_EQ(messages.texts(), QStringList{c.message});
+        }
+        EXPECT_TRUE(store.isOpen());
         if (!good) {
             store.CloseStore();
             EXPECT_EQ(readFile(live), before);  // byte for byte
@@ -237,6 +245,110 @@ TEST_F(Maintenance, RestoreTakesOnlyAGoodFileOfItsKind) {
     }
     EXPECT_EQ(LogTable(store.att()).count(), 7);
     EXPECT_TRUE(StaffTable(store.src()).byCard(77));
+}
+
+// The question names what goes and what comes; Cancel leaves the live file byte for byte,
+// OK replaces it.
+TEST_F(Maintenance, RestoreAsksFirstAndCancelChangesNothing) {
+    const QString folder = otherFolder();
+    {
+        auto att =
+            OpenDatabase(QDir(folder).filePath("attend.mdb"), kLogDbPassword, OpenMode::ReadWrite);
+        for (int i = 0; i < 6; ++i) addLog(*att, kToday.addDays(i), 40 + i);
+        auto src =
+            OpenDatabase(QDir(folder).filePath("sysdat.mdb"), kSysDbPassword, OpenMode::ReadWrite);
+        addHolder(*src, 77, "Zoe");
+    }
+    {
+        Transaction t(store.att());
+        for (int i = 0; i < 1234; ++i) addLog(EncodeDate(2024, 1, 2).addDays(i % 1000), i);
+        t.commit();
+    }
+    addHolder(store.src(), 5, "Ann");
+    addHolder(store.src(), 6, "Bob");
+    AppendRow(store.src(), "gid", {{"DESCX", "OFFICE"}});
+
+    struct Case {
+        DatabaseKind kind;
+        bool ok;
+        QString question;
+    };
+    const QString logQuestion =
+        "The log of 1,234 records (first 2024-01-02, last 2026-09-27) will be replaced by the "
+        "backup's 6 records (first 2024-03-15, last 2024-03-20). Continue?";
+    const QString sysQuestion =
+        "The system database of 2 card holders and 2 groups will be replaced by the backup's "
+        "1 card holder and 1 group. Continue?";
+    const Case cases[] = {
+        {DatabaseKind::Log, false, logQuestion},
+        {DatabaseKind::Log, true, logQuestion},
+        {DatabaseKind::System, false, sysQuestion},
+        {DatabaseKind::System, true, sysQuestion},
+    };
+    auto checksum = [&](const QString& path) {
+        store.CloseStore();  // every committed row in the file itself
+        const QByteArray sum = QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha256);
+        store.OpenStore();
+        return sum;
+    };
+    int closings = 0;
+    store.addCloseHook([&] { ++closings; });
+    for (const Case& c : cases) {
+        const bool isLog = c.kind == DatabaseKind::Log;
+        SCOPED_TRACE(std::string(isLog ? "log" : "system") + (c.ok ? ", OK" : ", Cancel"));
+        const QString live = isLog ? store.logDbPath() : store.sysDbPath();
+        const QString source = QDir(folder).filePath(isLog ? "attend.mdb" : "sysdat.mdb");
+        const QByteArray before = checksum(live);
+        const QString lastBefore = LastBackupFile(store, c.kind);
+        closings = 0;
+        messages.clear();
+        messages.answerNext(c.ok);
+        EXPECT_EQ(RestoreDatabaseFrom(store, c.kind, source, messages), c.ok);
+        ASSERT_FALSE(messages.shown.isEmpty());
+        EXPECT_EQ(messages.shown[0].kind, "confirm");
+        EXPECT_EQ(messages.shown[0].text, c.question);
+        EXPECT_EQ(messages.texts().size(), c.ok ? 2 : 1);
+        EXPECT_TRUE(store.isOpen());
+        // Cancel: the store was never closed and the readers never stopped.
+        EXPECT_EQ(closings, c.ok ? 1 : 0);
+        EXPECT_EQ(LastBackupFile(store, c.kind), c.ok ? source : lastBefore);
+        EXPECT_EQ(checksum(live) == before, !c.ok);
+        if (isLog) {
+            EXPECT_EQ(LogTable(store.att()).count(), c.ok ? 6 : 1234);
+        } else {
+            EXPECT_EQ(StaffTable(store.src()).count(), c.ok ? 1 : 2);
+        }
+    }
+}
+
+TEST(RestoreQuestion, NamesCountsAndDays) {
+    const DatabaseSummary big{
+        .records = 12345, .first = EncodeDate(2024, 1, 2), .last = EncodeDate(2026, 12, 10)};
+    const DatabaseSummary one{
+        .records = 1, .first = EncodeDate(2025, 5, 6), .last = EncodeDate(2025, 5, 6)};
+    const DatabaseSummary none;
+    DatabaseSummary system;
+    system.kind = DatabaseKind::System;
+    system.holders = 1;
+    system.groups = 3;
+    struct Case {
+        std::optional<DatabaseSummary> live;
+        DatabaseSummary backup;
+        const char* question;
+    };
+    const Case cases[] = {
+        {big, one,
+         "The log of 12,345 records (first 2024-01-02, last 2026-12-10) will be replaced by the "
+         "backup's 1 record (first 2025-05-06, last 2025-05-06). Continue?"},
+        {none, big,
+         "The log of 0 records will be replaced by the backup's 12,345 records (first "
+         "2024-01-02, last 2026-12-10). Continue?"},
+        {std::nullopt, none, "The log will be replaced by the backup's 0 records. Continue?"},
+        {std::nullopt, system,
+         "The system database will be replaced by the backup's 1 card holder and 3 groups. "
+         "Continue?"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RestoreQuestion(c.live, c.backup), c.question);
 }
 
 // A source still in write-ahead mode (copied from a running installation) brings its logged

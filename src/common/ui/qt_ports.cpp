@@ -13,10 +13,20 @@ namespace horalog {
 namespace {
 const char* kTitle = "Horalog";
 
-QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+// A box belongs over the window the operator is working in: the modal dialog that is up
+// (also one opened by a dialog that was handed the main window), else the given parent,
+// else the active window. Without a parent it would come up at the centre of the screen.
+QWidget* boxParent(QWidget* given) {
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
+        return modal;
+    if (given) return given;
+    return QApplication::activeWindow();
+}
+
+QMessageBox::StandardButton ask(QWidget* given, QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton def) {
-    QMessageBox box(icon, kTitle, text, buttons, parent);
+    QMessageBox box(icon, kTitle, text, buttons, boxParent(given));
     box.setDefaultButton(def);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -89,12 +99,12 @@ std::unique_ptr<ProgressWindow> QtProgress::open(const QString& caption, int max
 
 QString QtFileDialogs::openFile(const QString& title, const QString& startPath,
                                 const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, title, startPath, filter);
+    return QFileDialog::getOpenFileName(boxParent(parent_), title, startPath, filter);
 }
 
 QString QtFileDialogs::saveFile(const QString& title, const QString& startPath,
                                 const QString& filter) {
-    return QFileDialog::getSaveFileName(parent_, title, startPath, filter);
+    return QFileDialog::getSaveFileName(boxParent(parent_), title, startPath, filter);
 }
 
 }  // namespace horalog

@@ -8,6 +8,8 @@
 
 namespace horalog {
 
+// Boxes and file dialogs come up over the modal dialog that is up when they open, whatever
+// parent they were given; with no dialog up, over the given parent or the active window.
 class QtMessages : public Messages {
 public:
     explicit QtMessages(QWidget* parent = nullptr) : parent_(parent) {}

@@ -29,6 +29,18 @@ void ShowPicture(QLabel* label, const Picture& picture) {
                          .scaled(label->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
+namespace {
+// A field that cannot be edited looks so: the window's grey instead of the white of input.
+// Tab passes it by, so the dialog opens with the focus on what can be typed.
+void LookReadOnly(QLineEdit* field) {
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::ClickFocus);
+    QPalette p = field->palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Window));
+    field->setPalette(p);
+}
+}  // namespace
+
 // ---- Card Information ----
 
 Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files, Progress& progress,
@@ -43,9 +55,14 @@ Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files, 
     auto* layout = new QHBoxLayout(this);
     auto* fields = new QGridLayout;
     auto* edCard = new QLineEdit(QString::number(card), this);
-    edCard->setReadOnly(true);
+    edCard->setObjectName("edCard");
+    LookReadOnly(edCard);
     edName_ = new QLineEdit(state_.name, this);
-    edName_->setReadOnly(state_.nameReadOnly);
+    edName_->setObjectName("edName");
+    if (state_.nameReadOnly)
+        LookReadOnly(edName_);
+    else
+        edName_->setMaxLength(kHolderNameMaxLength);
     cbGroup_ = new QComboBox(this);
     cbGroup_->addItems(state_.groups.names);
     cbGroup_->setCurrentIndex(state_.groupIndex);

@@ -18,6 +18,11 @@ CaptureRoom::CaptureRoom(TTimeRec& window) : QObject(&window), window_(window) {
     h.openReaderPorts = [this] { openPorts(); };
     h.closeReaderLinks = [this] { closePorts(); };
     h.freeReaderLinks = [this] { freeLinks(); };
+    h.readerPortOpen = [this] {
+        for (int port = 1; links_ && port <= 8; ++port)
+            if (links_->link(port)->IsOpen()) return true;
+        return false;
+    };
     h.stopTimers = Chain(h.stopTimers, [this] {
         if (capture_) capture_->StopRepeats();
     });

@@ -19,9 +19,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "common/format.h"
 #include "common/paths.h"
 #include "common/ports.h"
 #include "common/texts.h"
+#include "people/holders.h"
 #include "people/ui/password_dialogs.h"
 #include "shell/clock_face.h"
 #include "shell/live_log_model.h"
@@ -40,7 +42,43 @@ namespace {
 constexpr const char* kTitle = "Horalog";
 constexpr const char* kFormPrefix = "MainForm";
 constexpr const char* kGridPrefix = "InfoGrid";
-constexpr int kColumnWidths[] = {185, 165, 100, 100, 100};
+
+// A column's width on first start: its title and the widest text it shows, in the grid's own
+// font, so no font or locale cuts a date or a name. The last shown column (the reader)
+// stretches to the window's width.
+int ColumnWidthFor(int column, const QTableView& grid) {
+    const QFontMetrics cell = grid.fontMetrics();
+    const QHeaderView& header = *grid.horizontalHeader();
+    const QFontMetrics title = header.fontMetrics();
+    QStringList samples;
+    switch (column) {
+        case LiveLogModel::ColTime:
+            // Every month and weekday name, at the widest hours of both halves of the day.
+            for (int month = 1; month <= 12; ++month)
+                for (int day = 22; day <= 28; ++day)
+                    for (int hour : {0, 12})
+                        samples << LiveLogModel::timeText(
+                            EncodeDateTime(2026, month, day, hour, 58, 58));
+            break;
+        case LiveLogModel::ColCard:
+            samples << "[16777215]";
+            samples << QString(kHolderNameMaxLength, 'n') + ", DEFAULT";
+            break;
+        case LiveLogModel::ColMode:
+            for (int mode : {0, 1, 2, 5}) samples << ModeName(mode);
+            break;
+        default:
+            samples << "COM8"
+                    << "ERROR";
+            break;
+    }
+    int width = 0;
+    for (const QString& s : samples) width = std::max(width, cell.horizontalAdvance(s));
+    width += 2 + 8;  // text starts 2 pixels in; room on the right before the next column
+    const QString caption = grid.model()->headerData(column, Qt::Horizontal).toString();
+    const int margin = header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
+    return std::max(width, title.horizontalAdvance(caption) + 2 * margin + 8);
+}
 
 // Cell text 2 pixels right of and below the cell's top left corner.
 class LiveLogDelegate : public QStyledItemDelegate {
@@ -219,7 +257,9 @@ void TTimeRec::buildWindow() {
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
     grid_->horizontalHeader()->setHighlightSections(false);
-    for (int c = 0; c < LiveLogModel::ColumnCount; ++c) grid_->setColumnWidth(c, kColumnWidths[c]);
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    for (int c = 0; c < LiveLogModel::ColumnCount; ++c)
+        grid_->setColumnWidth(c, ColumnWidthFor(c, *grid_));
     grid_->setColumnHidden(LiveLogModel::ColLock, true);
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
     grid_->installEventFilter(this);
@@ -282,7 +322,7 @@ void TTimeRec::buildCommands() {
     setCommand(kActLogout, [this] { Logout(); });
     setCommand(kActSetPassword, [this] { SetPassword(); });
     setCommand(kActHideToSystray, [this] { HideToSystray(); });
-    setCommand(kActExit, [this] { close(); });
+    setCommand(kActExit, [this] { Exit(); });
     setCommand(kActAbout, [this] { About(); });
     setCommand(kActShowMe, [this] { ShowMe(); });
     setCommand(kActHideOnStartup, [this] {
@@ -376,10 +416,11 @@ bool TTimeRec::start() {
     OpenReaderPorts();
     action(kActHideOnStartup)->setChecked(ReadSettingBool("HideOnStartup", false));
     LoadFormLayout(kFormPrefix, this);
-    // The design widths stand until the operator has stored others.
+    // The widths measured from the font stand until the operator has stored others.
     for (int c = 0; c < LiveLogModel::ColumnCount; ++c) {
-        const QString name = QString("%1_%2").arg(kGridPrefix).arg(c);
-        if (SettingExists(name)) grid_->setColumnWidth(c, ReadSettingInt(name, kColumnWidths[c]));
+        const QString name = gridWidthSetting(c);
+        if (SettingExists(name))
+            grid_->setColumnWidth(c, ReadSettingInt(name, grid_->columnWidth(c)));
     }
     grid_->setColumnHidden(LiveLogModel::ColLock, true);
     RefreshLiveLog(true);
@@ -419,7 +460,7 @@ void TTimeRec::windowCreationStep() {
     doorOpen_->setVisible(ReadSettingBool("DoorOpenEnable", false));
     const int port = ReadSettingInt("DoorOpenPortNo", 1);
     if (hooks_.readerDesc && port >= 1 && port <= 8)
-        doorOpen_->setText(hooks_.readerDesc(port) + " -> OPEN");
+        doorOpen_->setText(hooks_.readerDesc(port) + "->OPEN");  // as after the set-up
 
     action(kActSpeech)->setChecked(ReadSettingBool("SpeechEnable", false));
     const bool web = ReadSettingBool("WebEnabled", false);
@@ -454,6 +495,10 @@ void TTimeRec::ShowRecordCount() {
         if (store_.isOpen()) n = LogTable(store_.att()).count();
     } catch (const DbError&) {
     }
+    showCount(n);
+}
+
+void TTimeRec::showCount(qint64 n) {
     logGroup_->setTitle(n < 1 ? QString("no record") : QString("%1 record(s)").arg(n));
 }
 
@@ -474,6 +519,7 @@ void TTimeRec::ShowAppendedRows() {
     if (!model_->attached()) return;
     model_->refreshAppended();
     positionAtNewest();
+    showCount(model_->count());  // every new row, bypass rows too
 }
 
 void TTimeRec::positionAtNewest() {
@@ -583,6 +629,12 @@ void TTimeRec::SetPassword() {
     }
 }
 
+void TTimeRec::Exit() {
+    if (hooks_.readerPortOpen && hooks_.readerPortOpen() && !messages_.confirm(kExitQuestion))
+        return;
+    close();
+}
+
 void TTimeRec::ShowMe() {
     ShowRecordCount();
     showNormal();
@@ -613,10 +665,25 @@ void TTimeRec::closeSteps() {
     clock_face_->stop();
     WriteSettingBool("HideOnStartup", action(kActHideOnStartup)->isChecked());
     SaveFormLayout(kFormPrefix, this);
-    SaveGridLayout(kGridPrefix, grid_);
+    saveColumnWidths();
     trayTimer_.stop();
     tray_->hide();
     emit closed();
+}
+
+QString TTimeRec::gridWidthSetting(int column) {
+    return QString("%1_%2").arg(kGridPrefix).arg(column);
+}
+
+void TTimeRec::saveColumnWidths() {
+    // Only what the operator has changed is stored, so a measured width follows the font
+    // until then. The stretched last column and the hidden lock column have no width of
+    // their own.
+    for (int c = 0; c < LiveLogModel::ColReader; ++c) {
+        const QString name = gridWidthSetting(c);
+        const int width = grid_->columnWidth(c);
+        if (SettingExists(name) || width != ColumnWidthFor(c, *grid_)) WriteSettingInt(name, width);
+    }
 }
 
 void TTimeRec::closeEvent(QCloseEvent* event) {

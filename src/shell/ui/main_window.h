@@ -30,6 +30,9 @@ class LiveLogModel;
 class Messages;
 class Tdsrc;
 
+inline constexpr const char* kExitQuestion =
+    "Card readers are not served while Horalog is closed. Exit?";
+
 class TTimeRec : public QMainWindow {
     Q_OBJECT
 public:
@@ -73,6 +76,8 @@ public:
     void Login();
     void Logout();
     void SetPassword();
+    // "Exit" of the menu and the notification icon: asks first while a reader is served.
+    void Exit();
     void ShowMe();
     void HideToSystray();
     void About();
@@ -126,6 +131,9 @@ private:
     void applyLogin(bool loggedIn);
     void updateMenus();
     void positionAtNewest();
+    void showCount(qint64 count);
+    void saveColumnWidths();
+    static QString gridWidthSetting(int column);
     void closeSteps();
     void windowCreationStep();
     QMenu* menuFor(const QString& path);

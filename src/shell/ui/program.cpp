@@ -9,6 +9,7 @@
 #include "common/paths.h"
 #include "common/ports.h"
 #include "common/ui/qt_ports.h"
+#include "people/ui/holder_dialogs.h"
 #include "shell/live_log_model.h"
 #include "shell/ui/main_window.h"
 #include "storage/store.h"
@@ -82,6 +83,22 @@ void Program::screenshotAndQuit(const QString& path) {
     });
 }
 
+void Program::editorShotAndQuit(int card, const QString& path) {
+    QTimer::singleShot(0, window_.get(), [this, card, path] {
+        QtFileDialogs files(window_.get());
+        QtProgress progress;
+        Tnadd editor(store_->src(), card, messages_, files, progress, window_.get());
+        editor.show();
+        // Laid out and painted before the grab.
+        QApplication::processEvents();
+        QApplication::processEvents();
+        if (!editor.grab().save(path))
+            std::fprintf(stderr, "horalog: cannot write %s\n", qPrintable(path));
+        editor.close();
+        window_->close();
+    });
+}
+
 int RunProgram() {
     QtMessages messages;
     Program program(messages);
@@ -89,6 +106,8 @@ int RunProgram() {
     const QStringList args = QApplication::arguments();
     if (int i = args.indexOf("--screenshot"); i >= 0 && i + 1 < args.size())
         program.screenshotAndQuit(args[i + 1]);
+    if (int i = args.indexOf("--screenshot-editor"); i >= 0 && i + 2 < args.size())
+        program.editorShotAndQuit(args[i + 1].toInt(), args[i + 2]);
     const int status = QApplication::exec();
     // A store that could not be reopened ends the run as a failed start does.
     return program.window()->endedOnError() ? 1 : status;

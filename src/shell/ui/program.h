@@ -27,6 +27,9 @@ public:
     // For operators and documentation: once the window shows the newest rows, writes a
     // picture of it to path, prints the start-up time and resident memory, and ends the run.
     void screenshotAndQuit(const QString& path);
+    // For documentation: the holder editor ("Card Information") of card, as the live log's
+    // double click opens it, written to path; then the run ends.
+    void editorShotAndQuit(int card, const QString& path);
 
 private:
     Messages& messages_;
