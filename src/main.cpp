@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
         return RunCaptureOnly(QCoreApplication::arguments());
     }
     if (IsReportCommand(argc, argv)) return RunReportProgram(argc, argv);
+    if (IsExportCommand(argc, argv)) return RunExportProgram(argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "horalog: no display (set DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM)\n");

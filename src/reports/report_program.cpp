@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "common/paths.h"
+#include "reports/export_command.h"
 #include "reports/report_command.h"
 #include "reports/store_report_source.h"
 
@@ -37,7 +38,8 @@ QStringList Arguments(int argc, char** argv) {
 // The databases, read-only: a report never writes, and may run beside the program.
 class ReadOnlyStore {
 public:
-    explicit ReadOnlyStore(QString folder) : folder_(std::move(folder)) {}
+    ReadOnlyStore(QString folder, QString command)
+        : folder_(std::move(folder)), command_(std::move(command)) {}
 
     ReportSource* Open(QTextStream& err) {
         const QDir dir(folder_);
@@ -47,8 +49,8 @@ public:
             failure = kCannotOpenSysDb;
             src_ = OpenDatabase(dir.filePath(kSysDbFile), kSysDbPassword, OpenMode::ReadOnly);
         } catch (const DbError& e) {
-            err << "horalog report: " << failure << " (" << folder_ << ": " << e.text() << ")"
-                << Qt::endl;
+            err << "horalog " << command_ << ": " << failure << " (" << folder_ << ": " << e.text()
+                << ")" << Qt::endl;
             return nullptr;
         }
         source_ = std::make_unique<StoreReportSource>(*att_, *src_);
@@ -57,6 +59,7 @@ public:
 
 private:
     QString folder_;
+    QString command_;
     std::unique_ptr<Connection> att_, src_;
     std::unique_ptr<StoreReportSource> source_;
 };
@@ -76,6 +79,25 @@ bool IsReportCommand(int argc, char** argv) {
     return !words.isEmpty() && words.front() == "report";
 }
 
+bool IsExportCommand(int argc, char** argv) {
+    const QStringList words = CommandWords(Arguments(argc, argv));
+    return !words.isEmpty() && words.front() == "export";
+}
+
+int RunExportProgram(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("Quorvane");
+    QCoreApplication::setApplicationName("Horalog");
+    const QStringList arguments = QCoreApplication::arguments();
+    ReadOnlyStore store(ResolveDataFolder(arguments), "export");
+    QTextStream out(stdout), err(stderr);
+    const int status = RunExportCommand(
+        CommandWords(arguments), [&] { return store.Open(err); }, out, err);
+    out.flush();
+    err.flush();
+    return status;
+}
+
 int RunReportProgram(int argc, char** argv) {
     std::unique_ptr<QCoreApplication> app;
     if (CommandWords(Arguments(argc, argv)).contains("--pdf")) {
@@ -92,7 +114,7 @@ int RunReportProgram(int argc, char** argv) {
     QCoreApplication::setOrganizationName("Quorvane");
     QCoreApplication::setApplicationName("Horalog");
     const QStringList arguments = QCoreApplication::arguments();
-    ReadOnlyStore store(ResolveDataFolder(arguments));
+    ReadOnlyStore store(ResolveDataFolder(arguments), "report");
     QTextStream out(stdout), err(stderr);
     const int status = RunReportCommand(
         CommandWords(arguments), [&] { return store.Open(err); }, out, err);
