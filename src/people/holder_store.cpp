@@ -218,4 +218,24 @@ bool HolderListModel::photoOf(int card, Picture& picture) const {
     return q.next() && PhotoFromBlob(q.blob("PHOTO"), picture);
 }
 
+bool SetHolderPicked(Connection& src, int card, bool picked) {
+    try {
+        auto q = src.prepare("UPDATE staffs SET PICKED = ? WHERE CARDNO = ?");
+        q.bindAll(picked ? 1 : 0, card);
+        q.exec();
+        return src.changes() > 0;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
+bool ClearPickedHolders(Connection& src) {
+    try {
+        src.execute("UPDATE staffs SET PICKED = 0 WHERE PICKED <> 0");
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
 }  // namespace horalog

@@ -112,6 +112,12 @@ private:
 };
 
 inline constexpr const char* kHolderListSortSetting = "CI_member";
+
+// The pick list's mark (PICKED) of one card's holder, and nothing else of the row. False when
+// the update fails (the caller goes on silently).
+bool SetHolderPicked(Connection& src, int card, bool picked);
+// Clears the mark of every picked holder in one statement. False when the update fails.
+bool ClearPickedHolders(Connection& src);
 // The box around the list: "Used (", the number of holders, " cards)".
 QString HolderListCaption(int holders);
 

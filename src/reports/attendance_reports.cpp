@@ -36,14 +36,27 @@ QString ReportContext::Time(DateTime t) const {
     return FormatDateTime(format, t.addDays(shift));
 }
 
-QString ReportContext::DayHeading(int dayNumber) const {
-    // The date of the report's frame: with the overnight shift, the night's first evening.
-    return FormatDateTime("MMM dd, yyyy ddd -", DateTime(double(dayNumber)));
+QString ReportContext::DayHeading(DateTime t) const {
+    return FormatDateTime("MMM dd, yyyy ddd -", t.addDays(shift));
 }
 
 QString ReportContext::RangeText() const {
-    return "From: " + FormatDateTime("d/mmm/yyyy", period.from.datePart()) +
-           " To: " + FormatDateTime("d/mmm/yyyy", period.to.datePart());
+    // Only "All" takes its bounds from the shifted rows; a chosen period is on stored dates.
+    const double back = period.allDates ? shift : 0.0;
+    return "From: " + FormatDateTime("d/mmm/yyyy", period.from.addDays(back).datePart()) +
+           " To: " + FormatDateTime("d/mmm/yyyy", period.to.addDays(back).datePart());
+}
+
+void ReportContext::Step() const {
+    if (progress && progress->step && !progress->step()) throw ReportCancelled{};
+}
+
+DayTrack StartTrack(const ReportContext& ctx) {
+    // "All" starts at the first row's time in the report's frame; a chosen period at its first
+    // day, so that a picker's time of day does not move the gap days' dates.
+    DayTrack t;
+    t.nextDay = ctx.period.allDates ? ctx.period.from : ctx.period.from.datePart();
+    return t;
 }
 
 QString ReportContext::PairPart(DateTime t, int mode, const char* absent) const {
@@ -53,17 +66,16 @@ QString ReportContext::PairPart(DateTime t, int mode, const char* absent) const 
 
 DayStep StartLine(const ReportContext& ctx, DayTrack& track, DateTime cur, QString& text) {
     const int curDay = cur.dayNumber();
-    if (!ctx.params.blankLines) track.nextDay = curDay;
-    if (track.nextDay < curDay) {
+    if (!ctx.params.blankLines) track.nextDay = cur;
+    if (track.nextDay.dayNumber() < curDay) {
         text += ctx.DayHeading(track.nextDay) + " No record";
-        ++track.nextDay;
+        track.nextDay = track.nextDay.addDays(1);
         return DayStep::GapLine;
     }
     if (curDay != track.lastDate) {
         track.lastDate = curDay;
-        text += ctx.DayHeading(curDay);
-        // Never back: an overnight record before the period's first day keeps the gap days.
-        track.nextDay = std::max(track.nextDay, curDay) + 1;
+        text += ctx.DayHeading(cur);
+        track.nextDay = track.nextDay.addDays(1);
         ++track.clockedDays;
         return DayStep::NewDay;
     }
@@ -112,13 +124,16 @@ bool LogIsEmpty(ReportSource& source) {
 }
 
 ReportDocument BuildReport(ReportKind kind, const ReportParameters& p, ReportSource& source,
-                           DateTime now) {
+                           DateTime now, const ReportProgress* progress) {
     ReportDocument doc;
     doc.title = ReportTitle(kind, p);
     doc.printedOn = now;
     const double shift = kind == ReportKind::FirstLastOvernight ? kOvernightShift : 0.0;
     detail::ReportContext ctx(p, source, now, shift);
+    ctx.progress = progress;
     const auto holders = OpenSelectedHolders(source, p);
+    if (progress && progress->start)
+        progress->start(int(holders.size()) * (kind == ReportKind::WhosInOut ? 4 : 1));
     BandWriter out(doc, p.enhanced);
     switch (kind) {
         case ReportKind::FirstLast:

@@ -2,6 +2,7 @@
 // The printouts of attendance and of the raw log, each built as a band document.
 
 #include <QString>
+#include <functional>
 
 #include "reports/band_document.h"
 #include "reports/report_parameters.h"
@@ -29,10 +30,19 @@ QString ReportTitle(ReportKind kind, const ReportParameters& p);
 // Whether the log holds no record at all: reports then show "No record." and do not run.
 bool LogIsEmpty(ReportSource& source);
 
+// What a long run tells while it builds: the number of steps once the holders are known,
+// then one step per holder placed (Who's IN / OUT: per holder and category). A step that
+// answers false stops the run: BuildReport then throws ReportCancelled.
+struct ReportProgress {
+    std::function<void(int steps)> start;
+    std::function<bool()> step;
+};
+struct ReportCancelled {};
+
 // Builds a report at the time now (the period's "now" and the footer's "Printed on").
 // A report whose holder list is empty has no bands (Who's IN / OUT excepted). Throws
 // DbError when the store fails.
 ReportDocument BuildReport(ReportKind kind, const ReportParameters& p, ReportSource& source,
-                           DateTime now);
+                           DateTime now, const ReportProgress* progress = nullptr);
 
 }  // namespace horalog

@@ -53,9 +53,10 @@ public:
         const auto groups = ctx_.source.Groups();
         for (size_t i = 0; i < holders.size(); ++i) {
             const auto& h = holders[i];
+            ctx_.Step();
             hours_ = HoursOf(groups, h, ctx_.shift);
             const auto rows = ctx_.HolderRecords(h.holder.cardno);
-            track_ = DayTrack{ctx_.period.from.dayNumber(), -1, 0};
+            track_ = StartTrack(ctx_);
             QString heading = " [" + QString::number(h.holder.cardno) + "] " + h.holder.name +
                               " (" + h.groupName + ") ";
             if (kind_ == 0) heading += " (" + QString::number(rows.size()) + " record(s))";

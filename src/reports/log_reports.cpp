@@ -81,11 +81,12 @@ void TotalHoursLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& trac
 void BuildLogReport(bool totalHours, const ReportContext& ctx,
                     const std::vector<SelectedHolder>& holders, BandWriter& out) {
     for (const auto& h : holders) {
+        ctx.Step();
         const auto rows = ctx.HolderRecords(h.holder.cardno);
         QString heading = " [" + Card(h) + "] " + h.holder.name;
         if (!totalHours) heading += " (" + QString::number(rows.size()) + " record(s))";
         out.Heading(heading, ctx.params.newPage);
-        DayTrack track{ctx.period.from.dayNumber(), -1, 0};
+        DayTrack track = StartTrack(ctx);
         qint64 totalTime = 0;
         RecordCursor cursor(rows);
         while (!cursor.AtEnd()) {
@@ -108,6 +109,7 @@ void BuildDailyIndividual(const ReportContext& ctx, const std::vector<SelectedHo
     static const char* const kLabels[] = {"  CLOCK  -", "  IN     -", "  OUT    -"};
     for (size_t i = 0; i < holders.size(); ++i) {
         const auto& h = holders[i];
+        ctx.Step();
         const auto rows = ctx.source.CardRecords(h.holder.cardno, RecordsOfInterest::All, day);
         out.Heading(" [" + Card(h) + "] " + h.holder.name + " (" + QString::number(rows.size()) +
                         " record(s))",
@@ -154,6 +156,7 @@ void BuildWhosInOut(const ReportContext& ctx, const std::vector<SelectedHolder>&
         out.Heading(QString(" ") + kCategories[c], ctx.params.newPage);
         int count = 0;
         for (const auto& h : holders) {
+            ctx.Step();
             auto it = latest.find(h.holder.cardno);
             QString text = "  " + h.holder.name;
             if (c == 3) {
@@ -164,7 +167,7 @@ void BuildWhosInOut(const ReportContext& ctx, const std::vector<SelectedHolder>&
                 text = text.leftJustified(22, ' ') + ctx.Time(last);
                 if (it->second.hasOther) {
                     const DateTime other = WholeSeconds(it->second.other.systime);
-                    text += " -" + ctx.Time(other) + ModeTag(it->second.other.mode) +
+                    text += " -" + ctx.Time(other) + " " + ModeTag(it->second.other.mode) +
                             FormatDurationParen(SecondsOfDay(last) - SecondsOfDay(other));
                 }
             }

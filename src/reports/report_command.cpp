@@ -74,7 +74,9 @@ Options Parse(QStringList args, DateTime now) {
                               : o.kind == ReportKind::TimeLogs        ? 8
                               : o.kind == ReportKind::DailyIndividual ? 6
                                                                       : 4;
-    o.params.newPage = scope.newPage.value_or(o.kind == ReportKind::WhosInOut);
+    // The who's-status dialog ticks "New page on new category" for both of its printouts.
+    o.params.newPage = scope.newPage.value_or(o.kind == ReportKind::WhosInOut ||
+                                              o.kind == ReportKind::DailyIndividual);
     o.params.overnight = o.kind == ReportKind::FirstLastOvernight;
     o.params.firstInLastOutOnly =
         o.kind == ReportKind::TotalHours ||

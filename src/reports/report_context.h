@@ -28,21 +28,28 @@ public:
     std::vector<LogRecord> HolderRecords(int card) const;
     // A time printed with the record format (moved forward again by the shift).
     QString Time(DateTime t) const;
-    // A day heading "MMM dd, yyyy ddd -" of a day in the report's frame.
-    QString DayHeading(int dayNumber) const;
-    // "From: " from " To: " to.
+    // A day heading "MMM dd, yyyy ddd -" of a time in the report's frame, printed moved
+    // forward by the shift like every time (a night is headed with its first record's date).
+    QString DayHeading(DateTime t) const;
+    // "From: " from " To: " to; with "All" the first and last rows' dates as stored.
     QString RangeText() const;
+    // One holder placed: tells the progress, throws ReportCancelled when it asks to stop.
+    void Step() const;
+
+    const ReportProgress* progress = nullptr;
     // " No IN" / " No OUT" padded to T + 7, or the time and its ModeTag.
     QString PairPart(DateTime t, int mode, const char* absent) const;
 };
 
-// The line steps shared by the printouts: gap days and day headings. The holder's next day
-// and last date are day numbers; lastDate -1 means none.
+// The line steps shared by the printouts: gap days and day headings. The next day keeps its
+// time of day (it is printed moved by the shift); the last date is a day number, -1 none.
 struct DayTrack {
-    int nextDay = 0;
+    DateTime nextDay;
     int lastDate = -1;
     int clockedDays = 0;
 };
+// The holder's track at its heading: next day := from.
+DayTrack StartTrack(const ReportContext& ctx);
 
 enum class DayStep { GapLine, NewDay, SameDay };
 // Steps 3 to 5 of a detail line on text; a gap line is complete when GapLine is answered.

@@ -262,15 +262,68 @@ TEST(FirstInLastOut, OvernightComparesNightHoursInTheShiftedFrame) {
               (std::vector<std::string>{
                   "  Jun 22, 2004 Tue - 22:07:00[IN]    05:50:00[OUT]   [L(00:07:00),E(00:10:00)]",
                   "  Jun 23, 2004 Wed - 21:55:00[IN]    06:30:00[OUT]   [OT(00:30:00)]",
-                  "  Jun 24, 2004 Thu - 07:10:00[IN]    08:00:00[OUT]   Error"}));
+                  "  Jun 25, 2004 Fri - 07:10:00[IN]    08:00:00[OUT]   Error"}));
     EXPECT_EQ(
         Texts(doc, BandKind::Total),
         std::vector<std::string>{Totals2(3, 1, "1(00:07:00 )", "1(00:10:00 )", "1(00:30:00 )")});
 
-    // "All": the range comes from the shifted first and last rows.
+    // "All": the range is the first and last rows' dates as stored.
     p.period = PeriodChoice::All;
     EXPECT_EQ(f.Build(ReportKind::FirstLastOvernight, p).rangeText,
-              "From: 22/Jun/2004 To: 24/Jun/2004");
+              "From: 22/Jun/2004 To: 25/Jun/2004");
+}
+
+// Dates print as stored: a night whose first record is a morning read is headed with that
+// morning's date, inside the printed range, and gap days keep the dates of the period.
+TEST(FirstInLastOut, OvernightHeadsEachNightWithItsStoredDate) {
+    ReportFixture f;
+    f.Add(101, {{"2004-06-22 06:00", 1},  // a morning read starts the first night
+                {"2004-06-22 07:00", 2},
+                {"2004-06-24 22:00", 1},  // Thursday night
+                {"2004-06-25 06:00", 2}});
+    auto p = ReportFixture::Params(RecordsOfInterest::InOut);
+    p.rangeFrom = At("2004-06-22");
+    p.rangeTo = At("2004-06-25");
+    p.blankLines = true;
+    p.overnight = true;
+    const auto doc = f.Build(ReportKind::FirstLastOvernight, p);
+    EXPECT_EQ(doc.rangeText, "From: 22/Jun/2004 To: 25/Jun/2004");
+    std::vector<std::string> headings;
+    for (const auto& line : Texts(doc, BandKind::Detail)) headings.push_back(line.substr(0, 20));
+    EXPECT_EQ(headings, (std::vector<std::string>{"  Jun 22, 2004 Tue -", "  Jun 23, 2004 Wed -",
+                                                  "  Jun 24, 2004 Thu -"}));
+    EXPECT_EQ(Texts(doc, BandKind::Detail)[1], "  Jun 23, 2004 Wed - No record");
+}
+
+}  // namespace
+
+namespace {
+
+// A long run tells its steps (Who's IN / OUT walks the holders once per category) and stops
+// at the first step that answers false.
+TEST(ReportProgress, CountsHolderStepsAndCancels) {
+    ReportFixture f;
+    f.source.AddHolder(102, "BRUNO", 1, false);
+    f.source.AddHolder(103, "CAROL", 1, false);
+    struct Case {
+        ReportKind kind;
+        int steps;
+    };
+    for (const Case c : {Case{ReportKind::FirstLast, 3}, Case{ReportKind::TimeLogs, 3},
+                         Case{ReportKind::WhosInOut, 12}}) {
+        int announced = 0, taken = 0;
+        ReportProgress progress{[&](int n) { announced = n; }, [&] { return ++taken > 0; }};
+        BuildReport(c.kind, ReportFixture::Params(), f.source, At("2004-06-30 10:00"), &progress);
+        EXPECT_EQ(announced, c.steps);
+        EXPECT_EQ(taken, c.steps);
+
+        taken = 0;
+        ReportProgress stop{nullptr, [&] { return ++taken < 2; }};
+        EXPECT_THROW(
+            BuildReport(c.kind, ReportFixture::Params(), f.source, At("2004-06-30 10:00"), &stop),
+            ReportCancelled);
+        EXPECT_EQ(taken, 2);
+    }
 }
 
 }  // namespace

@@ -89,13 +89,14 @@ TEST(WhosInOut, CategoriesByTheLastRecordOfTheDay) {
     p.newPage = true;
     const auto doc = f.Build(ReportKind::WhosInOut, p);
     EXPECT_EQ(doc.title, "Who's IN / OUT");
-    EXPECT_EQ(AllTexts(doc),
-              (std::vector<std::string>{
-                  "H: Who's CLOCK", "D:  DAN                  09:30:00 - 07:00:00[OUT]  (02:30:00)",
-                  "T: 1 person", "B:", "P:", "H: Who's IN",
-                  "D:  ALICE                13:05:00 - 12:00:00[OUT]  (01:05:00)",
-                  "D:  BOB                  08:00:00", "T: 2 persons", "B:", "P:", "H: Who's OUT",
-                  "T: No person", "B:", "P:", "H: No record", "D:  CAROL", "T: 1 person"}));
+    EXPECT_EQ(
+        AllTexts(doc),
+        (std::vector<std::string>{
+            "H: Who's CLOCK", "D:  DAN                  09:30:00 - 07:00:00 [OUT]  (02:30:00)",
+            "T: 1 person", "B:", "P:", "H: Who's IN",
+            "D:  ALICE                13:05:00 - 12:00:00 [OUT]  (01:05:00)",
+            "D:  BOB                  08:00:00", "T: 2 persons", "B:", "P:", "H: Who's OUT",
+            "T: No person", "B:", "P:", "H: No record", "D:  CAROL", "T: 1 person"}));
 
     // nobody chosen: the four categories all the same
     p.persons = PersonsChoice::List;

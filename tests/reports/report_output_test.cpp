@@ -138,7 +138,7 @@ TEST(ReportCommand, TextLinesOfEachPrintout) {
     EXPECT_TRUE(r.out.contains(" No of day(s) = 0 "));
 
     r = Command(f.source, {"whos-in-out", "--day", "2004-06-23", "--format", "1"});
-    EXPECT_TRUE(r.out.contains("  ALICE                17:52:00 - 08:55:00[IN]   (08:57:00)"))
+    EXPECT_TRUE(r.out.contains("  ALICE                17:52:00 - 08:55:00 [IN]   (08:57:00)"))
         << r.out.toStdString();
     r = Command(f.source, {"first-last", "--group", "NOBODY"});
     EXPECT_EQ(r.status, 0);

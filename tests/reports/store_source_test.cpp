@@ -158,7 +158,7 @@ TEST(StoreReportSource, GoldenCasesThroughBothSources) {
          [](ReportParameters& p) { p.dayOfInterest = At("2004-06-23"); },
          {"H: Who's CLOCK", "D:  bruno                08:00:00", "T: 1 person", "B:", "H: Who's IN",
           "D:  ALICE                08:55:00",
-          "D:  CAROL                13:05:00 - 12:00:00[OUT]  (01:05:00)", "T: 2 persons",
+          "D:  CAROL                13:05:00 - 12:00:00 [OUT]  (01:05:00)", "T: 2 persons",
           "B:", "H: Who's OUT", "T: No person", "B:", "H: No record", "D:  ZED", "T: 1 person"}},
     };
     BothSources s;
