@@ -21,6 +21,7 @@ void AttachRooms(TTimeRec& window) {
     new NetworkRoom(window, *capture);
     AttachMaintenance(window);
     AttachPeople(window, *capture);
+    AttachExports(window);
 
     // The set-up dialogs and the offline reader manager work on the links, which exist from
     // the start step on.

@@ -79,6 +79,8 @@ private:
 void AttachMaintenance(TTimeRec& window);
 // Groups, timetables, holders and manual records: menu entries and live log gestures.
 void AttachPeople(TTimeRec& window, CaptureRoom& capture);
+// "Reports" > "Spreadsheet": the exports of attendance results.
+void AttachExports(TTimeRec& window);
 
 // What long operations need of the live log: hide it with the photo and capture displays,
 // reopen it at its last row with the record count, show one record's photo and capture.
