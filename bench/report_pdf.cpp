@@ -28,18 +28,9 @@ using namespace horalog::bench;
 
 namespace {
 
-long PeakRssMb() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024;
-}
-
-long CurrentRssMb() {
-    QFile f("/proc/self/statm");
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    const auto parts = QString(f.readAll()).split(' ');
-    return parts.size() > 1 ? parts[1].toLong() * 4096 / (1024 * 1024) : -1;
-}
+using bench::CurrentRssMb;
+using bench::kLogRows;
+using bench::PeakRssMb;
 
 void Measure(const char* name, ReportKind kind, ReportSource& source, const QString& folder) {
     ReportParameters p;
@@ -74,27 +65,7 @@ int main(int argc, char** argv) {
     const QString data =
         argc > 1 ? QString(argv[1]) : QDir::temp().filePath("horalog-bench-reports");
     const QString output = argc > 2 ? QString(argv[2]) : QDir::tempPath();
-    if (!Ready(data)) {
-        // Built in a child process, so that the peak memory below is the reports' alone.
-        QElapsedTimer t;
-        t.start();
-        std::fflush(stdout);
-        const pid_t child = fork();
-        if (child == 0) {
-            try {
-                Build(data);
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "cannot build %s: %s\n", qPrintable(data), e.what());
-                _exit(1);
-            }
-            _exit(0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
-        std::printf("database of %lld log rows built in seconds %.1f\n", kLogRows,
-                    t.elapsed() / 1000.0);
-    }
+    if (!bench::EnsureLog(data)) return 1;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QGuiApplication app(argc, argv);

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     }
     if (IsReportCommand(argc, argv)) return RunReportProgram(argc, argv);
     if (IsCardCommand(argc, argv)) return RunCardProgram(argc, argv);
+    if (IsExportCommand(argc, argv)) return RunExportProgram(argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "horalog: no display (set DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM)\n");

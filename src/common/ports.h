@@ -30,6 +30,8 @@ public:
     virtual void setPosition(int position) = 0;
     // Extra text under the caption (rates, time left); empty by default.
     virtual void setDetail(const QString& text) = 0;
+    // A new caption for the operation's next item.
+    virtual void setCaption(const QString& text) { (void)text; }
 };
 
 class Progress {

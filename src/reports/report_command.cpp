@@ -1,13 +1,12 @@
 #include "reports/report_command.h"
 
-#include <QDate>
 #include <map>
 #include <optional>
 
 #include "common/texts.h"
 #include "reports/attendance_reports.h"
-#include "reports/command_options.h"
 #include "reports/report_renderer.h"
+#include "reports/scope_options.h"
 
 namespace horalog {
 
@@ -24,26 +23,6 @@ const std::map<QString, ReportKind> kKinds = {
     {"whos-in-out", ReportKind::WhosInOut},
 };
 
-const std::map<QString, PeriodChoice> kPeriods = {
-    {"this-week", PeriodChoice::ThisWeek},
-    {"last-week", PeriodChoice::LastWeek},
-    {"this-month", PeriodChoice::ThisMonth},
-    {"last-month", PeriodChoice::LastMonth},
-    {"all", PeriodChoice::All},
-};
-
-const std::map<QString, RecordsOfInterest> kRecords = {
-    {"all", RecordsOfInterest::All},
-    {"clock", RecordsOfInterest::Clock},
-    {"inout", RecordsOfInterest::InOut},
-};
-
-std::optional<DateTime> ParseDate(const QString& text) {
-    const QDate d = QDate::fromString(text, Qt::ISODate);
-    if (!d.isValid() || text.size() != 10) return std::nullopt;
-    return DateTime::fromDate(d);
-}
-
 struct Options {
     ReportKind kind = ReportKind::FirstLast;
     ReportParameters params;
@@ -54,70 +33,22 @@ struct Options {
 Options Parse(QStringList args, DateTime now) {
     if (!args.isEmpty() && args.front() == "report") args.pop_front();
     Options o;
+    ScopeOptions scope;
     std::optional<ReportKind> kind;
-    std::optional<DateTime> from, to;
-    PersonsOptions persons;
-    std::optional<int> perLine;
-    std::optional<bool> newPage;
-    bool periodGiven = false;
     o.params.dayOfInterest = now.datePart();
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        auto value = [&]() { return OptionValue(args, i); };
-        auto date = [&]() {
-            const QString v = value();
-            auto d = ParseDate(v);
-            if (!d) throw BadOption{"bad date for " + a + ": " + v + " (use YYYY-MM-DD)"};
-            return *d;
-        };
-        auto number = [&](int lo, int hi) {
-            const QString v = value();
-            bool ok = false;
-            const int n = v.toInt(&ok);
-            if (!ok || n < lo || n > hi) throw BadOption{"bad value for " + a + ": " + v};
-            return n;
-        };
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--period") {
-            const QString v = value();
-            auto it = kPeriods.find(v);
-            if (it == kPeriods.end())
-                throw BadOption{"bad period: " + v +
-                                " (this-week, last-week, this-month, last-month, all)"};
-            o.params.period = it->second;
-            periodGiven = true;
-        } else if (a == "--from") {
-            from = date();
-        } else if (a == "--to") {
-            to = date();
-        } else if (persons.Take(args, i)) {
-            continue;
-        } else if (a == "--records") {
-            const QString v = value();
-            auto it = kRecords.find(v);
-            if (it == kRecords.end()) throw BadOption{"bad records: " + v + " (all, clock, inout)"};
-            o.params.records = it->second;
-        } else if (a == "--format") {
-            o.params.recordFormat = number(0, 3);
-        } else if (a == "--per-line") {
-            perLine = number(2, 8);
-            if (*perLine % 2)
-                throw BadOption{"bad value for --per-line: " + QString::number(*perLine)};
-        } else if (a == "--blank-lines") {
-            o.params.blankLines = true;
-        } else if (a == "--new-page") {
-            newPage = true;
-        } else if (a == "--no-new-page") {
-            newPage = false;
+        if (scope.Take(args, i)) continue;
+        if (a == "--format") {
+            o.params.recordFormat = ScopeOptions::NumberValue(args, i, 0, 3);
         } else if (a == "--enhanced") {
             o.params.enhanced = true;
         } else if (a == "--no-enhanced") {
             o.params.enhanced = false;
         } else if (a == "--day") {
-            o.params.dayOfInterest = date();
+            o.params.dayOfInterest = ScopeOptions::DateValue(args, i);
         } else if (a == "--pdf") {
-            o.pdf = value();
+            o.pdf = ScopeOptions::Value(args, i);
             if (o.pdf.isEmpty()) throw BadOption{"--pdf needs a file name"};
         } else if (a.startsWith("-")) {
             throw BadOption{"unknown option " + a};
@@ -129,6 +60,7 @@ Options Parse(QStringList args, DateTime now) {
             kind = it->second;
         }
     }
+    o.help = scope.help;
     if (o.help) return o;
     if (!kind)
         throw BadOption{
@@ -136,22 +68,15 @@ Options Parse(QStringList args, DateTime now) {
             "total-hours, total-hours-detail, time-logs, daily-individual, "
             "whos-in-out)"};
     o.kind = *kind;
-    if (from.has_value() != to.has_value()) throw BadOption{"--from and --to go together"};
-    if (from) {
-        if (periodGiven) throw BadOption{"--period and --from/--to exclude each other"};
-        o.params.period = PeriodChoice::Range;
-        o.params.rangeFrom = *from;
-        o.params.rangeTo = *to;
-    }
-    persons.ApplyTo(o.params);
+    scope.Apply(o.params);
     // The defaults of each printout's dialog.
-    o.params.recordsPerLine = perLine                                 ? *perLine
+    o.params.recordsPerLine = scope.perLine                           ? *scope.perLine
                               : o.kind == ReportKind::TimeLogs        ? 8
                               : o.kind == ReportKind::DailyIndividual ? 6
                                                                       : 4;
     // The who's-status dialog ticks "New page on new category" for both of its printouts.
-    o.params.newPage =
-        newPage.value_or(o.kind == ReportKind::WhosInOut || o.kind == ReportKind::DailyIndividual);
+    o.params.newPage = scope.newPage.value_or(o.kind == ReportKind::WhosInOut ||
+                                              o.kind == ReportKind::DailyIndividual);
     o.params.overnight = o.kind == ReportKind::FirstLastOvernight;
     o.params.firstInLastOutOnly =
         o.kind == ReportKind::TotalHours ||
@@ -166,11 +91,8 @@ Options Parse(QStringList args, DateTime now) {
 QString ReportCommandUsage() {
     return "usage: horalog report KIND [options]\n"
            "KIND: first-last, two-session, first-last-overnight, total-hours,\n"
-           "      total-hours-detail, time-logs, daily-individual, whos-in-out\n"
-           "  --period this-week|last-week|this-month|last-month|all   (default this-week)\n"
-           "  --from YYYY-MM-DD --to YYYY-MM-DD    a date range instead of --period\n" +
-           QString(PersonsOptions::Usage()) +
-           "  --records all|clock|inout            records of interest (default all)\n"
+           "      total-hours-detail, time-logs, daily-individual, whos-in-out\n" +
+           ScopeOptions::Usage() +
            "  --format 0..3                        0 AM/PMhh:mm:ss, 1 HH:mm:ss, 2 AM/PMhh:mm, 3 "
            "HH:mm\n"
            "  --per-line 2|4|6|8                   records per line\n"

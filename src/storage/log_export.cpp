@@ -71,9 +71,10 @@ QString LogTextLine(const LogRecord& r, const QString& name, const QString& grou
 }
 
 QString AskExportFile(FileDialogs& dialogs, const QString& title, const QString& filter,
-                      const QString& suffix) {
+                      const QString& suffix, const QString& proposedName) {
     const QString folder = ReadSettingText("LastDataPath", QString());
-    const QString proposed = folder.isEmpty() ? QString("log") : QDir(folder).filePath("log");
+    const QString proposed =
+        folder.isEmpty() ? proposedName : QDir(folder).filePath(proposedName);
     QString answer = dialogs.saveFile(title, proposed, filter);
     WriteSettingText("LastDataPath",
                      answer.isEmpty() ? QString() : QFileInfo(answer).absolutePath());

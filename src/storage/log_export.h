@@ -38,11 +38,11 @@ private:
 // 2004/Jun/26 18:24:06 000000123 "John" "OFFICE" {IN}
 QString LogTextLine(const LogRecord& r, const QString& name, const QString& group);
 
-// The save dialog of both exports: opens in "LastDataPath" proposing "log", stores the folder
+// The save dialog of the exports: opens in "LastDataPath" proposing proposedName, stores the folder
 // of the answer in "LastDataPath" (an empty folder after Cancel), adds the default suffix to
 // a name without one. Empty when cancelled.
 QString AskExportFile(FileDialogs& dialogs, const QString& title, const QString& filter,
-                      const QString& suffix);
+                      const QString& suffix, const QString& proposedName = "log");
 
 // Menu commands: "No record." on an empty log, the save dialog, then the export.
 void ExportToTextFile(Tdsrc& store, Messages& messages, Progress& progress, FileDialogs& dialogs,

@@ -10,6 +10,7 @@ public:
     void step(int count) override { owner_->runs[index_].position += count; }
     void setPosition(int p) override { owner_->runs[index_].position = p; }
     void setDetail(const QString&) override {}
+    void setCaption(const QString& t) override { owner_->runs[index_].captions << t; }
 
 private:
     RecordingProgress* owner_;
@@ -18,7 +19,7 @@ private:
 }  // namespace
 
 std::unique_ptr<ProgressWindow> RecordingProgress::open(const QString& caption, int maximum) {
-    runs.append({caption, maximum, 0, false});
+    runs.append({caption, maximum, 0, false, {}});
     return std::make_unique<RecordingWindow>(this, runs.size() - 1);
 }
 

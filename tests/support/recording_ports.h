@@ -54,6 +54,7 @@ public:
         int maximum = 0;
         int position = 0;
         bool closed = false;
+        QStringList captions;  // set after opening, in order
     };
     std::unique_ptr<ProgressWindow> open(const QString& caption, int maximum) override;
     QList<Run> runs;

@@ -64,6 +64,10 @@ public:
         detail_->setText(text);
         detail_->setVisible(!text.isEmpty());
     }
+    void setCaption(const QString& text) override {
+        window_.setWindowTitle(text);
+        QApplication::processEvents();
+    }
 
 private:
     QWidget window_;

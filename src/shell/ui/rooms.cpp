@@ -22,6 +22,7 @@ void AttachRooms(TTimeRec& window) {
     AttachPeople(window, *capture);
     AttachReports(window);
     AttachCards(window);
+    AttachExports(window);
 
     // The set-up dialogs and the offline reader manager work on the links, which exist from
     // the start step on.

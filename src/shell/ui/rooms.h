@@ -86,6 +86,8 @@ void AttachReports(TTimeRec& window);
 void AttachOffline(TTimeRec& window, ReaderLinks& links);
 // "Card Manager": "Print Cards" and "Print Member List".
 void AttachCards(TTimeRec& window);
+// "Reports" > "Spreadsheet": the exports of attendance results.
+void AttachExports(TTimeRec& window);
 
 // What long operations need of the live log: hide it with the photo and capture displays,
 // reopen it at its last row with the record count, show one record's photo and capture.

@@ -1,0 +1,54 @@
+#pragma once
+// Where the result exports put their rows: sheets with a header row of column names, then rows
+// of text and date cells. One writer per file format.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace horalog {
+
+// A cell of an exported row: empty, a text, or a date (a real date value, no time).
+struct ExportCell {
+    enum class Kind { Empty, Text, Date };
+    Kind kind = Kind::Empty;
+    QString text;
+    int day = 0;  // days since 1899-12-30, with Kind::Date
+
+    static ExportCell Text(const QString& t) { return {Kind::Text, t, 0}; }
+    static ExportCell Date(int dayNumber) { return {Kind::Date, {}, dayNumber}; }
+};
+
+// One row, cell i under column i of its sheet.
+using ExportRow = std::vector<ExportCell>;
+
+// A failure of the file or the format, with the writer's own text.
+class SheetError : public std::runtime_error {
+public:
+    explicit SheetError(const QString& text) : std::runtime_error(text.toStdString()) {}
+    QString text() const { return QString::fromStdString(what()); }
+};
+
+class SheetWriter {
+public:
+    virtual ~SheetWriter() = default;
+    // Adds a sheet whose first row holds the column names; later rows go to it.
+    virtual void AddSheet(const QString& name, const QStringList& columns) = 0;
+    // Appends a row to the sheet added last.
+    // Answers false when the sheet cannot take the row (past its last row); nothing is stored.
+    virtual bool AppendRow(const ExportRow& row) = 0;
+    // Completes the file. Every failure throws SheetError.
+    virtual void Close() = 0;
+};
+
+// An .xlsx workbook at path (replaced when it exists). Rows stream to temporary files instead
+// of memory while at most expectedSheets sheets fit the process's open-file budget.
+std::unique_ptr<SheetWriter> OpenXlsxWriter(const QString& path, int expectedSheets);
+
+// A CSV file (UTF-8 without byte-order mark, RFC 4180 quoting, "\n" line ends, dates as
+// yyyy-MM-dd): one header row and the rows of one sheet; a second sheet is refused.
+std::unique_ptr<SheetWriter> OpenCsvWriter(const QString& path);
+
+}  // namespace horalog
