@@ -121,14 +121,14 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {nullptr, "horalog [--data DIR] [--screenshot FILE]", "open the window (needs a display)",
+    {nullptr, "horalog [--data DIR] [--screenshot FILE]", "the window (needs a display)",
      RunWindow},
     {"--capture-only", "horalog --capture-only [--data DIR]",
-     "serve the readers without a window (the capture service)", CaptureOnly},
-    {"--check-db", "horalog --check-db [--data DIR]",
-     "check that both databases open and the reader table is whole", CheckDb},
+     "the readers without a window (capture service)", CaptureOnly},
+    {"--check-db", "horalog --check-db [--data DIR]", "check both databases and the reader table",
+     CheckDb},
     {"report", "horalog report KIND [options] [--data DIR]",
-     "print a report as text or PDF (horalog report --help)", Report},
+     "a report as text or PDF (report --help)", Report},
     {"--help", "horalog --help", "this list", Help},
     {"--version", "horalog --version", "the program's version", Version},
 };
@@ -136,7 +136,7 @@ const Command kCommands[] = {
 int Help(const CommandLine& line) {
     if (!line.rest.empty()) return BadWord(line.rest.front());
     std::printf("Horalog %s: attendance recorder with door access control.\n\n", HORALOG_VERSION);
-    for (const Command& c : kCommands) std::printf("  %-46s %s\n", c.usage, c.summary);
+    for (const Command& c : kCommands) std::printf("  %-44s %s\n", c.usage, c.summary);
     std::puts(
         "\nThe data folder is --data DIR, else $HORALOG_DATA, else ~/.local/share/Horalog.\n"
         "Each command takes --help. Exit status: 0 done, 1 failure, 2 bad command line.");
