@@ -263,6 +263,54 @@ TEST(CaptureService, FailedStartWritesNothing) {
     }
 }
 
+// The mail queue goes out from the stored settings: a read's mail reaches a real SMTP server,
+// the queue is empty afterwards, and EmailEnabled stays on for the next start.
+TEST(CaptureService, SendsTheMailOfARead) {
+    const int smtpPort = FreeLoopbackPort();
+    QTemporaryDir inbox;
+    QProcess sink;
+    sink.start("/usr/bin/python3",
+               {SourcePath("tests/net/smtp_sink.py"), QString::number(smtpPort), inbox.path()});
+    ASSERT_TRUE(sink.waitForReadyRead(15000) && sink.readAll().startsWith("ready"));
+
+    TempDataFolder data;
+    EnsureDataFolder(data.path());
+    EnableReader(data.path(), 1);
+    PseudoTerminal reader;
+    WriteSettingText("PortDevice1", reader.slavePath());
+    WriteSettingBool("EmailEnabled", true);
+    WriteSettingInt("EmailIntervals", 0);
+    WriteSettingBool("EmailStaffOnly", false);
+    WriteSettingText("EmailSmtpServer", QString("127.0.0.1:%1").arg(smtpPort));
+    WriteSettingText("EmailRecipant", "office@example.com");
+    WriteSettingText("EmailSender", "door@example.com");
+
+    CaptureService service(data.path());
+    ASSERT_TRUE(service.waitErr("capturing on 1 port(s)")) << service.err.constData();
+    reader.write(CardFrame(4321));
+    ASSERT_TRUE(service.waitErr("mail sent: ", 15000)) << service.err.constData();
+    service.signal(SIGTERM);
+    EXPECT_EQ(service.finish(), 0);
+    sink.closeWriteChannel();
+    sink.waitForFinished(5000);
+
+    const QStringList mails = QDir(inbox.path()).entryList({"*.json"}, QDir::Files);
+    ASSERT_EQ(mails.size(), 1);
+    QFile file(QDir(inbox.path()).filePath(mails.front()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject mail = QJsonDocument::fromJson(file.readAll()).object();
+    EXPECT_TRUE(mail["body"].toString().contains("4321")) << mail["body"].toString().toStdString();
+    EXPECT_EQ(mail["from"].toString(), "door@example.com");
+
+    Tdsrc store(data.path());
+    store.OpenStore();
+    auto q = store.src().prepare("SELECT count(*) FROM emails");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toLongLong(), 0);
+    EXPECT_TRUE(ReadSettingBool("EmailEnabled", false));
+    WriteSettingBool("EmailEnabled", false);
+}
+
 TEST(CaptureService, SecondProcessOnTheSameFolderRefuses) {
     TempDataFolder data;
     EnsureDataFolder(data.path());
