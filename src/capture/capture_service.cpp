@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <systemd/sd-daemon.h>
 #include <unistd.h>
 
@@ -42,29 +43,45 @@ void onSignal(int sig) {
     errno = saved;
 }
 
-// Messages of a run without a screen go to standard error (the journal under systemd).
+// The journal's priorities (syslog levels) of the lines on standard error.
+enum Level { kError = 3, kWarning = 4, kInfo = 6 };
+
+// Under systemd standard error is the journal stream named in JOURNAL_STREAM ("dev:inode");
+// a "<N>" in front of a line then gives it its priority. Elsewhere lines stay plain.
+bool StderrIsJournal() {
+    static const bool journal = [] {
+        const QByteArray stream = qgetenv("JOURNAL_STREAM");
+        struct stat st {};
+        if (stream.isEmpty() || ::fstat(STDERR_FILENO, &st) != 0) return false;
+        return stream == QByteArray::number(quint64(st.st_dev)) + ':' +
+                             QByteArray::number(quint64(st.st_ino));
+    }();
+    return journal;
+}
+
+void say(const QString& line, Level level = kInfo) {
+    if (StderrIsJournal())
+        std::fprintf(stderr, "<%d>%s\n", int(level), qPrintable(line));
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+}
+
+// Messages of a run without a screen go to standard error.
 class StderrMessages : public Messages {
 public:
-    void error(const QString& t) override { print(t); }
-    void warning(const QString& t) override { print(t); }
-    void information(const QString& t) override { print(t); }
+    void error(const QString& t) override { say(t, kError); }
+    void warning(const QString& t) override { say(t, kWarning); }
+    void information(const QString& t) override { say(t); }
     bool confirm(const QString& t) override {
-        print(t);
+        say(t, kWarning);
         return false;
     }
     bool warningYesNo(const QString& t) override {
-        print(t);
+        say(t, kWarning);
         return false;
     }
-    void plain(const QString& t) override { print(t); }
-
-private:
-    static void print(const QString& t) { std::fprintf(stderr, "%s\n", qPrintable(t)); }
+    void plain(const QString& t) override { say(t, kError); }
 };
-
-void say(const QString& line) {
-    std::fprintf(stderr, "%s\n", qPrintable(line));
-}
 
 QString portName(int port) {
     return port >= 1 && port <= 8 ? QString("COM%1").arg(port) : "DENIED";
@@ -125,17 +142,17 @@ int RunCaptureOnly(const QStringList& arguments) {
 
     // Nothing is written before the files proved sound and the folder is ours.
     if (const QString bad = ProbeDatabases(folder); !bad.isEmpty()) {
-        say("horalog: cannot start: " + bad);
+        say("horalog: cannot start: " + bad, kError);
         return 1;
     }
     if (g_stopAsked) return 0;
     if (!QDir().mkpath(folder)) {
-        say("horalog: cannot start: cannot create directory: " + folder);
+        say("horalog: cannot start: cannot create directory: " + folder, kError);
         return 1;
     }
     DataFolderLock lock(folder);
     if (!lock.acquire()) {
-        say("horalog: cannot start: " + lock.refusal());
+        say("horalog: cannot start: " + lock.refusal(), kError);
         return 1;
     }
     Tdsrc store(folder);
@@ -143,7 +160,7 @@ int RunCaptureOnly(const QStringList& arguments) {
         EnsureDataFolder(folder);
         store.OpenStore();
     } catch (const std::exception& e) {
-        say(QString("horalog: cannot start: %1 (%2)").arg(e.what(), folder));
+        say(QString("horalog: cannot start: %1 (%2)").arg(e.what(), folder), kError);
         return 1;
     }
 
@@ -159,7 +176,7 @@ int RunCaptureOnly(const QStringList& arguments) {
         std::fflush(stdout);
     };
     capture.feedback.portProblem = [](int, const QString& problem) {
-        if (!problem.isEmpty()) say(problem);
+        if (!problem.isEmpty()) say(problem, kError);
     };
     // The reader set-up from the reader table and the settings; again on SIGHUP.
     auto openPorts = [&]() -> bool {
@@ -191,10 +208,18 @@ int RunCaptureOnly(const QStringList& arguments) {
     // The mail queue runs from the stored settings. EmailEnabled is left as it is: nothing
     // here could switch it on again.
     MailQueue mail(store, nullptr);
-    QObject::connect(&mail, &MailQueue::mailDone, [](const QString& title, bool ok) {
-        say(ok ? "mail sent: " + title
-               : "mail failed: " + title + " (kept in the queue for the next run)");
-    });
+    // A server that stays down fails the same head mail at every run: said once.
+    QObject::connect(
+        &mail, &MailQueue::mailDone, [failing = QString()](const QString& title, bool ok) mutable {
+            if (ok) {
+                say("mail sent: " + title);
+                failing.clear();
+            } else if (title != failing) {
+                say("mail failed: " + title + " (kept in the queue, tried again at every run)",
+                    kWarning);
+                failing = title;
+            }
+        });
     mail.arm();
 
     const Clock clock = SystemClock();

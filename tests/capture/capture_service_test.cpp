@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -311,6 +312,30 @@ TEST(CaptureService, SendsTheMailOfARead) {
     WriteSettingBool("EmailEnabled", false);
 }
 
+// Under systemd standard error is the journal: an error line carries the error priority.
+TEST(CaptureService, ErrorsReachTheJournalAtErrorLevel) {
+    TempDataFolder data;
+    EnsureDataFolder(data.path());
+    QFile::resize(data.file(kLogDbFile), 0);
+    QTemporaryDir dir;
+    const QString journal = dir.filePath("stderr");
+    QFile(journal).open(QIODevice::WriteOnly);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(journal).constData(), &st), 0);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("JOURNAL_STREAM", QString("%1:%2").arg(st.st_dev).arg(st.st_ino));
+    p.setProcessEnvironment(env);
+    p.setStandardErrorFile(journal, QIODevice::Append);
+    p.start(BinaryPath("horalog"), {"--capture-only", "--data", data.path()});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 1);
+    QFile f(journal);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("<3>horalog: cannot start: "));
+}
+
+// Two processes never serve one folder; a lock left by a crash does not block the restart.
 TEST(CaptureService, SecondProcessOnTheSameFolderRefuses) {
     TempDataFolder data;
     EnsureDataFolder(data.path());
@@ -319,8 +344,14 @@ TEST(CaptureService, SecondProcessOnTheSameFolderRefuses) {
     CaptureService second(data.path());
     EXPECT_EQ(second.finish(), 1);
     EXPECT_TRUE(second.err.contains("is served by another process")) << second.err.constData();
-    first.signal(SIGTERM);
-    EXPECT_EQ(first.finish(), 0);
+
+    first.signal(SIGKILL);
+    EXPECT_EQ(first.finish(), -1);
+    ASSERT_TRUE(QFile::exists(data.file(kFolderLockFile)));
+    CaptureService restarted(data.path());
+    ASSERT_TRUE(restarted.waitErr("capturing on")) << restarted.err.constData();
+    restarted.signal(SIGTERM);
+    EXPECT_EQ(restarted.finish(), 0);
 }
 
 }  // namespace
