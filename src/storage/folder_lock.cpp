@@ -1,6 +1,8 @@
 #include "storage/folder_lock.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 
 namespace horalog {
 
@@ -10,7 +12,19 @@ DataFolderLock::DataFolderLock(const QString& folder)
 }
 
 bool DataFolderLock::acquire() {
-    return lock_.tryLock(0);
+    if (lock_.tryLock(0)) return true;
+    // A holder writes its process id right after creating the file. A file without one
+    // that is older than a few seconds is what a crash at that moment leaves: take it over,
+    // or a restarted service would wait for ever.
+    qint64 pid = 0;
+    QString host, app;
+    const QFileInfo file(QDir(folder_).filePath(kFolderLockFile));
+    if (lock_.error() == QLockFile::LockFailedError && !lock_.getLockInfo(&pid, &host, &app) &&
+        file.exists() && file.lastModified().secsTo(QDateTime::currentDateTime()) > 5) {
+        lock_.removeStaleLockFile();
+        return lock_.tryLock(0);
+    }
+    return false;
 }
 
 QString DataFolderLock::refusal() const {

@@ -14,7 +14,8 @@ class DataFolderLock {
 public:
     explicit DataFolderLock(const QString& folder);
     // True when this process now holds the lock. A lock left by a process that died is taken
-    // over; a live holder's is not, however old.
+    // over, and so is an empty one left by a crash while it was being made; a live holder's
+    // is not, however old.
     bool acquire();
     // Why acquire failed, in one line naming the folder and the holder's process id.
     QString refusal() const;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -352,6 +353,18 @@ TEST(CaptureService, SecondProcessOnTheSameFolderRefuses) {
     ASSERT_TRUE(restarted.waitErr("capturing on")) << restarted.err.constData();
     restarted.signal(SIGTERM);
     EXPECT_EQ(restarted.finish(), 0);
+
+    // A crash between creating the lock file and writing the holder into it leaves it empty.
+    {
+        QFile empty(data.file(kFolderLockFile));
+        ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+        empty.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                          QFileDevice::FileModificationTime);
+    }
+    CaptureService afterEmpty(data.path());
+    ASSERT_TRUE(afterEmpty.waitErr("capturing on")) << afterEmpty.err.constData();
+    afterEmpty.signal(SIGTERM);
+    EXPECT_EQ(afterEmpty.finish(), 0);
 }
 
 }  // namespace
