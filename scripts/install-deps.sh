@@ -13,6 +13,10 @@ PACKAGES=(
   # photos, web, mail, speech, spreadsheets
   libturbojpeg0-dev libjpeg62-turbo-dev libcpp-httplib-dev libcurl4-openssl-dev
   libespeak-ng-dev espeak-ng-data libxlsxwriter-dev
+  # the capture service's readiness report (sd_notify)
+  libsystemd-dev
+  # the Debian package (cpack -G DEB computes dependencies with dpkg-shlibdeps)
+  dpkg-dev file
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils python3-aiosmtpd python3-openpyxl

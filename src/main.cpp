@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "capture/capture_service.h"
 #include "common/paths.h"
@@ -14,33 +16,171 @@ using namespace horalog;
 
 namespace {
 
-bool hasArg(int argc, char** argv, const char* arg) {
-    for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], arg) == 0) return true;
-    return false;
+// The words after the program name. "--data DIR" may stand anywhere and belongs to every
+// mode; the first other word chooses the mode, the rest belong to it.
+struct CommandLine {
+    int argc = 0;
+    char** argv = nullptr;
+    const char* word = nullptr;  // nullptr: the window
+    std::vector<const char*> rest;
+    const char* error = nullptr;  // the bad word
+};
+
+CommandLine Parse(int argc, char** argv) {
+    CommandLine line;
+    line.argc = argc;
+    line.argv = argv;
+    std::vector<const char*> words;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--data") == 0) {
+            if (i + 1 >= argc) line.error = argv[i];
+            ++i;
+        } else if (std::strncmp(argv[i], "--data=", 7) != 0) {
+            words.push_back(argv[i]);
+        }
+    }
+    // "--screenshot FILE" and "--screenshot-editor CARD FILE" are options of the window, not
+    // modes.
+    if (!words.empty() && std::strcmp(words.front(), "--screenshot") != 0 &&
+        std::strcmp(words.front(), "--screenshot-editor") != 0) {
+        line.word = words.front();
+        words.erase(words.begin());
+    }
+    line.rest = words;
+    return line;
 }
 
-// horalog --check-db: whether both files open with their passwords and the reader table is
-// whole; one line each, exit status 0 or 1.
-int checkDb(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+int BadWord(const char* word) {
+    std::fprintf(stderr, "horalog: unknown command or option '%s' (horalog --help lists them)\n",
+                 word);
+    return 2;
+}
+
+bool AsksHelp(const CommandLine& line) {
+    return line.rest.size() == 1 && std::strcmp(line.rest[0], "--help") == 0;
+}
+
+// The window's own options; the window itself is opened by main, after the display check.
+int RunWindow(const CommandLine& line) {
+    const auto& rest = line.rest;
+    if (rest.empty()) return 0;
+    // The picture switches and how many words each takes with it.
+    const size_t taken = std::strcmp(rest[0], "--screenshot") == 0          ? 2
+                         : std::strcmp(rest[0], "--screenshot-editor") == 0 ? 3
+                                                                            : 0;
+    if (taken && rest.size() == taken) return 0;
+    return BadWord(taken && rest.size() > taken ? rest[taken] : rest[0]);
+}
+
+int CheckDb(const CommandLine& line) {
+    if (AsksHelp(line)) {
+        std::puts(
+            "usage: horalog --check-db [--data DIR]\n"
+            "Tells, one line per file, whether both databases open with their passwords and the\n"
+            "reader table has its eight rows. Exit status 0 when all is well, else 1.");
+        return 0;
+    }
+    if (!line.rest.empty()) return BadWord(line.rest.front());
+    int argc = line.argc;
+    QCoreApplication app(argc, line.argv);
     QString report;
     bool ok = CheckDatabases(ResolveDataFolder(QCoreApplication::arguments()), report);
     std::fputs(report.toLocal8Bit().constData(), stdout);
     return ok ? 0 : 1;
 }
 
+int CaptureOnly(const CommandLine& line) {
+    if (AsksHelp(line)) {
+        std::puts(
+            "usage: horalog --capture-only [--data DIR]\n"
+            "Serves the enabled readers without a window: one line per read on standard output,\n"
+            "every error on standard error. SIGTERM or Ctrl+C stops it, SIGHUP reopens the\n"
+            "reader ports from the reader table and the settings. Sends the mail queue when\n"
+            "EmailEnabled is on. Under systemd (NOTIFY_SOCKET) it reports ready once the\n"
+            "databases are open and the ports set up.");
+        return 0;
+    }
+    if (!line.rest.empty()) return BadWord(line.rest.front());
+    // Before anything else: a stop asked for during the start ends the run cleanly.
+    InstallCaptureSignalHandlers();
+    int argc = line.argc;
+    QCoreApplication app(argc, line.argv);
+    return RunCaptureOnly(QCoreApplication::arguments());
+}
+
+int Report(const CommandLine& line) {
+    return RunReportProgram(line.argc, line.argv);
+}
+
+int Export(const CommandLine& line) {
+    return RunExportProgram(line.argc, line.argv);
+}
+
+int Cards(const CommandLine& line) {
+    return RunCardProgram(line.argc, line.argv);
+}
+
+int Help(const CommandLine&);
+
+int Version(const CommandLine& line) {
+    if (!line.rest.empty()) return BadWord(line.rest.front());
+    std::printf("horalog %s\n", HORALOG_VERSION);
+    return 0;
+}
+
+// Every mode of the program, one row each; --help prints them in this order.
+struct Command {
+    const char* word;  // nullptr: the window
+    const char* usage;
+    const char* summary;
+    int (*run)(const CommandLine&);
+};
+
+const Command kCommands[] = {
+    {nullptr, "horalog [--data DIR] [--screenshot FILE]", "the window (needs a display)",
+     RunWindow},
+    {"--capture-only", "horalog --capture-only [--data DIR]",
+     "the readers without a window (capture service)", CaptureOnly},
+    {"--check-db", "horalog --check-db [--data DIR]", "check both databases and the reader table",
+     CheckDb},
+    {"report", "horalog report KIND [options] [--data DIR]",
+     "a report as text or PDF (report --help)", Report},
+    {"export", "horalog export KIND (--xlsx FILE | --csv FILE) [options]",
+     "attendance results as a workbook or CSV (export --help)", Export},
+    {"cards", "horalog cards [options] [--pdf FILE]", "identity cards (cards --help)", Cards},
+    {"member-list", "horalog member-list [options] [--pdf FILE]",
+     "the member list (member-list --help)", Cards},
+    {"--help", "horalog --help", "this list", Help},
+    {"--version", "horalog --version", "the program's version", Version},
+};
+
+int Help(const CommandLine& line) {
+    if (!line.rest.empty()) return BadWord(line.rest.front());
+    std::printf("Horalog %s: attendance recorder with door access control.\n\n", HORALOG_VERSION);
+    for (const Command& c : kCommands) std::printf("  %-44s %s\n", c.usage, c.summary);
+    std::puts(
+        "\nThe data folder is --data DIR, else $HORALOG_DATA, else ~/.local/share/Horalog.\n"
+        "Each command takes --help. Exit status: 0 done, 1 failure, 2 bad command line.");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (hasArg(argc, argv, "--check-db")) return checkDb(argc, argv);
-    if (hasArg(argc, argv, "--capture-only")) {
-        QCoreApplication app(argc, argv);
-        return RunCaptureOnly(QCoreApplication::arguments());
+    const CommandLine line = Parse(argc, argv);
+    if (line.error) {
+        std::fprintf(stderr, "horalog: %s needs a folder\n", line.error);
+        return 2;
     }
-    if (IsReportCommand(argc, argv)) return RunReportProgram(argc, argv);
-    if (IsCardCommand(argc, argv)) return RunCardProgram(argc, argv);
-    if (IsExportCommand(argc, argv)) return RunExportProgram(argc, argv);
+    const char* word = line.word;
+    if (word && (std::strcmp(word, "-h") == 0 || std::strcmp(word, "help") == 0)) word = "--help";
+    const Command* command = nullptr;
+    for (const Command& c : kCommands)
+        if (word ? c.word && std::strcmp(c.word, word) == 0 : !c.word) command = &c;
+    if (!command) return BadWord(word);
+    if (command->word) return command->run(line);
+
+    if (command->run(line) != 0) return 2;
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "horalog: no display (set DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM)\n");

@@ -38,6 +38,9 @@ PortHooks CardCapture::hooks() {
     };
     h.onBypass = [this](int port, int state) { HandleBypass(port, state); };
     h.onPowerup = [this](int port) { HandlePowerup(port); };
+    h.portProblem = [this](int port, const QString& problem) {
+        if (feedback.portProblem) feedback.portProblem(port, problem);
+    };
     return h;
 }
 

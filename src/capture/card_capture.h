@@ -29,6 +29,8 @@ struct CaptureFeedback {
     std::function<void(const QImage&)> showCapture;
     // A row was written (card read with its final LOCK, bypass press): the live log appends it.
     std::function<void(const LogRecord&)> recordLogged;
+    // A reader port after its set-up: empty when fine, else why it cannot be opened.
+    std::function<void(int port, const QString& problem)> portProblem;
     std::function<void()> beep;
 };
 

@@ -74,13 +74,14 @@ void MailQueue::sendHead() {
     worker_ = std::thread([=, this] {
         bool ok = SendMail(server, kSmtpPort, attach, msg, title, recipients, sender, &cancel_);
         QMetaObject::invokeMethod(
-            this, [=, this] { onSent(generation, seq, ok); }, Qt::QueuedConnection);
+            this, [=, this] { onSent(generation, seq, title, ok); }, Qt::QueuedConnection);
     });
 }
 
-void MailQueue::onSent(int generation, qint64 seq, bool ok) {
+void MailQueue::onSent(int generation, qint64 seq, const QString& title, bool ok) {
     if (generation != generation_) return;
     joinWorker();
+    emit mailDone(title, ok);
     if (!ok) {
         // The row stays at the head of the queue and is tried first at the next tick.
         if (status_) status_(kEmailSentError);

@@ -47,10 +47,12 @@ public:
 
 signals:
     void runFinished();
+    // One mail went out (ok) or failed (it stays queued for the next run).
+    void mailDone(const QString& title, bool ok);
 
 private:
     void sendHead();
-    void onSent(int generation, qint64 seq, bool ok);
+    void onSent(int generation, qint64 seq, const QString& title, bool ok);
     void finish();
     void joinWorker();
 

@@ -24,6 +24,7 @@ void OpenReaderPort(ReaderLinks& links, Connection& src, int port, const PortHoo
     auto q = src.prepare("SELECT * FROM reader WHERE PORTNO = ?");
     q.bindAll(port);
     if (q.next()) {
+        QString problem;
         link->PortNo = port;
         link->OnCardCode = hooks.onCardCode;
         link->OnBypass = hooks.onBypass;
@@ -45,10 +46,13 @@ void OpenReaderPort(ReaderLinks& links, Connection& src, int port, const PortHoo
         if (link->Enable) {
             try {
                 link->Open();
-            } catch (const SerialPortError&) {
+            } catch (const SerialPortError& e) {
                 link->Enable = false;
+                problem =
+                    PortProblemText(link->PortName(), link->DevicePath(), e.failure, e.detail);
             }
         }
+        if (hooks.portProblem) hooks.portProblem(port, problem);
     }
     if (ReadSettingInt("DoorOpenPortNo", 1) == port && hooks.doorCaption)
         hooks.doorCaption(link->Desc + "->OPEN");

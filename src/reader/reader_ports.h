@@ -31,10 +31,13 @@ struct PortHooks {
     TBypassEvent onBypass;
     TPowerupEvent onPowerup;
     std::function<void(const QString&)> doorCaption;  // "<Desc>->OPEN"
+    // Each port set up: empty when it is open or disabled, else one line for the operator
+    // ("COM1 (/dev/ttyS0) is in use by another program").
+    std::function<void(int port, const QString& problem)> portProblem;
 };
 
 // Fills the link of port from its row, wires its events, opens it when enabled; a port that
-// cannot be opened gets Enable false, without a message.
+// cannot be opened gets Enable false and is reported through hooks.portProblem only.
 void OpenReaderPort(ReaderLinks& links, Connection& src, int port, const PortHooks& hooks);
 // All eight ports when the table has exactly eight rows; otherwise the reader-table error
 // (through messages when given) and nothing opened. Returns whether the ports were set up.

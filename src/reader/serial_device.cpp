@@ -1,8 +1,11 @@
 #include "reader/serial_device.h"
 
 #include <termios.h>
+#include <unistd.h>
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QtDebug>
 
 namespace horalog {
@@ -43,6 +46,23 @@ void SerialDevice::SetParity(QSerialPort::Parity parity) {
     if (port_.isOpen()) port_.setParity(parity);
 }
 
+QString PortProblemText(const QString& portName, const QString& path, PortFailure failure,
+                        const QString& detail) {
+    const QString port = QStringLiteral("%1 (%2)").arg(portName, path);
+    switch (failure) {
+        case PortFailure::Missing:
+            return port + " does not exist";
+        case PortFailure::Busy:
+            return port + " is in use by another program";
+        case PortFailure::Permission:
+            return port +
+                   " cannot be opened: permission denied (is the user in the group dialout?)";
+        case PortFailure::Other:
+            break;
+    }
+    return port + " cannot be opened" + (detail.isEmpty() ? QString() : ": " + detail);
+}
+
 void SerialDevice::Open() {
     if (port_.isOpen()) port_.close();
     port_.setPortName(path_);
@@ -55,9 +75,18 @@ void SerialDevice::Open() {
     bool ok = port_.open(QIODevice::ReadWrite);
     ignoreErrors_ = false;
     if (!ok) {
-        QString why = port_.errorString();
+        const QString why = port_.errorString();
+        const QSerialPort::SerialPortError error = port_.error();
         port_.clearError();
-        throw SerialPortError(QStringLiteral("Cannot open %1: %2").arg(path_, why).toStdString());
+        PortFailure failure = PortFailure::Other;
+        if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(path_))
+            failure = PortFailure::Missing;
+        else if (::access(QFile::encodeName(path_).constData(), R_OK | W_OK) != 0)
+            failure = PortFailure::Permission;
+        else if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError)
+            failure = PortFailure::Busy;  // locked or held exclusively by another opener
+        throw SerialPortError(QStringLiteral("Cannot open %1: %2").arg(path_, why).toStdString(),
+                              failure, why);
     }
     // A fresh open may leave RTS asserted; the bus must be idle until we transmit.
     rts_ = true;

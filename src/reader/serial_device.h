@@ -9,11 +9,23 @@
 
 namespace horalog {
 
+// Why a device could not be opened.
+enum class PortFailure { Missing, Busy, Permission, Other };
+
 // Opening a missing or busy device.
 class SerialPortError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    SerialPortError(const std::string& what, PortFailure failure, const QString& detail)
+        : std::runtime_error(what), failure(failure), detail(detail) {}
+    PortFailure failure = PortFailure::Other;
+    QString detail;  // the system's own words
 };
+
+// The one line an operator reads for a port that cannot be opened, e.g.
+// "COM1 (/dev/ttyS0) is in use by another program".
+QString PortProblemText(const QString& portName, const QString& path, PortFailure failure,
+                        const QString& detail = QString());
 
 class SerialDevice : public QObject {
     Q_OBJECT

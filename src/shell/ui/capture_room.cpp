@@ -78,6 +78,7 @@ void CaptureRoom::createLinks() {
     f.showHolderPhoto = [w](const QImage& photo) { w->ShowPhoto(photo); };
     f.showCapture = [w](const QImage& picture) { w->ShowCapturedPicture(picture); };
     f.beep = [] { QApplication::beep(); };
+    f.portProblem = [w](int port, const QString& problem) { w->SetPortProblem(port, problem); };
     capture_->autoIO().onStateChanged = [w](bool in) { w->SetIOState(in); };
 }
 

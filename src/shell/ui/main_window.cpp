@@ -239,6 +239,12 @@ void TTimeRec::buildWindow() {
     bandLayout->addWidget(right);
     layout->addWidget(band);
 
+    portProblems_ = new QLabel(central);
+    portProblems_->setObjectName("portProblems");
+    portProblems_->setStyleSheet("QLabel { color: #b00000; padding: 2px 4px; }");
+    portProblems_->hide();
+    layout->addWidget(portProblems_);
+
     logGroup_ = new QGroupBox("no record", central);
     auto* logLayout = new QVBoxLayout(logGroup_);
     logLayout->setContentsMargins(2, 2, 2, 2);
@@ -466,6 +472,16 @@ void TTimeRec::windowCreationStep() {
     const bool web = ReadSettingBool("WebEnabled", false);
     action(kActWebReporter)->setChecked(web);
     if (web && hooks_.startWebReporter) hooks_.startWebReporter();
+}
+
+void TTimeRec::SetPortProblem(int port, const QString& problem) {
+    if (problem.isEmpty())
+        portProblemLines_.remove(port);
+    else
+        portProblemLines_[port] = problem;
+    const QStringList lines = portProblemLines_.values();
+    portProblems_->setText(lines.join('\n'));
+    portProblems_->setVisible(!lines.isEmpty());
 }
 
 void TTimeRec::OpenReaderPorts() {

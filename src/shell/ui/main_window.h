@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
@@ -65,6 +66,9 @@ public:
     void ShowPhoto(const QImage& photo);
     // The capture group shows a captured picture; a null image hides it.
     void ShowCapturedPicture(const QImage& picture);
+    // The state of a reader port after its set-up: one line while an enabled port cannot be
+    // opened, empty when it is fine. The lines show above the live log, hidden when none.
+    void SetPortProblem(int port, const QString& problem);
     // Opens the ports of the reader table when it is whole, else the error box.
     void OpenReaderPorts();
     // The store cannot be reopened: shows the message, closes the window and ends the run as
@@ -93,6 +97,7 @@ public:
     QGroupBox* liveLogGroup() const { return logGroup_; }
     QLabel* statusClock() const { return statusClock_; }
     QLabel* mailPanel() const { return mailPanel_; }
+    QLabel* portProblems() const { return portProblems_; }
     QLabel* photo() const { return photo_; }
     QGroupBox* captureGroup() const { return captureGroup_; }
     QLabel* capturedPicture() const { return capture_; }
@@ -170,6 +175,8 @@ private:
     QMenu* logMenu_ = nullptr;
     QLabel* statusClock_ = nullptr;
     QLabel* mailPanel_ = nullptr;
+    QLabel* portProblems_ = nullptr;
+    QMap<int, QString> portProblemLines_;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QList<QIcon> trayImages_;

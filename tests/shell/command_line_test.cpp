@@ -1,0 +1,57 @@
+// The one command line of the program: every mode listed, help and version without touching
+// a file, a bad word refused with status 2 and one line, never a window or a data folder.
+
+#include <gtest/gtest.h>
+
+#include "support/program_run.h"
+#include "support/temp_data.h"
+
+using namespace horalog::testing;
+
+namespace {
+
+struct Case {
+    QStringList args;
+    int status;
+    QStringList outHas;  // each must appear on standard output
+    QString errLine;     // the one line on standard error, or empty for none
+};
+
+TEST(CommandLine, StatusOutputAndNoFileTouched) {
+    const Case cases[] = {
+        {{"--help"},
+         0,
+         {"horalog [--data DIR]", "--capture-only", "--check-db", "report KIND", "--version"},
+         ""},
+        {{"-h"}, 0, {"--capture-only"}, ""},
+        {{"--version"}, 0, {"horalog 2.1\n"}, ""},
+        {{"--data", "/nonexistent/x", "--version"}, 0, {"horalog 2.1\n"}, ""},
+        {{"--capture-only", "--help"}, 0, {"usage: horalog --capture-only", "SIGHUP"}, ""},
+        {{"--check-db", "--help"}, 0, {"usage: horalog --check-db"}, ""},
+        {{"--bogus"}, 2, {}, "horalog: unknown command or option '--bogus'"},
+        {{"bogus"}, 2, {}, "horalog: unknown command or option 'bogus'"},
+        {{"--check-db", "extra"}, 2, {}, "horalog: unknown command or option 'extra'"},
+        {{"--capture-only", "--data", "/tmp", "x"}, 2, {}, "unknown command or option 'x'"},
+        {{"--help", "more"}, 2, {}, "unknown command or option 'more'"},
+        {{"--screenshot"}, 2, {}, "unknown command or option '--screenshot'"},
+        {{"--data"}, 2, {}, "horalog: --data needs a folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        PrivateHome home;
+        const ProgramRun run = RunToEnd(BinaryPath("horalog"), c.args, home.environment(), 20000);
+        EXPECT_EQ(run.status, c.status) << run.err.toStdString();
+        for (const QString& text : c.outHas)
+            EXPECT_TRUE(run.out.contains(text)) << run.out.toStdString();
+        if (c.errLine.isEmpty()) {
+            EXPECT_EQ(run.err, "");
+        } else {
+            EXPECT_TRUE(run.err.contains(c.errLine)) << run.err.toStdString();
+            EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+            EXPECT_EQ(run.out, "");
+        }
+        EXPECT_EQ(home.created(), QStringList()) << "a file was written";
+    }
+}
+
+}  // namespace
