@@ -105,6 +105,15 @@ TEST_F(ReaderSetupTest, EditorAppliesTheModeRuleAndKeepsHiddenValues) {
          {3, true, "GATE", 1, 0, 0, 3, 0, false, false, 12},
          [](Tcommedit& e) { e.captureOnBypassBox()->setChecked(false); },
          {3, true, "GATE", 1, 0, 0, 3, 0, false, false, -1}},
+        {"IN given its door in the editor: lock, bypass lock, release time, anti-passback",
+         {3, true, "GATE", 1, 0, 0, 3, 0, false, false, -1},
+         [](Tcommedit& e) {
+             e.lockList()->setCurrentIndex(3);
+             e.bypassList()->setCurrentIndex(3);
+             e.releaseTimeBox()->setValue(5);
+             e.apbBox()->setChecked(true);
+         },
+         {3, true, "GATE", 1, 3, 3, 5, 0, true, false, -1}},
         {"single shot chosen gives Motion 0",
          {3, true, "GATE", 1, 0, 0, 3, 0, false, false, 12},
          [](Tcommedit& e) { e.singleShotButton()->setChecked(true); },
@@ -136,6 +145,12 @@ TEST_F(ReaderSetupTest, EditorControlsFollowModeAndReaderType) {
     EXPECT_EQ(editor.lockList()->currentText(), "COM3");
     EXPECT_TRUE(editor.lockList()->isEnabled());
     EXPECT_FALSE(editor.secondsBox()->isEnabled());
+    // The door's controls are shown; the reader type and photo capture stay hidden.
+    for (QWidget* w : std::initializer_list<QWidget*>{editor.lockList(), editor.bypassList(),
+                                                      editor.releaseTimeBox(), editor.apbBox()})
+        EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(editor.readerTypeList()->isVisible());
+    EXPECT_FALSE(editor.captureOnReadBox()->isVisible());
 
     editor.readerTypeList()->setCurrentIndex(1);  // PX series
     EXPECT_FALSE(editor.lockList()->isEnabled());

@@ -277,20 +277,27 @@ Tcommedit::Tcommedit(ReaderSetup& setup, const ReaderEditorState& state,
     form->addRow("Serial device", edDevice_);
     portLayout->addLayout(form);
 
+    // The door: without a lock port an IN or OUT reader refuses every card, so these are
+    // shown; the mode rule below disables them for a CLOCK reader.
+    auto* door = new QGroupBox("Door", gbPort_);
+    door->setObjectName("gbDoor");
+    auto* doorLayout = new QFormLayout(door);
+    cbApb_ = new QCheckBox("Enable Anti Passback", door);
+    doorLayout->addRow(cbApb_);
+    cbLock_ = new QComboBox(door);
+    cbLock_->addItems(lockChoices);
+    doorLayout->addRow("Present the authorised card, release lock on", cbLock_);
+    cbBypass_ = new QComboBox(door);
+    cbBypass_->addItems(lockChoices);
+    doorLayout->addRow("Press the bypass switch, release lock on", cbBypass_);
+    spRelease_ = new QSpinBox(door);
+    spRelease_->setRange(kReleaseTimeMin, kReleaseTimeMax);
+    doorLayout->addRow("Lock release time (in second)", spRelease_);
+    portLayout->addWidget(door);
+
     // Carried but not shown: they keep the row's values and follow the same rules.
     auto* hidden = new QWidget(gbPort_);
     auto* hiddenLayout = new QFormLayout(hidden);
-    cbApb_ = new QCheckBox("Enable Anti Passback", hidden);
-    hiddenLayout->addRow(cbApb_);
-    cbLock_ = new QComboBox(hidden);
-    cbLock_->addItems(lockChoices);
-    hiddenLayout->addRow("Present the authorised card, release lock on", cbLock_);
-    cbBypass_ = new QComboBox(hidden);
-    cbBypass_->addItems(lockChoices);
-    hiddenLayout->addRow("Press the bypass switch, release lock on", cbBypass_);
-    spRelease_ = new QSpinBox(hidden);
-    spRelease_->setRange(kReleaseTimeMin, kReleaseTimeMax);
-    hiddenLayout->addRow("Lock release time (in second)", spRelease_);
     auto* type = new QGroupBox("Reader Type", hidden);
     auto* typeLayout = new QVBoxLayout(type);
     cbType_ = new QComboBox(type);
