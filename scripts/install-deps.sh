@@ -13,6 +13,8 @@ PACKAGES=(
   # photos, web, mail, speech, spreadsheets
   libturbojpeg0-dev libjpeg62-turbo-dev libcpp-httplib-dev libcurl4-openssl-dev
   libespeak-ng-dev espeak-ng-data libxlsxwriter-dev
+  # reading .xlsx sheets (zip container)
+  libminizip-dev
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils python3-aiosmtpd python3-openpyxl

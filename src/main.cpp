@@ -4,6 +4,7 @@
 
 #include "capture/capture_service.h"
 #include "common/paths.h"
+#include "people/holder_command.h"
 #include "reports/report_program.h"
 #include "shell/display.h"
 #include "shell/ui/program.h"
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
         return RunCaptureOnly(QCoreApplication::arguments());
     }
     if (IsReportCommand(argc, argv)) return RunReportProgram(argc, argv);
+    if (IsHoldersCommand(argc, argv)) return RunHoldersProgram(argc, argv);
+    if (IsAuditCommand(argc, argv)) return RunAuditProgram(argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "horalog: no display (set DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM)\n");

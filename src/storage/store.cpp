@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include "common/ports.h"
+#include "storage/schema_upgrade.h"
 
 static void initStorageResources() { Q_INIT_RESOURCE(storage); }
 
@@ -39,6 +40,7 @@ void CreateTemplate(const QString& path, const QString& which, const QString& pa
         c->execute("PRAGMA journal_mode=DELETE");
         Transaction t(*c);
         c->execute(schemaSection(which));
+        UpgradeSchema(*c, which);
         t.commit();
     }
     QFile::remove(path);
@@ -92,6 +94,7 @@ void Tdsrc::OpenStore() {
     try {
         att_ = OpenDatabase(logDbPath(), kLogDbPassword, OpenMode::ReadWrite);
         att_->prepare("SELECT count(*) FROM recorder").exec();
+        UpgradeSchema(*att_, "attend");
     } catch (const DbError&) {
         att_.reset();
         throw StoreError(kCannotOpenLogDb);
@@ -100,6 +103,7 @@ void Tdsrc::OpenStore() {
         src_ = OpenDatabase(sysDbPath(), kSysDbPassword, OpenMode::ReadWrite);
         for (const char* table : {"apb", "emails", "staffs", "gid", "iotime"})
             src_->prepare(QString("SELECT 1 FROM %1 LIMIT 1").arg(table)).exec();
+        UpgradeSchema(*src_, "sysdat");
     } catch (const DbError&) {
         src_.reset();
         att_.reset();

@@ -1,5 +1,6 @@
 #include "people/ui/holder_dialogs.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -58,6 +59,17 @@ Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files, 
     fields->addWidget(cbGroup_, 2, 1);
     fields->addWidget(new QLabel("Remarks", this), 3, 0, Qt::AlignTop);
     fields->addWidget(memo_, 3, 1);
+    auto* doorBox = new QGroupBox("May pass at", this);
+    doorBox->setObjectName("gbDoors");
+    auto* doorGrid = new QGridLayout(doorBox);
+    for (int p = 1; p <= 8; ++p) {
+        auto* box = new QCheckBox(state_.doorCaptions[std::size_t(p - 1)], doorBox);
+        box->setObjectName(QString("cbCOM%1").arg(p));
+        box->setChecked(state_.rights[std::size_t(p - 1)]);
+        doorGrid->addWidget(box, (p - 1) % 4, (p - 1) / 4);
+        doors_[std::size_t(p - 1)] = box;
+    }
+    fields->addWidget(doorBox, 4, 0, 1, 2);
     layout->addLayout(fields, 1);
 
     auto* right = new QVBoxLayout;
@@ -114,6 +126,7 @@ void Tnadd::takeFields() {
     state_.name = edName_->text();
     state_.groupIndex = cbGroup_->currentIndex();
     state_.remarks = memo_->toPlainText();
+    for (int p = 1; p <= 8; ++p) state_.rights[std::size_t(p - 1)] = doorBox(p)->isChecked();
 }
 
 void Tnadd::confirm() {

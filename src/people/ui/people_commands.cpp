@@ -4,6 +4,7 @@
 #include "people/holder_store.h"
 #include "people/manual_record_store.h"
 #include "people/ui/attendance_record_dialogs.h"
+#include "people/ui/door_access_dialog.h"
 #include "people/ui/group_dialogs.h"
 #include "people/ui/holder_dialogs.h"
 #include "storage/store.h"
@@ -37,6 +38,13 @@ bool RunCardInformationCommand(Tdsrc& store, QWidget* parent) {
     TCardInfo dialog(
         store.src(), messages, [&](int card) { return EditHolder(store, card, self); }, parent);
     self = &dialog;
+    dialog.exec();
+    return dialog.changed();
+}
+
+bool RunDoorAccessCommand(Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    TDoorAccess dialog(store.src(), messages, parent);
     dialog.exec();
     return dialog.changed();
 }

@@ -73,6 +73,7 @@ void CaptureRoom::createLinks() {
     f.showHolderPhoto = [w](const QImage& photo) { w->ShowPhoto(photo); };
     f.showCapture = [w](const QImage& picture) { w->ShowCapturedPicture(picture); };
     f.beep = [] { QApplication::beep(); };
+    f.repeatIgnored = [w](int repeatsToday) { w->ShowRepeatCount(repeatsToday); };
     capture_->autoIO().onStateChanged = [w](bool in) { w->SetIOState(in); };
 }
 

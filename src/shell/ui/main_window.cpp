@@ -454,7 +454,14 @@ void TTimeRec::ShowRecordCount() {
         if (store_.isOpen()) n = LogTable(store_.att()).count();
     } catch (const DbError&) {
     }
-    logGroup_->setTitle(n < 1 ? QString("no record") : QString("%1 record(s)").arg(n));
+    QString title = n < 1 ? QString("no record") : QString("%1 record(s)").arg(n);
+    if (repeatsToday_ > 0) title += QString(", %1 repeat read(s) ignored today").arg(repeatsToday_);
+    logGroup_->setTitle(title);
+}
+
+void TTimeRec::ShowRepeatCount(int repeatsToday) {
+    repeatsToday_ = repeatsToday;
+    ShowRecordCount();
 }
 
 void TTimeRec::RefreshLiveLog(bool show) {

@@ -87,6 +87,8 @@ public:
     LiveLogModel* liveLogModel() const { return model_; }
     QGroupBox* liveLogGroup() const { return logGroup_; }
     QLabel* statusClock() const { return statusClock_; }
+    // The live log's title counts the repeat reads ignored today.
+    void ShowRepeatCount(int repeatsToday);
     QLabel* mailPanel() const { return mailPanel_; }
     QLabel* photo() const { return photo_; }
     QGroupBox* captureGroup() const { return captureGroup_; }
@@ -161,6 +163,7 @@ private:
     LiveLogModel* model_ = nullptr;
     QMenu* logMenu_ = nullptr;
     QLabel* statusClock_ = nullptr;
+    int repeatsToday_ = 0;
     QLabel* mailPanel_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
