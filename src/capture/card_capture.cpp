@@ -6,6 +6,7 @@
 #include "capture/mail_record.h"
 #include "capture/speech.h"
 #include "reader/reader_ports.h"
+#include "storage/audit.h"
 #include "storage/settings.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"
@@ -259,7 +260,15 @@ void CardCapture::HandlePowerup(int) { repeat_.stop(); }
 
 void CardCapture::DoorOpenClick() {
     // A port outside 1 to 8 can only come from outside the program: it releases nothing.
-    if (TRfidReader* L = links_.link(ReadSettingInt("DoorOpenPortNo", 1))) L->ReleaseLock();
+    const int port = ReadSettingInt("DoorOpenPortNo", 1);
+    if (TRfidReader* L = links_.link(port)) {
+        L->ReleaseLock();
+        try {
+            AuditLog(store_.src()).write(audit::kDoorOpened, QString("COM%1").arg(port));
+        } catch (const DbError&) {
+            // the door is open; the trail row is lost without a message
+        }
+    }
     beep();
 }
 

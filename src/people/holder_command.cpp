@@ -8,6 +8,7 @@
 #include "common/paths.h"
 #include "people/holder_import.h"
 #include "storage/audit.h"
+#include "storage/audit_model.h"
 #include "storage/schema_upgrade.h"
 #include "storage/store.h"
 
@@ -178,19 +179,9 @@ int RunAuditCommand(const QStringList& words, const QString& folder, QTextStream
     try {
         AuditLog log(*src);
         if (!csv.isEmpty()) {
-            QSaveFile f(csv);
-            if (!f.open(QIODevice::WriteOnly)) {
-                err << "horalog audit: Cannot open file: " << csv << Qt::endl;
-                return 1;
-            }
-            f.write(AuditCsvHeader().toUtf8() + "\n");
-            log.forEach(filter, [&](const AuditRecord& r) {
-                f.write(AuditCsvLine(r).toUtf8() + "\n");
-                ++n;
-                return true;
-            });
-            if (!f.commit()) {
-                err << "horalog audit: Cannot write file: " << csv << Qt::endl;
+            QString error;
+            if (!ExportAuditCsv(*src, filter, csv, error, &n)) {
+                err << "horalog audit: " << error << Qt::endl;
                 return 1;
             }
             out << "Wrote " << n << " audit rows to " << csv << Qt::endl;

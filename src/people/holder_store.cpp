@@ -120,6 +120,20 @@ bool SaveHolderEditor(Connection& src, const HolderEditorState& state, Messages&
     }
 }
 
+std::optional<int> CheckNewHolderCard(Connection& src, const QString& typed, Messages& messages) {
+    bool ok = false;
+    const qint64 card = typed.trimmed().toLongLong(&ok);
+    if (!ok || !IsHolderCard(card)) {
+        messages.error(text::kInvalidInput);
+        return std::nullopt;
+    }
+    if (StaffTable(src).byCard(int(card))) {
+        messages.error(kCardNumberUsed);
+        return std::nullopt;
+    }
+    return int(card);
+}
+
 std::optional<int> CardToEditFromLiveLog(bool loggedIn, std::optional<int> currentCard,
                                          Messages& messages) {
     if (!loggedIn) {

@@ -74,6 +74,12 @@ bool RequestHolderDelete(HolderEditorState& state, Messages& messages);
 // Please retry.". True when staffs changed.
 bool SaveHolderEditor(Connection& src, const HolderEditorState& state, Messages& messages);
 
+// "Add holder" of the holder list, for a card not read yet: the typed card number must be a
+// whole number from 1 to 16777215 ("Invalid input.") that no holder has ("Card number has been
+// used."). The card to open the editor on, or nothing after the message.
+inline constexpr const char* kCardNumberUsed = "Card number has been used.";
+std::optional<int> CheckNewHolderCard(Connection& src, const QString& typed, Messages& messages);
+
 // What the live log's double click opens: nothing while logged out ("Feature disabled. Please
 // Login to use it.") or with an empty log ("No record."); nothing either for a bypass row's
 // -1, which is no card. Otherwise the card to edit.

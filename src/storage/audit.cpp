@@ -1,5 +1,6 @@
 #include "storage/audit.h"
 
+#include <QFile>
 #include <QSysInfo>
 
 #include "common/csv.h"
@@ -118,6 +119,44 @@ AttachedSystemDb::~AttachedSystemDb() {
     } catch (const DbError&) {
         // closing the connection detaches it as well
     }
+}
+
+void SetAuditAside(Connection& src, const QString& asidePath) {
+    QFile::remove(asidePath);
+    auto a = src.prepare("ATTACH DATABASE ? AS aside KEY ?");
+    a.bindAll(asidePath, QString(kSysDbPassword));
+    a.exec();
+    try {
+        src.execute("CREATE TABLE aside.audit AS SELECT * FROM main.audit");
+    } catch (const DbError&) {
+        src.execute("DETACH DATABASE aside");
+        QFile::remove(asidePath);
+        throw;
+    }
+    src.execute("DETACH DATABASE aside");
+}
+
+void CarryAuditInto(Connection& src, const QString& asidePath) {
+    if (!QFile::exists(asidePath)) return;
+    auto a = src.prepare("ATTACH DATABASE ? AS aside KEY ?");
+    a.bindAll(asidePath, QString(kSysDbPassword));
+    a.exec();
+    try {
+        Transaction t(src);
+        src.execute(
+            "INSERT INTO main.audit (STAMP, STATION, ACTION, SUBJECT, OLDTEXT, NEWTEXT) "
+            "SELECT o.STAMP, o.STATION, o.ACTION, o.SUBJECT, o.OLDTEXT, o.NEWTEXT "
+            "FROM aside.audit o WHERE NOT EXISTS (SELECT 1 FROM main.audit n "
+            "WHERE n.STAMP = o.STAMP AND n.ACTION = o.ACTION AND n.SUBJECT = o.SUBJECT "
+            "AND n.STATION = o.STATION AND n.OLDTEXT = o.OLDTEXT AND n.NEWTEXT = o.NEWTEXT) "
+            "ORDER BY o.STAMP, o.ID");
+        t.commit();
+    } catch (const DbError&) {
+        src.execute("DETACH DATABASE aside");
+        throw;  // the file stays for another try
+    }
+    src.execute("DETACH DATABASE aside");
+    QFile::remove(asidePath);
 }
 
 QString AuditTimeText(DateTime t) {

@@ -100,6 +100,14 @@ private:
     Connection& att_;
 };
 
+// The audit trail outlives the system database file it is kept in: a restore or format puts
+// another file in its place, so the rows are set aside first and added to the new file after
+// (rows the new file already has, as a restored backup of this installation does, are not
+// added twice). Set aside into a file beside the live one; carried by CarryAuditInto.
+void SetAuditAside(Connection& src, const QString& asidePath);
+// Adds the rows set aside that src lacks, then removes the file. Nothing when it is missing.
+void CarryAuditInto(Connection& src, const QString& asidePath);
+
 // CSV of audit rows: header TIME,STATION,ACTION,SUBJECT,BEFORE,AFTER, time as
 // "yyyy-mm-dd hh:mm:ss".
 QString AuditCsvHeader();

@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "common/paths.h"
 #include "common/ports.h"
 #include "common/texts.h"
+#include "storage/audit.h"
 #include "storage/log_table.h"
 #include "storage/lookups.h"
 #include "storage/rows.h"
@@ -58,6 +60,27 @@ auto withStoreClosed(Tdsrc& store, Work&& work) {
         store.ReopenStore();
         throw;
     }
+}
+
+QString auditAsidePath(const Tdsrc& store) { return store.sysDbPath() + ".audit"; }
+
+// Around an operation that puts another system database in place: the audit rows are set
+// aside before and carried into the new file after, with the operation's own row. A trail
+// that cannot be carried stays aside for the next start.
+template <typename Work>
+bool withAuditKept(Tdsrc& store, const QString& action, const QString& subject, Work&& work) {
+    const QString aside = auditAsidePath(store);
+    try {
+        SetAuditAside(store.src(), aside);
+    } catch (const DbError&) {
+    }
+    const bool ok = work();
+    try {
+        CarryAuditInto(store.src(), aside);
+        if (ok) AuditLog(store.src()).write(action, subject);
+    } catch (const DbError&) {
+    }
+    return ok;
 }
 
 QString withDefaultSuffix(const QString& path, const QString& suffix) {
@@ -119,7 +142,9 @@ bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
         messages.error(kLiveFileChosen);
         return false;
     }
-    bool ok = withStoreClosed(store, [&] {
+    const QString subject = QFileInfo(livePath(store, kind)).fileName() + " from " + source;
+    bool ok = withAuditKept(store, audit::kRestored, subject, [&] {
+      return withStoreClosed(store, [&] {
         if (!TestDatabaseFile(source, DatabasePassword(kind), &messages)) return false;
         switch (InstallDatabaseFile(source, livePath(store, kind), kind)) {
             case InstallResult::Installed:
@@ -133,6 +158,7 @@ bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
                 return false;
         }
         return false;
+      });
     });
     if (ok) messages.information(text::kCompleted);
     return ok;
@@ -145,7 +171,8 @@ void FormatDatabase(Tdsrc& store, Messages& messages) {
 
 void FormatDatabaseNow(Tdsrc& store, Messages& messages) {
     QDir folder(store.folder());
-    withStoreClosed(store, [&] {
+    withAuditKept(store, audit::kFormatted, QString(), [&] {
+      withStoreClosed(store, [&] {
         if (InstallDatabaseFile(folder.filePath(kLogTemplateFile), store.logDbPath(),
                                 DatabaseKind::Log) != InstallResult::Installed)
             messages.error(kLogDbLocked);
@@ -159,6 +186,8 @@ void FormatDatabaseNow(Tdsrc& store, Messages& messages) {
             photos.remove(name);
             letEventsRun();
         }
+      });
+      return true;
     });
     messages.information(kDatabaseFormatted);
 }
@@ -190,6 +219,9 @@ qint64 EraseLogRecords(Tdsrc& store, const EraseLogChoice& choice, Progress& pro
             "SELECT ID, SYSTIME, CARDNO FROM recorder WHERE SYSTIME < ? "
             "ORDER BY SYSTIME, CARDNO, ID LIMIT ?");
         auto del = att.prepare("DELETE FROM recorder WHERE ID = ?");
+        // The audit row goes with the first batch: it exists exactly when records went.
+        std::optional<AttachedSystemDb> attached;
+        attached.emplace(att, store.sysDbPath());
         while (true) {
             struct Row {
                 qint64 id;
@@ -210,8 +242,16 @@ qint64 EraseLogRecords(Tdsrc& store, const EraseLogChoice& choice, Progress& pro
                     del.exec();
                     del.reset();
                 }
+                if (attached) {
+                    AuditLog(att, AttachedSystemDb::kSchema)
+                        .write(audit::kLogErased,
+                               choice.all ? QString("all records")
+                                          : "records before " + AuditTimeText(choice.date.datePart()).left(10),
+                               QString("%1 records").arg(total), QString());
+                }
                 t.commit();
             }
+            attached.reset();
             // Pictures go once their rows are gone for good; a missing file is fine.
             for (const Row& r : rows) QFile::remove(PicturePath(r.card, r.t));
             erased += qint64(rows.size());
@@ -246,6 +286,10 @@ qint64 EraseStaffRecords(Tdsrc& store, Messages& messages, Progress& progress,
                 del.exec();
                 del.reset();
             }
+            if (erased == 0)  // with the first batch: the row exists exactly when holders went
+                AuditLog(src).write(audit::kHoldersErased, "all holders",
+                                    QString("%1 holders").arg(CountRows(src, "staffs") + qint64(seqs.size())),
+                                    QString());
             t.commit();
             erased += qint64(seqs.size());
             window->step(int(seqs.size()));

@@ -10,12 +10,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "capture/card_capture.h"
 #include "common/ports.h"
 #include "common/texts.h"
 #include "people/group_store.h"
+#include "storage/settings.h"
 #include "storage/ui/layouts.h"
 
 namespace horalog {
@@ -93,6 +97,21 @@ TDoorAccess::TDoorAccess(Connection& src, Messages& messages, QWidget* parent)
     }
     newGrid->addStretch();
     layout->addWidget(newBox);
+
+    auto* repeat = new QHBoxLayout;
+    spRepeat_ = new QSpinBox(this);
+    spRepeat_->setObjectName("spRepeat");
+    spRepeat_->setRange(0, 3600);
+    spRepeat_->setValue(std::clamp(ReadSettingInt(kRepeatReadSetting, 0), 0, 3600));
+    spRepeat_->setToolTip("0: every read is logged.");
+    repeat->addWidget(
+        new QLabel("Ignore a repeat read of the same card on the same reader within", this));
+    repeat->addWidget(spRepeat_);
+    repeat->addWidget(new QLabel("seconds", this));
+    repeat->addStretch();
+    layout->addLayout(repeat);
+    connect(spRepeat_, &QSpinBox::valueChanged, this,
+            [](int seconds) { WriteSettingInt(kRepeatReadSetting, seconds); });
 
     connect(cbGroup_, &QComboBox::currentIndexChanged, this, &TDoorAccess::applyFilter);
     connect(edName_, &QLineEdit::textChanged, this, &TDoorAccess::applyFilter);

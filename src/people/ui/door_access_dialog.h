@@ -12,6 +12,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTableView;
 
 namespace horalog {
@@ -29,6 +30,7 @@ public:
     QLineEdit* nameSearch() const { return edName_; }
     QComboBox* readerChoice() const { return cbReader_; }
     QCheckBox* newHolderBox(int port) const { return newHolder_[std::size_t(port - 1)]; }
+    QSpinBox* repeatSeconds() const { return spRepeat_; }
     bool changed() const { return changed_; }
 
     // The chosen reader's right for the selected rows: set or cleared.
@@ -46,6 +48,7 @@ private:
     QComboBox* cbReader_;
     std::vector<int> groupIds_;
     std::array<QCheckBox*, 8> newHolder_{};
+    QSpinBox* spRepeat_;
     bool changed_ = false;
 };
 

@@ -181,6 +181,17 @@ TCardInfo::TCardInfo(Connection& src, Messages& messages, std::function<bool(int
     auto* bClose = new QPushButton("Close", this);
     bClose->setToolTip("Return to main program.");
     buttons->addWidget(bEdit);
+    buttons->addSpacing(16);
+    edNewCard_ = new QLineEdit(this);
+    edNewCard_->setObjectName("edNewCard");
+    edNewCard_->setPlaceholderText("card number");
+    edNewCard_->setMaximumWidth(110);
+    auto* bAdd = new QPushButton("Add holder", this);
+    bAdd->setToolTip("Enter a holder for a card that has not been read yet.");
+    buttons->addWidget(edNewCard_);
+    buttons->addWidget(bAdd);
+    connect(bAdd, &QPushButton::clicked, this, &TCardInfo::addHolder);
+    connect(edNewCard_, &QLineEdit::returnPressed, this, &TCardInfo::addHolder);
     buttons->addStretch();
     buttons->addWidget(bClose);
     layout->addLayout(buttons);
@@ -247,7 +258,21 @@ void TCardInfo::editCurrent() {
         return;
     }
     const int card = currentCard() != 0 ? currentCard() : model_->row(0).cardno;
-    if (!editHolder_(card)) return;
+    if (editHolder_(card)) afterEdit(card);
+}
+
+void TCardInfo::addHolder() {
+    const auto card = CheckNewHolderCard(src_, edNewCard_->text(), messages_);
+    if (!card) {
+        edNewCard_->setFocus();
+        return;
+    }
+    if (!editHolder_(*card)) return;
+    edNewCard_->clear();
+    afterEdit(*card);
+}
+
+void TCardInfo::afterEdit(int card) {
     changed_ = true;
     model_->reload();
     box_->setTitle(HolderListCaption(model_->rowCount()));

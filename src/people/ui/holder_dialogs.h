@@ -75,9 +75,13 @@ public:
     QGroupBox* box() const { return box_; }
     QLabel* preview() const { return preview_; }
     void editCurrent();
+    // "Add holder": the card number typed in the box beside it, checked, opens the editor.
+    void addHolder();
+    QLineEdit* newCardBox() const { return edNewCard_; }
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void afterEdit(int card);
     int currentCard() const;
     void selectCard(int card);
     void refreshPreview();
@@ -91,6 +95,7 @@ private:
     QTableView* grid_;
     QGroupBox* box_;
     QLabel* preview_;
+    QLineEdit* edNewCard_;
 };
 
 }  // namespace horalog

@@ -26,6 +26,7 @@
 #include "shell/clock_face.h"
 #include "shell/live_log_model.h"
 #include "shell/menu_table.h"
+#include "storage/audit.h"
 #include "shell/ui/about_box.h"
 #include "shell/ui/clock_face_widget.h"
 #include "storage/log_table.h"
@@ -578,6 +579,13 @@ void TTimeRec::Login() {
 }
 
 void TTimeRec::Logout() {
+    if (login_.loggedIn()) {
+        try {
+            AuditLog(store_.src()).write(audit::kLogout, QString());
+        } catch (const DbError&) {
+            // logging out never fails
+        }
+    }
     login_.setLoggedIn(false);
     applyLogin(false);
 }
