@@ -2,9 +2,9 @@
 
 #include "common/format.h"
 #include "common/texts.h"
+#include "storage/audit.h"
 #include "storage/lookups.h"
 #include "storage/rows.h"
-#include "storage/audit.h"
 
 namespace horalog {
 

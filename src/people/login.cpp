@@ -10,8 +10,8 @@
 
 #include "common/ports.h"
 #include "common/texts.h"
-#include "storage/database.h"
 #include "storage/audit.h"
+#include "storage/database.h"
 
 namespace horalog {
 

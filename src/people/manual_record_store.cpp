@@ -2,9 +2,9 @@
 
 #include <QFile>
 
+#include "common/format.h"
 #include "people/holders.h"
 #include "storage/audit.h"
-#include "common/format.h"
 #include "storage/lookups.h"
 #include "storage/staff_table.h"
 
@@ -39,7 +39,9 @@ void Audited(Connection& att, const QString& auditDb,
     t.commit();
 }
 
-QString RowSubject(qint64 id) { return QString("log row %1").arg(id); }
+QString RowSubject(qint64 id) {
+    return QString("log row %1").arg(id);
+}
 
 }  // namespace
 

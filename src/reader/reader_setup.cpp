@@ -4,10 +4,10 @@
 
 #include "common/ports.h"
 #include "reader/reader_ports.h"
+#include "storage/audit.h"
 #include "storage/database.h"
 #include "storage/lookups.h"
 #include "storage/settings.h"
-#include "storage/audit.h"
 
 namespace horalog {
 

@@ -123,6 +123,8 @@ AttachedSystemDb::~AttachedSystemDb() {
 
 void SetAuditAside(Connection& src, const QString& asidePath) {
     QFile::remove(asidePath);
+    // ATTACH opens with the flags of src, which does not create files: made here first.
+    OpenDatabase(asidePath, kSysDbPassword, OpenMode::ReadWrite, true);
     auto a = src.prepare("ATTACH DATABASE ? AS aside KEY ?");
     a.bindAll(asidePath, QString(kSysDbPassword));
     a.exec();

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtDebug>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -62,7 +63,9 @@ auto withStoreClosed(Tdsrc& store, Work&& work) {
     }
 }
 
-QString auditAsidePath(const Tdsrc& store) { return store.sysDbPath() + ".audit"; }
+QString auditAsidePath(const Tdsrc& store) {
+    return store.sysDbPath() + ".audit";
+}
 
 // Around an operation that puts another system database in place: the audit rows are set
 // aside before and carried into the new file after, with the operation's own row. A trail
@@ -72,13 +75,15 @@ bool withAuditKept(Tdsrc& store, const QString& action, const QString& subject, 
     const QString aside = auditAsidePath(store);
     try {
         SetAuditAside(store.src(), aside);
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
+        qWarning().noquote() << "audit trail not set aside:" << e.text();
     }
     const bool ok = work();
     try {
         CarryAuditInto(store.src(), aside);
         if (ok) AuditLog(store.src()).write(action, subject);
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
+        qWarning().noquote() << "audit trail not carried:" << e.text();
     }
     return ok;
 }
@@ -144,21 +149,21 @@ bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
     }
     const QString subject = QFileInfo(livePath(store, kind)).fileName() + " from " + source;
     bool ok = withAuditKept(store, audit::kRestored, subject, [&] {
-      return withStoreClosed(store, [&] {
-        if (!TestDatabaseFile(source, DatabasePassword(kind), &messages)) return false;
-        switch (InstallDatabaseFile(source, livePath(store, kind), kind)) {
-            case InstallResult::Installed:
-                WriteSettingText(lastSettingName(kind), source);
-                return true;
-            case InstallResult::Invalid:
-                messages.error(kInvalidDatabase);
-                return false;
-            case InstallResult::Failed:
-                messages.error(text::kOperationFailed);
-                return false;
-        }
-        return false;
-      });
+        return withStoreClosed(store, [&] {
+            if (!TestDatabaseFile(source, DatabasePassword(kind), &messages)) return false;
+            switch (InstallDatabaseFile(source, livePath(store, kind), kind)) {
+                case InstallResult::Installed:
+                    WriteSettingText(lastSettingName(kind), source);
+                    return true;
+                case InstallResult::Invalid:
+                    messages.error(kInvalidDatabase);
+                    return false;
+                case InstallResult::Failed:
+                    messages.error(text::kOperationFailed);
+                    return false;
+            }
+            return false;
+        });
     });
     if (ok) messages.information(text::kCompleted);
     return ok;
@@ -172,22 +177,22 @@ void FormatDatabase(Tdsrc& store, Messages& messages) {
 void FormatDatabaseNow(Tdsrc& store, Messages& messages) {
     QDir folder(store.folder());
     withAuditKept(store, audit::kFormatted, QString(), [&] {
-      withStoreClosed(store, [&] {
-        if (InstallDatabaseFile(folder.filePath(kLogTemplateFile), store.logDbPath(),
-                                DatabaseKind::Log) != InstallResult::Installed)
-            messages.error(kLogDbLocked);
-        letEventsRun();
-        if (InstallDatabaseFile(folder.filePath(kSysTemplateFile), store.sysDbPath(),
-                                DatabaseKind::System) != InstallResult::Installed)
-            messages.error(kSysDbLocked);
-        letEventsRun();
-        QDir photos(PhotosFolder());
-        for (const QString& name : photos.entryList({"*.jpg"}, QDir::Files)) {
-            photos.remove(name);
+        withStoreClosed(store, [&] {
+            if (InstallDatabaseFile(folder.filePath(kLogTemplateFile), store.logDbPath(),
+                                    DatabaseKind::Log) != InstallResult::Installed)
+                messages.error(kLogDbLocked);
             letEventsRun();
-        }
-      });
-      return true;
+            if (InstallDatabaseFile(folder.filePath(kSysTemplateFile), store.sysDbPath(),
+                                    DatabaseKind::System) != InstallResult::Installed)
+                messages.error(kSysDbLocked);
+            letEventsRun();
+            QDir photos(PhotosFolder());
+            for (const QString& name : photos.entryList({"*.jpg"}, QDir::Files)) {
+                photos.remove(name);
+                letEventsRun();
+            }
+        });
+        return true;
     });
     messages.information(kDatabaseFormatted);
 }
@@ -246,7 +251,8 @@ qint64 EraseLogRecords(Tdsrc& store, const EraseLogChoice& choice, Progress& pro
                     AuditLog(att, AttachedSystemDb::kSchema)
                         .write(audit::kLogErased,
                                choice.all ? QString("all records")
-                                          : "records before " + AuditTimeText(choice.date.datePart()).left(10),
+                                          : "records before " +
+                                                AuditTimeText(choice.date.datePart()).left(10),
                                QString("%1 records").arg(total), QString());
                 }
                 t.commit();
@@ -287,9 +293,10 @@ qint64 EraseStaffRecords(Tdsrc& store, Messages& messages, Progress& progress,
                 del.reset();
             }
             if (erased == 0)  // with the first batch: the row exists exactly when holders went
-                AuditLog(src).write(audit::kHoldersErased, "all holders",
-                                    QString("%1 holders").arg(CountRows(src, "staffs") + qint64(seqs.size())),
-                                    QString());
+                AuditLog(src).write(
+                    audit::kHoldersErased, "all holders",
+                    QString("%1 holders").arg(CountRows(src, "staffs") + qint64(seqs.size())),
+                    QString());
             t.commit();
             erased += qint64(seqs.size());
             window->step(int(seqs.size()));

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include "common/ports.h"
+#include "storage/audit.h"
 #include "storage/schema_upgrade.h"
 
 static void initStorageResources() { Q_INIT_RESOURCE(storage); }
@@ -104,6 +105,11 @@ void Tdsrc::OpenStore() {
         for (const char* table : {"apb", "emails", "staffs", "gid", "iotime"})
             src_->prepare(QString("SELECT 1 FROM %1 LIMIT 1").arg(table)).exec();
         UpgradeSchema(*src_, "sysdat");
+        try {
+            // A trail set aside by a restore or format that could not carry it finishes here.
+            CarryAuditInto(*src_, sysDbPath() + ".audit");
+        } catch (const DbError&) {
+        }
     } catch (const DbError&) {
         src_.reset();
         att_.reset();

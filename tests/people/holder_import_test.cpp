@@ -19,6 +19,7 @@ namespace {
 
 class HolderImport : public PeopleStoreTest {
 protected:
+    void TearDown() override { WriteNewHolderRights({}); }  // settings outlive the test
     QString write(const QString& name, const QString& text) {
         const QString path = data.file(name);
         QFile f(path);

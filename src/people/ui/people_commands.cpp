@@ -1,19 +1,19 @@
 #include "people/ui/people_commands.h"
 
-#include "common/ui/qt_ports.h"
 #include <QDir>
 #include <QFileInfo>
 
+#include "common/ui/qt_ports.h"
 #include "people/holder_import.h"
 #include "people/holder_store.h"
-#include "storage/settings.h"
-#include "storage/ui/audit_dialog.h"
 #include "people/manual_record_store.h"
 #include "people/ui/attendance_record_dialogs.h"
 #include "people/ui/door_access_dialog.h"
 #include "people/ui/group_dialogs.h"
 #include "people/ui/holder_dialogs.h"
+#include "storage/settings.h"
 #include "storage/store.h"
+#include "storage/ui/audit_dialog.h"
 
 namespace horalog {
 
