@@ -143,16 +143,25 @@ void CarryAuditInto(Connection& src, const QString& asidePath) {
     auto a = src.prepare("ATTACH DATABASE ? AS aside KEY ?");
     a.bindAll(asidePath, QString(kSysDbPassword));
     a.exec();
+    const QString missing =
+        "FROM aside.audit o WHERE NOT EXISTS (SELECT 1 FROM main.audit n "
+        "WHERE n.STAMP = o.STAMP AND n.ACTION = o.ACTION AND n.SUBJECT = o.SUBJECT "
+        "AND n.STATION = o.STATION AND n.OLDTEXT = o.OLDTEXT AND n.NEWTEXT = o.NEWTEXT)";
     try {
-        Transaction t(src);
-        src.execute(
-            "INSERT INTO main.audit (STAMP, STATION, ACTION, SUBJECT, OLDTEXT, NEWTEXT) "
-            "SELECT o.STAMP, o.STATION, o.ACTION, o.SUBJECT, o.OLDTEXT, o.NEWTEXT "
-            "FROM aside.audit o WHERE NOT EXISTS (SELECT 1 FROM main.audit n "
-            "WHERE n.STAMP = o.STAMP AND n.ACTION = o.ACTION AND n.SUBJECT = o.SUBJECT "
-            "AND n.STATION = o.STATION AND n.OLDTEXT = o.OLDTEXT AND n.NEWTEXT = o.NEWTEXT) "
-            "ORDER BY o.STAMP, o.ID");
-        t.commit();
+        // Written only when rows are missing: a file that has them all stays as it is.
+        bool any = false;
+        {
+            auto q = src.prepare("SELECT 1 " + missing + " LIMIT 1");
+            any = q.next();
+        }
+        if (any) {
+            Transaction t(src);
+            src.execute(
+                "INSERT INTO main.audit (STAMP, STATION, ACTION, SUBJECT, OLDTEXT, NEWTEXT) "
+                "SELECT o.STAMP, o.STATION, o.ACTION, o.SUBJECT, o.OLDTEXT, o.NEWTEXT " +
+                missing + " ORDER BY o.STAMP, o.ID");
+            t.commit();
+        }
     } catch (const DbError&) {
         src.execute("DETACH DATABASE aside");
         throw;  // the file stays for another try

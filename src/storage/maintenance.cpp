@@ -80,6 +80,8 @@ bool withAuditKept(Tdsrc& store, const QString& action, const QString& subject, 
     }
     const bool ok = work();
     try {
+        // The reopening carried the rows already; a refused operation left the file as it was.
+        if (!ok) QFile::remove(aside);
         CarryAuditInto(store.src(), aside);
         if (ok) AuditLog(store.src()).write(action, subject);
     } catch (const DbError& e) {
