@@ -1,5 +1,8 @@
 #include "people/door_rights.h"
 
+#include <QHash>
+#include <algorithm>
+
 #include "storage/audit.h"
 #include "storage/settings.h"
 
@@ -61,21 +64,41 @@ bool HolderAuditDiffers(const HolderRecord& a, const HolderRecord& b) {
 
 int SetDoorRight(Connection& src, const std::vector<int>& cards, int port, bool allowed) {
     if (port < 1 || port > 8) throw DbError(QString("no reader on port %1").arg(port));
-    StaffTable staff(src);
     AuditLog audit(src);
     Transaction t(src);
+    // Read from the door index (no photo), written by SEQ; statements prepared once.
+    auto get = src.prepare(
+        "SELECT SEQ, CARDNO, NAME, WORKGRP, COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8 "
+        "FROM staffs WHERE CARDNO = ?");
     auto set = src.prepare(QString("UPDATE staffs SET COM%1 = ? WHERE SEQ = ?").arg(port));
+    QHash<int, QString> groups;
+    auto text = [&](const HolderRecord& h) {
+        auto g = groups.find(h.workgrp);
+        if (g == groups.end()) g = groups.insert(h.workgrp, GroupName(src, h.workgrp));
+        return QString("name %1, card %2, group %3, may pass at %4")
+            .arg(h.name)
+            .arg(h.cardno)
+            .arg(*g)
+            .arg(RightsText(h.com));
+    };
     int changed = 0;
     for (int card : cards) {
-        auto before = staff.byCard(card);
-        if (!before || before->com[port - 1] == allowed) continue;
-        HolderRecord after = *before;
+        get.reset();
+        get.bindAll(card);
+        if (!get.next()) continue;
+        HolderRecord before;
+        before.seq = get.int64("SEQ");
+        before.cardno = get.integer("CARDNO");
+        before.name = get.text("NAME");
+        before.workgrp = get.integer("WORKGRP");
+        for (int p = 1; p <= 8; ++p) before.com[p - 1] = get.boolean(QString("COM%1").arg(p));
+        if (before.com[port - 1] == allowed) continue;
+        HolderRecord after = before;
         after.com[port - 1] = allowed;
         set.reset();
-        set.bindAll(allowed, before->seq);
+        set.bindAll(allowed, before.seq);
         set.exec();
-        audit.write(audit::kHolderChanged, HolderSubject(*before), HolderAuditText(src, *before),
-                    HolderAuditText(src, after));
+        audit.write(audit::kHolderChanged, HolderSubject(before), text(before), text(after));
         ++changed;
     }
     t.commit();
@@ -128,14 +151,17 @@ int DoorAccessModel::setRight(const std::vector<int>& rows, int port, bool allow
     std::vector<int> cards;
     for (int r : rows)
         if (r >= 0 && r < int(rows_.size())) cards.push_back(rows_[std::size_t(r)].cardno);
-    const int changed = SetDoorRight(src_, cards, port, allowed);
-    // Only the cells of those rows can have changed: read them again in place.
+    const int changed = SetDoorRight(src_, cards, port, allowed);  // all or nothing
+    int first = -1, last = -1;
     for (int r : rows) {
         if (r < 0 || r >= int(rows_.size())) continue;
-        if (auto h = StaffTable(src_).byCard(rows_[std::size_t(r)].cardno))
-            rows_[std::size_t(r)].rights = h->com;
-        emit dataChanged(index(r, FirstDoorColumn), index(r, FirstDoorColumn + 7));
+        rows_[std::size_t(r)].rights[std::size_t(port - 1)] = allowed;
+        first = first < 0 ? r : std::min(first, r);
+        last = std::max(last, r);
     }
+    if (first >= 0)
+        emit dataChanged(index(first, FirstDoorColumn + port - 1),
+                         index(last, FirstDoorColumn + port - 1));
     return changed;
 }
 

@@ -42,9 +42,9 @@ Where FilterClause(const AuditFilter& f) {
     if (!text.isEmpty()) {
         QString pattern = text;
         pattern.replace("\\", "\\\\").replace("%", "\\%").replace("_", "\\_");
-        parts << "(STATION || ' ' || ACTION || ' ' || SUBJECT || ' ' || OLDTEXT || ' ' || "
-                 "NEWTEXT) LIKE ? ESCAPE '\\'";
-        w.values << "%" + pattern + "%";
+        parts << "(SUBJECT LIKE ? ESCAPE '\\' OR ACTION LIKE ? ESCAPE '\\' OR OLDTEXT LIKE ? "
+                 "ESCAPE '\\' OR NEWTEXT LIKE ? ESCAPE '\\' OR STATION LIKE ? ESCAPE '\\')";
+        for (int i = 0; i < 5; ++i) w.values << "%" + pattern + "%";
     }
     w.sql = parts.join(" AND ");
     return w;

@@ -27,7 +27,7 @@ protected:
     // table, no version table, one holder.
     void makeOldSystemDb() {
         auto c = OpenDatabase(data.file(kSysDbFile), kSysDbPassword, OpenMode::ReadWrite);
-        c->execute("DROP TABLE audit; DROP TABLE schema_version");
+        c->execute("DROP TABLE audit; DROP TABLE schema_version; DROP INDEX staffs_doors");
         HolderRecord h;
         h.cardno = 7;
         h.name = "OLD";
