@@ -13,6 +13,8 @@ PACKAGES=(
   # photos, web, mail, speech, spreadsheets
   libturbojpeg0-dev libjpeg62-turbo-dev libcpp-httplib-dev libcurl4-openssl-dev
   libespeak-ng-dev espeak-ng-data libxlsxwriter-dev
+  # reading .xlsx sheets (zip container)
+  libminizip-dev
   # the capture service's readiness report (sd_notify)
   libsystemd-dev
   # the Debian package (cpack -G DEB computes dependencies with dpkg-shlibdeps)

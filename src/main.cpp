@@ -6,6 +6,7 @@
 
 #include "capture/capture_service.h"
 #include "common/paths.h"
+#include "people/holder_command.h"
 #include "reports/card_command.h"
 #include "reports/report_program.h"
 #include "shell/display.h"
@@ -120,6 +121,14 @@ int Cards(const CommandLine& line) {
     return RunCardProgram(line.argc, line.argv);
 }
 
+int Holders(const CommandLine& line) {
+    return RunHoldersProgram(line.argc, line.argv);
+}
+
+int Audit(const CommandLine& line) {
+    return RunAuditProgram(line.argc, line.argv);
+}
+
 int Help(const CommandLine&);
 
 int Version(const CommandLine& line) {
@@ -145,11 +154,15 @@ const Command kCommands[] = {
      CheckDb},
     {"report", "horalog report KIND [options] [--data DIR]",
      "a report as text or PDF (report --help)", Report},
-    {"export", "horalog export KIND (--xlsx FILE | --csv FILE) [options]",
+    {"export", "horalog export KIND --xlsx|--csv FILE [options]",
      "attendance results as a workbook or CSV (export --help)", Export},
     {"cards", "horalog cards [options] [--pdf FILE]", "identity cards (cards --help)", Cards},
     {"member-list", "horalog member-list [options] [--pdf FILE]",
      "the member list (member-list --help)", Cards},
+    {"holders", "horalog holders import|export FILE [options]",
+     "holders from or to a .csv or .xlsx file (holders --help)", Holders},
+    {"audit", "horalog audit [--from DATE] [--to DATE] [--csv FILE]",
+     "the audit trail of changes (audit --help)", Audit},
     {"--help", "horalog --help", "this list", Help},
     {"--version", "horalog --version", "the program's version", Version},
 };
@@ -157,7 +170,7 @@ const Command kCommands[] = {
 int Help(const CommandLine& line) {
     if (!line.rest.empty()) return BadWord(line.rest.front());
     std::printf("Horalog %s: attendance recorder with door access control.\n\n", HORALOG_VERSION);
-    for (const Command& c : kCommands) std::printf("  %-44s %s\n", c.usage, c.summary);
+    for (const Command& c : kCommands) std::printf("  %s\n      %s\n", c.usage, c.summary);
     std::puts(
         "\nThe data folder is --data DIR, else $HORALOG_DATA, else ~/.local/share/Horalog.\n"
         "Each command takes --help. Exit status: 0 done, 1 failure, 2 bad command line.");

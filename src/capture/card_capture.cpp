@@ -6,6 +6,7 @@
 #include "capture/mail_record.h"
 #include "capture/speech.h"
 #include "reader/reader_ports.h"
+#include "storage/audit.h"
 #include "storage/settings.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"
@@ -72,8 +73,11 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
         mode = cmode;
     }
 
+    if (!offline && answerRepeat(*R, port, code, stamp)) return;
+
     LogRecord row{0, stamp, code, mode, port, 0};
     bool logged = false;
+    Answer answer = Answer::None;
     QString name;
     QString group;
     bool known = false;
@@ -91,12 +95,16 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
         auto holder = StaffTable(store_.src()).byCard(code);
         if (!holder) {
             R->SignalReject();
+            answer = Answer::Reject;
         } else {
             name = holder->name;
             group = GroupName(store_.src(), holder->workgrp);
             known = true;
             bool allowed = columnOf(*holder, port);
-            if (R->Mode == 0) R->SignalAccept();
+            if (R->Mode == 0) {
+                R->SignalAccept();
+                answer = Answer::Accept;
+            }
             if (allowed) allowed = lockPort > 0;
             if (allowed) allowed = columnOf(*holder, lockPort);
             if (!clockRead) {
@@ -129,11 +137,13 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
                         LogTable(store_.att()).setLock(row.id, lockPort);
                         row.lock = lockPort;
                         ReleaseForCard(port);
+                        answer = Answer::Released;
                     } catch (const DbError&) {
                         // LOCK stays 0 and the lock stays shut
                     }
                 } else if (R->Mode > 0) {
                     R->SignalReject();
+                    answer = Answer::Reject;
                 }
             }
         }
@@ -141,6 +151,7 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
         qWarning().noquote() << "card read on COM" << port << ":" << e.what();
     }
     if (logged && feedback.recordLogged) feedback.recordLogged(row);
+    if (logged && !offline) lastReads_[{port, code}] = {stamp, answer};
 
     // Mail record: a failure never stops the link or undoes the row.
     try {
@@ -167,6 +178,34 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
             qWarning().noquote() << "speech:" << e.what();
         }
     }
+}
+
+bool CardCapture::answerRepeat(TRfidReader& R, int port, int code, DateTime stamp) {
+    const int window = ReadSettingInt(kRepeatReadSetting, 0);
+    if (window <= 0) return false;
+    const auto last = lastReads_.find({port, code});
+    if (last == lastReads_.end()) return false;
+    const qint64 since = SecondsBetween(last->second.stamp, stamp);
+    if (since < 0 || since >= window) return false;
+    // The same decision, without a second release: the door is still open from the first.
+    switch (last->second.answer) {
+        case Answer::Reject:
+            R.SignalReject();
+            break;
+        case Answer::Accept:
+        case Answer::Released:
+            R.SignalAccept();
+            break;
+        case Answer::None:
+            break;
+    }
+    if (stamp.dayNumber() != repeatsDay_) {
+        repeatsDay_ = stamp.dayNumber();
+        repeatsToday_ = 0;
+    }
+    ++repeatsToday_;
+    if (feedback.repeatIgnored) feedback.repeatIgnored(repeatsToday_);
+    return true;
 }
 
 void CardCapture::ReleaseForCard(int port) {
@@ -224,7 +263,15 @@ void CardCapture::HandlePowerup(int) { repeat_.stop(); }
 
 void CardCapture::DoorOpenClick() {
     // A port outside 1 to 8 can only come from outside the program: it releases nothing.
-    if (TRfidReader* L = links_.link(ReadSettingInt("DoorOpenPortNo", 1))) L->ReleaseLock();
+    const int port = ReadSettingInt("DoorOpenPortNo", 1);
+    if (TRfidReader* L = links_.link(port)) {
+        L->ReleaseLock();
+        try {
+            AuditLog(store_.src()).write(audit::kDoorOpened, QString("COM%1").arg(port));
+        } catch (const DbError&) {
+            // the door is open; the trail row is lost without a message
+        }
+    }
     beep();
 }
 

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <map>
+#include <utility>
 
 #include "capture/auto_io.h"
 #include "common/datetime.h"
@@ -16,6 +18,7 @@
 namespace horalog {
 
 class ReaderLinks;
+class TRfidReader;
 class Speech;
 class Tdsrc;
 struct PortHooks;
@@ -32,7 +35,13 @@ struct CaptureFeedback {
     // A reader port after its set-up: empty when fine, else why it cannot be opened.
     std::function<void(int port, const QString& problem)> portProblem;
     std::function<void()> beep;
+    // A repeat read was answered and not logged: the number of the day's repeats so far.
+    std::function<void(int repeatsToday)> repeatIgnored;
 };
+
+// Setting: a repeat read of the same card on the same reader within this many seconds of the
+// logged read is answered as that read was and not logged. 0 (the default) turns it off.
+inline constexpr const char* kRepeatReadSetting = "RepeatReadSeconds";
 
 class CardCapture : public QObject {
     Q_OBJECT
@@ -64,6 +73,9 @@ public:
     QImage ShowCapture(int card, DateTime t);
     void EvaluateAutoIO(DateTime t) { autoIO_.EvaluateAutoIO(store_, t); }
 
+    // Repeat reads ignored on the day of the last one.
+    int repeatsToday() const { return repeatsToday_; }
+
     // Event handlers for OpenReaderPort.
     PortHooks hooks();
     // Descriptions of the eight links (ReaderName).
@@ -72,6 +84,17 @@ public:
 private:
     void beep();
     void showPhotoAndCapture(int card, DateTime t);
+    // How the reading reader was answered, so that a repeat is answered the same way.
+    enum class Answer { None, Accept, Reject, Released };
+    bool answerRepeat(TRfidReader& R, int port, int code, DateTime stamp);
+
+    struct LoggedRead {
+        DateTime stamp;
+        Answer answer = Answer::None;
+    };
+    std::map<std::pair<int, int>, LoggedRead> lastReads_;  // (port, card)
+    int repeatsToday_ = 0;
+    int repeatsDay_ = 0;
 
     Tdsrc& store_;
     ReaderLinks& links_;

@@ -2,6 +2,7 @@
 
 #include "common/format.h"
 #include "common/texts.h"
+#include "storage/audit.h"
 #include "storage/lookups.h"
 #include "storage/rows.h"
 
@@ -52,6 +53,19 @@ std::optional<WorkGroup> LoadGroup(Connection& src, int id) {
     return GroupFromRow(q);
 }
 
+namespace {
+// A group as the audit trail shows it: its name and hours.
+QString GroupAuditText(Connection& src, int id) {
+    const auto g = LoadGroup(src, id);
+    if (!g) return QString();
+    return QString("%1, %2-%3 %4-%5, overtime %6/%7 min")
+        .arg(g->descx, GroupListTime(g->wd_from_1), GroupListTime(g->wd_to_1),
+             GroupListTime(g->wd_from_2), GroupListTime(g->wd_to_2))
+        .arg(g->ot_min)
+        .arg(g->ot_multi);
+}
+}  // namespace
+
 int StoreGroup(Connection& src, const WorkGroup& g, Messages& messages) {
     const Fields fields = {
         {"DESCX", g.descx},
@@ -71,10 +85,13 @@ int StoreGroup(Connection& src, const WorkGroup& g, Messages& messages) {
     try {
         Transaction tr(src);
         int id = GroupIdOf(src, g.descx);
+        const QString before = id > 0 ? GroupAuditText(src, id) : QString();
         if (id > 0)
             UpdateRow(src, "gid", "ID", id, fields);
         else
             id = int(AppendRow(src, "gid", fields));
+        const QString after = GroupAuditText(src, id);
+        if (after != before) AuditLog(src).write(audit::kGroupChanged, g.descx, before, after);
         tr.commit();
         return id;
     } catch (const DbError&) {
@@ -106,13 +123,15 @@ bool DeleteGroup(Connection& src, int id, Messages& messages) {
             return false;
         // The members go to the default group with the deletion or not at all: a holder
         // never keeps a group that no longer exists.
-        Transaction t(src);
+        Transaction tr(src);
+        const QString before = GroupAuditText(src, id);
         auto move = src.prepare("UPDATE staffs SET WORKGRP = ? WHERE WORKGRP = ?");
         move.bindAll(kDefaultGroupId, id);
         move.exec();
-        const bool deleted = DeleteRow(src, "gid", "ID", id);
-        t.commit();
-        return deleted;
+        if (!DeleteRow(src, "gid", "ID", id)) return false;
+        AuditLog(src).write(audit::kGroupChanged, before.section(',', 0, 0), before, QString());
+        tr.commit();
+        return true;
     } catch (const DbError&) {
         messages.error(text::kUpdateFailed);
         return false;
@@ -143,9 +162,13 @@ InputCheck<PeriodField> AddTimetablePeriod(Connection& src, int gid, const TimeP
         for (const TimetableRow& r : TimetableOf(src, gid)) existing.push_back(r.period);
         const auto check = CheckNewPeriod(period, existing);
         if (!check.ok) return check;
+        Transaction tr(src);
         AppendRow(
             src, "timetbl",
             {{"gid", gid}, {"timein", TimeOfDay(period.from)}, {"timeout", TimeOfDay(period.to)}});
+        AuditLog(src).write(audit::kTimetableChanged, GroupName(src, gid), QString(),
+                            TimetableTime(period.from) + " - " + TimetableTime(period.to));
+        tr.commit();
         return check;
     } catch (const DbError&) {
         return InputCheck<PeriodField>::refuse(PeriodField::From, text::kUpdateFailed);
@@ -159,7 +182,18 @@ bool DeleteTimetablePeriod(Connection& src, std::optional<qint64> id, Messages& 
     }
     if (!messages.confirm(text::kConfirmDelete)) return false;
     try {
-        return DeleteRow(src, "timetbl", "ID", *id);
+        Transaction tr(src);
+        auto q = src.prepare("SELECT gid, timein, timeout FROM timetbl WHERE ID = ?");
+        q.bindAll(*id);
+        if (!q.next()) return false;
+        const QString group = GroupName(src, q.integer("gid"));
+        const QString period =
+            TimetableTime(q.dateTime("timein")) + " - " + TimetableTime(q.dateTime("timeout"));
+        q.reset();
+        if (!DeleteRow(src, "timetbl", "ID", *id)) return false;
+        AuditLog(src).write(audit::kTimetableChanged, group, period, QString());
+        tr.commit();
+        return true;
     } catch (const DbError&) {
         messages.error(text::kUpdateFailed);
         return false;

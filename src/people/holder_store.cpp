@@ -1,6 +1,7 @@
 #include "people/holder_store.h"
 
 #include "common/texts.h"
+#include "storage/audit.h"
 #include "storage/lookups.h"
 #include "storage/settings.h"
 
@@ -43,9 +44,12 @@ HolderEditorState LoadHolderEditor(Connection& src, int card) {
         s.groups = GroupChoices(src, s.existing->workgrp);
         s.remarks = TextFromMemo(s.existing->memo);
         PhotoFromBlob(s.existing->photo, s.picture);  // undecodable: stays cleared
+        s.rights = s.existing->com;
     } else {
         s.groups = GroupChoices(src, 0);
+        s.rights = NewHolderRights();
     }
+    s.doorCaptions = DoorCaptions(src);
     s.groupIndex = s.groups.selected;
     return s;
 }
@@ -74,8 +78,14 @@ bool SaveHolderEditor(Connection& src, const HolderEditorState& state, Messages&
             case HolderSave::RefuseDuplicate:
                 messages.error(text::kNoDuplicate);
                 return false;
-            case HolderSave::Delete:
-                return staff.removeByCard(state.card);
+            case HolderSave::Delete: {
+                Transaction t(src);
+                if (!staff.removeByCard(state.card)) return false;
+                AuditLog(src).write(audit::kHolderDeleted, HolderSubject(*byCard),
+                                    HolderAuditText(src, *byCard), QString());
+                t.commit();
+                return true;
+            }
             case HolderSave::Edit:
             case HolderSave::Append:
                 break;
@@ -85,19 +95,43 @@ bool SaveHolderEditor(Connection& src, const HolderEditorState& state, Messages&
         const int groupId = state.groupIndex >= 0 && state.groupIndex < state.groups.names.size()
                                 ? GroupIdOf(src, state.groups.names[state.groupIndex])
                                 : 0;
-        // The row as stored now, so flags changed elsewhere meanwhile (offline table, import)
-        // are carried, not the ones read when the editor opened.
+        // The row as stored now, so the offline flag and the carried columns changed elsewhere
+        // meanwhile are kept; the door rights are the editor's boxes.
         HolderRecord row = HolderFromEditor(byCard ? &*byCard : nullptr, state.card, name, groupId,
                                             state.remarks, photo);
-        if (byCard)
+        row.com = state.rights;
+        Transaction t(src);
+        AuditLog audit(src);
+        if (byCard) {
             staff.update(row);
-        else
+            if (HolderAuditDiffers(*byCard, row))
+                audit.write(audit::kHolderChanged, HolderSubject(row),
+                            HolderAuditText(src, *byCard), HolderAuditText(src, row));
+        } else {
             staff.append(row);
+            audit.write(audit::kHolderAdded, HolderSubject(row), QString(),
+                        HolderAuditText(src, row));
+        }
+        t.commit();
         return true;
     } catch (const DbError&) {
         messages.error(text::kUpdateFailed);
         return false;
     }
+}
+
+std::optional<int> CheckNewHolderCard(Connection& src, const QString& typed, Messages& messages) {
+    bool ok = false;
+    const qint64 card = typed.trimmed().toLongLong(&ok);
+    if (!ok || !IsHolderCard(card)) {
+        messages.error(text::kInvalidInput);
+        return std::nullopt;
+    }
+    if (StaffTable(src).byCard(int(card))) {
+        messages.error(kCardNumberUsed);
+        return std::nullopt;
+    }
+    return int(card);
 }
 
 std::optional<int> CardToEditFromLiveLog(bool loggedIn, std::optional<int> currentCard,

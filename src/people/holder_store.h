@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "people/door_rights.h"
 #include "people/group_store.h"
 #include "people/holders.h"
 #include "people/photos.h"
@@ -44,6 +45,10 @@ struct HolderEditorState {
     int groupIndex = -1;        // the chosen item; -1 none
     QString remarks;            // the remarks box, lines separated by '\n'
     Picture picture;
+    // "May pass at": the holder's rights, or NewHolderRights for a new holder, and the boxes'
+    // captions ("Front door (COM1)", ...).
+    DoorRights rights{};
+    std::array<QString, 8> doorCaptions;
 };
 
 // Prepares the editor: the card's holder with its group selected, remarks and photo (a photo
@@ -61,11 +66,19 @@ InputCheck<HolderField> ConfirmHolderEditor(Connection& src, HolderEditorState& 
 bool RequestHolderDelete(HolderEditorState& state, Messages& messages);
 
 // Saves the outcome the editor closed with: edits the card's holder, appends a new one, or
-// deletes it (empty name). A name another holder has is refused with "The input does not allow
+// deletes it (empty name), with the door rights of the "May pass at" boxes. The audit row of
+// the addition, change (name, card, group or rights) or deletion is written in the same
+// transaction. A name another holder has is refused with "The input does not allow
 // deplicate entry. Please re-enter.". The photo is always stored as a 240 x 320 JPEG (white
 // when none was loaded). A failure rolls back and shows "Fail to update the database record.
 // Please retry.". True when staffs changed.
 bool SaveHolderEditor(Connection& src, const HolderEditorState& state, Messages& messages);
+
+// "Add holder" of the holder list, for a card not read yet: the typed card number must be a
+// whole number from 1 to 16777215 ("Invalid input.") that no holder has ("Card number has been
+// used."). The card to open the editor on, or nothing after the message.
+inline constexpr const char* kCardNumberUsed = "Card number has been used.";
+std::optional<int> CheckNewHolderCard(Connection& src, const QString& typed, Messages& messages);
 
 // What the live log's double click opens: nothing while logged out ("Feature disabled. Please
 // Login to use it.") or with an empty log ("No record."); nothing either for a bypass row's

@@ -10,6 +10,7 @@
 
 #include "common/ports.h"
 #include "common/texts.h"
+#include "storage/audit.h"
 #include "storage/database.h"
 
 namespace horalog {
@@ -86,6 +87,7 @@ void StorePassword(Connection& src, const QString& password) {
         ins.bindAll(hash);
         ins.exec();
     }
+    AuditLog(src).write(audit::kPasswordChanged, QString());  // never the password itself
     t.commit();
 }
 
@@ -131,6 +133,11 @@ bool RunLogin(Connection& src, Messages& messages, PasswordPrompts& prompts, Log
         return false;
     }
     state.setLoggedIn(true);
+    try {
+        AuditLog(src).write(audit::kLogin, QString());
+    } catch (const DbError&) {
+        // the operator is in; a trail that cannot be written must not lock them out
+    }
     return true;
 }
 

@@ -2,7 +2,9 @@
 
 #include <QFile>
 
+#include "common/format.h"
 #include "people/holders.h"
+#include "storage/audit.h"
 #include "storage/lookups.h"
 #include "storage/staff_table.h"
 
@@ -22,7 +24,34 @@ HolderShown Shown(Connection& src, const std::optional<HolderRecord>& h) {
     return s;
 }
 
+// Runs change in one transaction of att; with auditDb, the system database is attached for
+// it and change gets the audit log to write to.
+void Audited(Connection& att, const QString& auditDb,
+             const std::function<void(AuditLog*)>& change) {
+    if (auditDb.isEmpty()) {
+        change(nullptr);
+        return;
+    }
+    AttachedSystemDb attached(att, auditDb);
+    AuditLog audit(att, AttachedSystemDb::kSchema);
+    Transaction t(att);
+    change(&audit);
+    t.commit();
+}
+
+QString RowSubject(qint64 id) {
+    return QString("log row %1").arg(id);
+}
+
 }  // namespace
+
+QString LogRecordAuditText(const LogRecord& r) {
+    return QString("%1, card %2, %3, reader %4")
+        .arg(AuditTimeText(r.systime))
+        .arg(r.cardno)
+        .arg(ModeName(r.mode))
+        .arg(r.reader);
+}
 
 HolderShown HolderShownByName(Connection& src, const QString& name) {
     if (name.isEmpty()) return {};
@@ -35,11 +64,16 @@ HolderShown HolderShownByCard(Connection& src, int card) {
 
 bool AddAttendanceRecord(Connection& att, DateTime pickedDate, DateTime pickedTime,
                          std::optional<int> card, int modeIndex, int readerIndex,
-                         Messages& messages) {
+                         Messages& messages, const QString& auditDb) {
     auto row = NewManualRecord(pickedDate, pickedTime, card, modeIndex, readerIndex);
     try {
         if (!row) throw DbError("no card");
-        LogTable(att).append(*row);
+        Audited(att, auditDb, [&](AuditLog* audit) {
+            LogTable(att).append(*row);
+            if (audit)
+                audit->write(audit::kRecordAdded, RowSubject(row->id), QString(),
+                             LogRecordAuditText(*row));
+        });
     } catch (const DbError&) {
         messages.error(text::kErrorAddingRecord);
         return false;
@@ -49,13 +83,19 @@ bool AddAttendanceRecord(Connection& att, DateTime pickedDate, DateTime pickedTi
 }
 
 bool UpdateAttendanceRecord(Connection& att, qint64 id, DateTime pickedDate, DateTime pickedTime,
-                            int modeIndex, Messages& messages) {
+                            int modeIndex, Messages& messages, const QString& auditDb) {
     LogTable log(att);
     try {
-        auto row = log.find(id);
-        if (!row || !ApplyManualEdit(*row, pickedDate, pickedTime, modeIndex))
-            throw DbError("no row");
-        log.update(*row);
+        Audited(att, auditDb, [&](AuditLog* audit) {
+            auto row = log.find(id);
+            const auto before = row;
+            if (!row || !ApplyManualEdit(*row, pickedDate, pickedTime, modeIndex))
+                throw DbError("no row");
+            log.update(*row);
+            if (audit)
+                audit->write(audit::kRecordEdited, RowSubject(id), LogRecordAuditText(*before),
+                             LogRecordAuditText(*row));
+        });
     } catch (const DbError&) {
         messages.error(text::kErrorUpdatingRecord);
         return false;
@@ -64,7 +104,8 @@ bool UpdateAttendanceRecord(Connection& att, qint64 id, DateTime pickedDate, Dat
     return true;
 }
 
-bool DeleteAttendanceRecord(Connection& att, std::optional<qint64> id, Messages& messages) {
+bool DeleteAttendanceRecord(Connection& att, std::optional<qint64> id, Messages& messages,
+                            const QString& auditDb) {
     LogTable log(att);
     if (!id || log.count() == 0) {
         messages.information(text::kNoRecordToDelete);
@@ -74,8 +115,16 @@ bool DeleteAttendanceRecord(Connection& att, std::optional<qint64> id, Messages&
     try {
         auto row = log.find(*id);
         if (!row) return false;
-        QFile::remove(PicturePath(row->cardno, row->systime));
-        return log.remove(*id);
+        bool removed = false;
+        Audited(att, auditDb, [&](AuditLog* audit) {
+            removed = log.remove(*id);
+            if (removed && audit)
+                audit->write(audit::kRecordDeleted, RowSubject(*id), LogRecordAuditText(*row),
+                             QString());
+        });
+        // The picture goes once the row is gone for good.
+        if (removed) QFile::remove(PicturePath(row->cardno, row->systime));
+        return removed;
     } catch (const DbError& e) {
         messages.error(e.text());
         return false;

@@ -32,19 +32,27 @@ HolderShown HolderShownByCard(Connection& src, int card);
 // "&Add" of "Add Attendance Record": the picked date at the picked hour and minute (seconds 0),
 // the card shown (none when the name is no holder's), the mode and reader at their positions,
 // LOCK 0. Shows "Record Added", or "Error adding record into the database" with nothing added.
+//
+// auditDb: the system database's path. When given, the change and its audit row are one
+// transaction of the log connection with the system database attached (so the row exists
+// exactly when the change does); the window always gives it.
 bool AddAttendanceRecord(Connection& att, DateTime pickedDate, DateTime pickedTime,
                          std::optional<int> card, int modeIndex, int readerIndex,
-                         Messages& messages);
+                         Messages& messages, const QString& auditDb = {});
 
 // "&Update" of "Edit Attendance Record" on the remembered row: only date, time (seconds 0) and
 // mode change. Shows "Record updated into the database", or "Error updating record into the
 // database" (also when the row is gone) with the row unchanged.
 bool UpdateAttendanceRecord(Connection& att, qint64 id, DateTime pickedDate, DateTime pickedTime,
-                            int modeIndex, Messages& messages);
+                            int modeIndex, Messages& messages, const QString& auditDb = {});
 
 // "Delete this Attendance Record" on the current row (nullopt: the log is empty, "No record to
 // delete."): asks "Are you sure to delete this record.", deletes the row's picture file (a
 // missing file is ignored) and the row. A failing deletion shows the engine's text.
-bool DeleteAttendanceRecord(Connection& att, std::optional<qint64> id, Messages& messages);
+bool DeleteAttendanceRecord(Connection& att, std::optional<qint64> id, Messages& messages,
+                            const QString& auditDb = {});
+
+// The audit text of a log row: "2004-06-26 08:15:00, card 123, IN, reader 2".
+QString LogRecordAuditText(const LogRecord& r);
 
 }  // namespace horalog

@@ -4,6 +4,7 @@
 
 #include "common/ports.h"
 #include "reader/reader_ports.h"
+#include "storage/audit.h"
 #include "storage/database.h"
 #include "storage/lookups.h"
 #include "storage/settings.h"
@@ -48,15 +49,35 @@ std::optional<ReaderRow> LoadReaderRow(Connection& src, int port) {
     return RowOf(q);
 }
 
+namespace {
+QString ReaderAuditText(const ReaderRow& r) {
+    return QString("%1, %2, mode %3, lock %4, bypass %5, %6 s, apb %7, capture %8, motion %9")
+        .arg(r.desc, r.enable ? "enabled" : "disabled")
+        .arg(r.mode)
+        .arg(r.outport)
+        .arg(r.bpport)
+        .arg(r.locktime)
+        .arg(r.apb ? "on" : "off", r.capture ? "on" : "off")
+        .arg(r.motion);
+}
+}  // namespace
+
 bool StoreReaderRow(Connection& src, const ReaderRow& row) {
     try {
+        Transaction tr(src);
+        const auto before = LoadReaderRow(src, row.portno);
         auto q = src.prepare(
             "UPDATE reader SET ENABLE = ?, \"DESC\" = ?, MODE = ?, OUTPORT = ?, BPPORT = ?, "
             "LOCKTIME = ?, MODEL = ?, APB = ?, CAPTURE = ?, MOTION = ? WHERE PORTNO = ?");
         q.bindAll(int(row.enable), row.desc, row.mode, row.outport, row.bpport, row.locktime,
                   row.model, int(row.apb), int(row.capture), row.motion, row.portno);
         q.exec();
-        return src.changes() > 0;
+        if (src.changes() == 0) return false;
+        if (before && !(*before == row))
+            AuditLog(src).write(audit::kReaderChanged, QString("COM%1").arg(row.portno),
+                                ReaderAuditText(*before), ReaderAuditText(row));
+        tr.commit();
+        return true;
     } catch (const DbError&) {
         return false;
     }

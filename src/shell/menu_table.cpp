@@ -41,11 +41,15 @@ const std::vector<MenuRow>& MenuTable() {
         sep("&Database"),
         {"&Database", "actImportLog", "Import Log Records"},
         {"&Database", "actImportStaff", "Import Staff Records"},
+        {"&Database", "actImportHolders", "Import Holders from CSV/Excel"},
+        sep("&Database"),
+        {"&Database", "actAuditTrail", "Audit Trail"},
 
         {"&Setup", "actAutoIO", "Auto IN/OUT Time"},
         {"&Setup", "actEmail", "&Email", In, false, true},
         {"&Setup", "actGroups", "Group Definition"},
         {"&Setup", "actReaders", "Readers"},
+        {"&Setup", "actDoorOpenSetup", "Door Open Button"},
         {"&Setup", "actWebcam", "Webcam", In, false, true},
         {"&Setup", kActWebReporter, "We&b Reporter", In, true},
         sep("&Setup"),
@@ -57,6 +61,7 @@ const std::vector<MenuRow>& MenuTable() {
         {"&Setup", kActSpeech, "Enable Speech Feedback", In, true},
 
         {"Card &Manager", "actCardInfo", "Edit Card Information"},
+        {"Card &Manager", "actDoorAccess", "Door Access"},
         sep("Card &Manager"),
         {"Card &Manager", "actPrintCards", "Print Cards"},
         {"Card &Manager", "actPrintMembers", "Print Member List"},
@@ -91,7 +96,6 @@ const std::vector<MenuRow>& MenuTable() {
         sep(kTrayMenu),
         {kTrayMenu, kActExit, "Exit", Any},
 
-        {kNoMenu, "actDoorOpenSetup", "Door Open Button"},
         {kNoMenu, "actMemberList", "Member List"},
         {kNoMenu, "actOfflineAccess", "Offline Access Table"},
         {kNoMenu, "actMasterPin", "Set Master PIN"},

@@ -5,13 +5,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QtDebug>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "common/format.h"
 #include "common/paths.h"
 #include "common/ports.h"
 #include "common/texts.h"
+#include "storage/audit.h"
 #include "storage/log_table.h"
 #include "storage/lookups.h"
 #include "storage/rows.h"
@@ -60,6 +63,33 @@ auto withStoreClosed(Tdsrc& store, Work&& work) {
         store.ReopenStore();
         throw;
     }
+}
+
+QString auditAsidePath(const Tdsrc& store) {
+    return store.sysDbPath() + ".audit";
+}
+
+// Around an operation that puts another system database in place: the audit rows are set
+// aside before and carried into the new file after, with the operation's own row. A trail
+// that cannot be carried stays aside for the next start.
+template <typename Work>
+bool withAuditKept(Tdsrc& store, const QString& action, const QString& subject, Work&& work) {
+    const QString aside = auditAsidePath(store);
+    try {
+        SetAuditAside(store.src(), aside);
+    } catch (const DbError& e) {
+        qWarning().noquote() << "audit trail not set aside:" << e.text();
+    }
+    const bool ok = work();
+    try {
+        // The reopening carried the rows already; a refused operation left the file as it was.
+        if (!ok) QFile::remove(aside);
+        CarryAuditInto(store.src(), aside);
+        if (ok) AuditLog(store.src()).write(action, subject);
+    } catch (const DbError& e) {
+        qWarning().noquote() << "audit trail not carried:" << e.text();
+    }
+    return ok;
 }
 
 QString withDefaultSuffix(const QString& path, const QString& suffix) {
@@ -186,19 +216,22 @@ bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
     if (!messages.confirm(RestoreQuestion(live, *backup))) return false;
 
     // The copy is checked again before it replaces the live file.
-    bool ok = withStoreClosed(store, [&] {
-        switch (InstallDatabaseFile(source, livePath(store, kind), kind)) {
-            case InstallResult::Installed:
-                WriteSettingText(lastSettingName(kind), source);
-                return true;
-            case InstallResult::Invalid:
-                messages.error(kInvalidDatabase);
-                return false;
-            case InstallResult::Failed:
-                messages.error(text::kOperationFailed);
-                return false;
-        }
-        return false;
+    const QString subject = QFileInfo(livePath(store, kind)).fileName() + " from " + source;
+    bool ok = withAuditKept(store, audit::kRestored, subject, [&] {
+        return withStoreClosed(store, [&] {
+            switch (InstallDatabaseFile(source, livePath(store, kind), kind)) {
+                case InstallResult::Installed:
+                    WriteSettingText(lastSettingName(kind), source);
+                    return true;
+                case InstallResult::Invalid:
+                    messages.error(kInvalidDatabase);
+                    return false;
+                case InstallResult::Failed:
+                    messages.error(text::kOperationFailed);
+                    return false;
+            }
+            return false;
+        });
     });
     if (ok) messages.information(text::kCompleted);
     return ok;
@@ -211,20 +244,23 @@ void FormatDatabase(Tdsrc& store, Messages& messages) {
 
 void FormatDatabaseNow(Tdsrc& store, Messages& messages) {
     QDir folder(store.folder());
-    withStoreClosed(store, [&] {
-        if (InstallDatabaseFile(folder.filePath(kLogTemplateFile), store.logDbPath(),
-                                DatabaseKind::Log) != InstallResult::Installed)
-            messages.error(kLogDbLocked);
-        letEventsRun();
-        if (InstallDatabaseFile(folder.filePath(kSysTemplateFile), store.sysDbPath(),
-                                DatabaseKind::System) != InstallResult::Installed)
-            messages.error(kSysDbLocked);
-        letEventsRun();
-        QDir photos(PhotosFolder());
-        for (const QString& name : photos.entryList({"*.jpg"}, QDir::Files)) {
-            photos.remove(name);
+    withAuditKept(store, audit::kFormatted, QString(), [&] {
+        withStoreClosed(store, [&] {
+            if (InstallDatabaseFile(folder.filePath(kLogTemplateFile), store.logDbPath(),
+                                    DatabaseKind::Log) != InstallResult::Installed)
+                messages.error(kLogDbLocked);
             letEventsRun();
-        }
+            if (InstallDatabaseFile(folder.filePath(kSysTemplateFile), store.sysDbPath(),
+                                    DatabaseKind::System) != InstallResult::Installed)
+                messages.error(kSysDbLocked);
+            letEventsRun();
+            QDir photos(PhotosFolder());
+            for (const QString& name : photos.entryList({"*.jpg"}, QDir::Files)) {
+                photos.remove(name);
+                letEventsRun();
+            }
+        });
+        return true;
     });
     messages.information(kDatabaseFormatted);
 }
@@ -256,6 +292,9 @@ qint64 EraseLogRecords(Tdsrc& store, const EraseLogChoice& choice, Progress& pro
             "SELECT ID, SYSTIME, CARDNO FROM recorder WHERE SYSTIME < ? "
             "ORDER BY SYSTIME, CARDNO, ID LIMIT ?");
         auto del = att.prepare("DELETE FROM recorder WHERE ID = ?");
+        // The audit row goes with the first batch: it exists exactly when records went.
+        std::optional<AttachedSystemDb> attached;
+        attached.emplace(att, store.sysDbPath());
         while (true) {
             struct Row {
                 qint64 id;
@@ -276,8 +315,17 @@ qint64 EraseLogRecords(Tdsrc& store, const EraseLogChoice& choice, Progress& pro
                     del.exec();
                     del.reset();
                 }
+                if (attached) {
+                    AuditLog(att, AttachedSystemDb::kSchema)
+                        .write(audit::kLogErased,
+                               choice.all ? QString("all records")
+                                          : "records before " +
+                                                AuditTimeText(choice.date.datePart()).left(10),
+                               QString("%1 records").arg(total), QString());
+                }
                 t.commit();
             }
+            attached.reset();
             // Pictures go once their rows are gone for good; a missing file is fine.
             for (const Row& r : rows) QFile::remove(PicturePath(r.card, r.t));
             erased += qint64(rows.size());
@@ -312,6 +360,11 @@ qint64 EraseStaffRecords(Tdsrc& store, Messages& messages, Progress& progress,
                 del.exec();
                 del.reset();
             }
+            if (erased == 0)  // with the first batch: the row exists exactly when holders went
+                AuditLog(src).write(
+                    audit::kHoldersErased, "all holders",
+                    QString("%1 holders").arg(CountRows(src, "staffs") + qint64(seqs.size())),
+                    QString());
             t.commit();
             erased += qint64(seqs.size());
             window->step(int(seqs.size()));

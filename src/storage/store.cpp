@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 
 #include "common/ports.h"
+#include "storage/audit.h"
+#include "storage/schema_upgrade.h"
 
 static void initStorageResources() { Q_INIT_RESOURCE(storage); }
 
@@ -39,6 +41,7 @@ void CreateTemplate(const QString& path, const QString& which, const QString& pa
         c->execute("PRAGMA journal_mode=DELETE");
         Transaction t(*c);
         c->execute(schemaSection(which));
+        UpgradeSchema(*c, which);
         t.commit();
     }
     QFile::remove(path);
@@ -92,6 +95,7 @@ void Tdsrc::OpenStore() {
     try {
         att_ = OpenDatabase(logDbPath(), kLogDbPassword, OpenMode::ReadWrite);
         att_->prepare("SELECT count(*) FROM recorder").exec();
+        UpgradeSchema(*att_, "attend");
     } catch (const DbError&) {
         att_.reset();
         throw StoreError(kCannotOpenLogDb);
@@ -100,6 +104,12 @@ void Tdsrc::OpenStore() {
         src_ = OpenDatabase(sysDbPath(), kSysDbPassword, OpenMode::ReadWrite);
         for (const char* table : {"apb", "emails", "staffs", "gid", "iotime"})
             src_->prepare(QString("SELECT 1 FROM %1 LIMIT 1").arg(table)).exec();
+        UpgradeSchema(*src_, "sysdat");
+        try {
+            // A trail set aside by a restore or format that could not carry it finishes here.
+            CarryAuditInto(*src_, sysDbPath() + ".audit");
+        } catch (const DbError&) {
+        }
     } catch (const DbError&) {
         src_.reset();
         att_.reset();

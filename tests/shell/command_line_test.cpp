@@ -21,7 +21,9 @@ TEST(CommandLine, StatusOutputAndNoFileTouched) {
     const Case cases[] = {
         {{"--help"},
          0,
-         {"horalog [--data DIR]", "--capture-only", "--check-db", "report KIND", "--version"},
+         {"horalog [--data DIR]", "--capture-only", "--check-db", "report KIND", "export KIND",
+          "horalog cards", "horalog member-list", "holders import|export", "horalog audit",
+          "--version"},
          ""},
         {{"-h"}, 0, {"--capture-only"}, ""},
         {{"--version"}, 0, {"horalog 2.1\n"}, ""},
@@ -35,6 +37,11 @@ TEST(CommandLine, StatusOutputAndNoFileTouched) {
         {{"--help", "more"}, 2, {}, "unknown command or option 'more'"},
         {{"--screenshot"}, 2, {}, "unknown command or option '--screenshot'"},
         {{"--data"}, 2, {}, "horalog: --data needs a folder"},
+        {{"--screenshot-editor", "1", "x.png", "y"}, 2, {}, "unknown command or option 'y'"},
+        {{"export", "--help"}, 0, {"horalog export"}, ""},
+        {{"cards", "--help"}, 0, {"horalog cards"}, ""},
+        {{"holders", "--help"}, 0, {"horalog holders import"}, ""},
+        {{"audit", "--help"}, 0, {"horalog audit"}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());

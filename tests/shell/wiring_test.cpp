@@ -226,7 +226,8 @@ TEST_F(WiringTest, BypassRowsCountDoorCaptionAndExitQuestion) {
 // login like every set-up command.
 TEST_F(WiringTest, SetupAndOfflineCommandsAreOnTheMenus) {
     TTimeRec& w = start();
-    for (const char* name : {kActReaders, kActAutoIO, kActSpeech, kActOffline}) {
+    for (const char* name :
+         {kActReaders, kActAutoIO, kActSpeech, kActOffline, kActDoorOpenSetup}) {
         QAction* a = w.action(name);
         ASSERT_NE(a, nullptr) << name;
         EXPECT_TRUE(a->isVisible()) << name;

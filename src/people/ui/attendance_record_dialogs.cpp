@@ -144,7 +144,8 @@ void TDlgAddRecord::add() {
     lookUp();
     if (AddAttendanceRecord(att_, Picked(edDate_), Picked(edTime_),
                             shown_.found ? std::optional(shown_.card) : std::nullopt,
-                            cbMode_->currentIndex(), cbReader_->currentIndex(), messages_))
+                            cbMode_->currentIndex(), cbReader_->currentIndex(), messages_,
+                            src_.path()))
         added_ = true;
 }
 
@@ -152,7 +153,7 @@ void TDlgAddRecord::add() {
 
 TDlgEditRecord::TDlgEditRecord(Connection& att, Connection& src, const LogRecord& row,
                                Messages& messages, QWidget* parent)
-    : QDialog(parent), att_(att), messages_(messages), id_(row.id) {
+    : QDialog(parent), att_(att), auditDb_(src.path()), messages_(messages), id_(row.id) {
     setWindowTitle(text::kEditRecordCaption);
     auto* layout = new QVBoxLayout(this);
     const HolderShown holder = HolderShownByCard(src, row.cardno);
@@ -195,7 +196,7 @@ TDlgEditRecord::TDlgEditRecord(Connection& att, Connection& src, const LogRecord
 
 void TDlgEditRecord::update() {
     updated_ = UpdateAttendanceRecord(att_, id_, Picked(edDate_), Picked(edTime_),
-                                      cbMode_->currentIndex(), messages_);
+                                      cbMode_->currentIndex(), messages_, auditDb_);
     // Closes whether or not the update went through.
     if (updated_)
         accept();

@@ -79,6 +79,7 @@ public:
 
 private:
     Connection& att_;
+    QString auditDb_;  // the system database, for the audit row
     Messages& messages_;
     qint64 id_;
     bool updated_ = false;

@@ -1,5 +1,6 @@
 #include "people/ui/holder_dialogs.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -75,6 +76,17 @@ Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files, 
     fields->addWidget(cbGroup_, 2, 1);
     fields->addWidget(new QLabel("Remarks", this), 3, 0, Qt::AlignTop);
     fields->addWidget(memo_, 3, 1);
+    auto* doorBox = new QGroupBox("May pass at", this);
+    doorBox->setObjectName("gbDoors");
+    auto* doorGrid = new QGridLayout(doorBox);
+    for (int p = 1; p <= 8; ++p) {
+        auto* box = new QCheckBox(state_.doorCaptions[std::size_t(p - 1)], doorBox);
+        box->setObjectName(QString("cbCOM%1").arg(p));
+        box->setChecked(state_.rights[std::size_t(p - 1)]);
+        doorGrid->addWidget(box, (p - 1) % 4, (p - 1) / 4);
+        doors_[std::size_t(p - 1)] = box;
+    }
+    fields->addWidget(doorBox, 4, 0, 1, 2);
     layout->addLayout(fields, 1);
 
     auto* right = new QVBoxLayout;
@@ -131,6 +143,7 @@ void Tnadd::takeFields() {
     state_.name = edName_->text();
     state_.groupIndex = cbGroup_->currentIndex();
     state_.remarks = memo_->toPlainText();
+    for (int p = 1; p <= 8; ++p) state_.rights[std::size_t(p - 1)] = doorBox(p)->isChecked();
 }
 
 void Tnadd::confirm() {
@@ -185,6 +198,17 @@ TCardInfo::TCardInfo(Connection& src, Messages& messages, std::function<bool(int
     auto* bClose = new QPushButton("Close", this);
     bClose->setToolTip("Return to main program.");
     buttons->addWidget(bEdit);
+    buttons->addSpacing(16);
+    edNewCard_ = new QLineEdit(this);
+    edNewCard_->setObjectName("edNewCard");
+    edNewCard_->setPlaceholderText("card number");
+    edNewCard_->setMaximumWidth(110);
+    auto* bAdd = new QPushButton("Add holder", this);
+    bAdd->setToolTip("Enter a holder for a card that has not been read yet.");
+    buttons->addWidget(edNewCard_);
+    buttons->addWidget(bAdd);
+    connect(bAdd, &QPushButton::clicked, this, &TCardInfo::addHolder);
+    connect(edNewCard_, &QLineEdit::returnPressed, this, &TCardInfo::addHolder);
     buttons->addStretch();
     buttons->addWidget(bClose);
     layout->addLayout(buttons);
@@ -251,7 +275,21 @@ void TCardInfo::editCurrent() {
         return;
     }
     const int card = currentCard() != 0 ? currentCard() : model_->row(0).cardno;
-    if (!editHolder_(card)) return;
+    if (editHolder_(card)) afterEdit(card);
+}
+
+void TCardInfo::addHolder() {
+    const auto card = CheckNewHolderCard(src_, edNewCard_->text(), messages_);
+    if (!card) {
+        edNewCard_->setFocus();
+        return;
+    }
+    if (!editHolder_(*card)) return;
+    edNewCard_->clear();
+    afterEdit(*card);
+}
+
+void TCardInfo::afterEdit(int card) {
     changed_ = true;
     model_->reload();
     box_->setTitle(HolderListCaption(model_->rowCount()));

@@ -7,6 +7,7 @@
 
 #include "people/holder_store.h"
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -35,6 +36,8 @@ public:
     QComboBox* groupBox() const { return cbGroup_; }
     QPushButton* confirmButton() const { return bConfirm_; }
     QPushButton* deleteButton() const { return bDelete_; }
+    // The "May pass at" box of port 1 to 8.
+    QCheckBox* doorBox(int port) const { return doors_[std::size_t(port - 1)]; }
 
     void loadPhoto();
     void rotatePhoto();
@@ -57,6 +60,7 @@ private:
     QLabel* photo_;
     QPushButton* bConfirm_;
     QPushButton* bDelete_;
+    std::array<QCheckBox*, 8> doors_{};
 };
 
 class TCardInfo : public QDialog {
@@ -71,9 +75,13 @@ public:
     QGroupBox* box() const { return box_; }
     QLabel* preview() const { return preview_; }
     void editCurrent();
+    // "Add holder": the card number typed in the box beside it, checked, opens the editor.
+    void addHolder();
+    QLineEdit* newCardBox() const { return edNewCard_; }
 
 private:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void afterEdit(int card);
     int currentCard() const;
     void selectCard(int card);
     void refreshPreview();
@@ -87,6 +95,7 @@ private:
     QTableView* grid_;
     QGroupBox* box_;
     QLabel* preview_;
+    QLineEdit* edNewCard_;
 };
 
 }  // namespace horalog

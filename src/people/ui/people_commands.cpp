@@ -1,12 +1,19 @@
 #include "people/ui/people_commands.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "common/ui/qt_ports.h"
+#include "people/holder_import.h"
 #include "people/holder_store.h"
 #include "people/manual_record_store.h"
 #include "people/ui/attendance_record_dialogs.h"
+#include "people/ui/door_access_dialog.h"
 #include "people/ui/group_dialogs.h"
 #include "people/ui/holder_dialogs.h"
+#include "storage/settings.h"
 #include "storage/store.h"
+#include "storage/ui/audit_dialog.h"
 
 namespace horalog {
 
@@ -41,6 +48,36 @@ bool RunCardInformationCommand(Tdsrc& store, QWidget* parent) {
     return dialog.changed();
 }
 
+bool RunDoorAccessCommand(Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    TDoorAccess dialog(store.src(), messages, parent);
+    dialog.exec();
+    return dialog.changed();
+}
+
+bool RunImportHoldersCommand(Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    QtFileDialogs files(parent);
+    const QString last = ReadSettingText("HoldersLastIn", QDir::homePath());
+    const QString path = files.openFile("Import Holders from CSV/Excel", last,
+                                        "Holders (*.csv *.xlsx);;All File (*)");
+    if (path.isEmpty()) return false;
+    WriteSettingText("HoldersLastIn", path);
+    const HolderImportResult r = ImportHolders(store.src(), path, {});
+    if (r.ok)
+        messages.plain(HolderImportSummary(r));
+    else
+        messages.error(HolderImportSummary(r));
+    return r.ok && r.added + r.updated > 0;
+}
+
+void RunAuditTrailCommand(Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    QtFileDialogs files(parent);
+    TAuditTrail dialog(store.src(), messages, files, SystemClock()().date(), parent);
+    dialog.exec();
+}
+
 bool RunLiveLogDoubleClick(Tdsrc& store, bool loggedIn, std::optional<int> currentCard,
                            QWidget* parent) {
     QtMessages messages(parent);
@@ -69,7 +106,7 @@ bool RunEditAttendanceRecord(Tdsrc& store, std::optional<qint64> currentRowId, Q
 
 bool RunDeleteAttendanceRecord(Tdsrc& store, std::optional<qint64> currentRowId, QWidget* parent) {
     QtMessages messages(parent);
-    return DeleteAttendanceRecord(store.att(), currentRowId, messages);
+    return DeleteAttendanceRecord(store.att(), currentRowId, messages, store.sysDbPath());
 }
 
 }  // namespace horalog

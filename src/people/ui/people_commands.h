@@ -28,6 +28,16 @@ bool EditHolder(Tdsrc& store, int card, QWidget* parent);
 // any holder was saved or deleted.
 bool RunCardInformationCommand(Tdsrc& store, QWidget* parent);
 
+// "Card Manager" > "Door Access". True when a right was set or cleared.
+bool RunDoorAccessCommand(Tdsrc& store, QWidget* parent);
+
+// "Database" > "Import Holders from CSV/Excel": asks for the file, imports it whole or refuses
+// it with the list of bad rows. True when holders were added or changed.
+bool RunImportHoldersCommand(Tdsrc& store, QWidget* parent);
+
+// "Database" > "Audit Trail".
+void RunAuditTrailCommand(Tdsrc& store, QWidget* parent);
+
 // Double click on the live log grid with the current row's CARDNO (nullopt: the log is empty).
 // Logged out: "Feature disabled. Please Login to use it."; empty log: "No record."; a bypass
 // row (-1) opens nothing. Otherwise EditHolder. The caller then refreshes the holder photo of

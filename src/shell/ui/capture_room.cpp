@@ -79,6 +79,7 @@ void CaptureRoom::createLinks() {
     f.showCapture = [w](const QImage& picture) { w->ShowCapturedPicture(picture); };
     f.beep = [] { QApplication::beep(); };
     f.portProblem = [w](int port, const QString& problem) { w->SetPortProblem(port, problem); };
+    f.repeatIgnored = [w](int repeatsToday) { w->ShowRepeatCount(repeatsToday); };
     capture_->autoIO().onStateChanged = [w](bool in) { w->SetIOState(in); };
 }
 

@@ -28,6 +28,7 @@
 #include "shell/clock_face.h"
 #include "shell/live_log_model.h"
 #include "shell/menu_table.h"
+#include "storage/audit.h"
 #include "shell/ui/about_box.h"
 #include "shell/ui/clock_face_widget.h"
 #include "storage/log_table.h"
@@ -515,7 +516,14 @@ void TTimeRec::ShowRecordCount() {
 }
 
 void TTimeRec::showCount(qint64 n) {
-    logGroup_->setTitle(n < 1 ? QString("no record") : QString("%1 record(s)").arg(n));
+    QString title = n < 1 ? QString("no record") : QString("%1 record(s)").arg(n);
+    if (repeatsToday_ > 0) title += QString(", %1 repeat read(s) ignored today").arg(repeatsToday_);
+    logGroup_->setTitle(title);
+}
+
+void TTimeRec::ShowRepeatCount(int repeatsToday) {
+    repeatsToday_ = repeatsToday;
+    ShowRecordCount();
 }
 
 void TTimeRec::RefreshLiveLog(bool show) {
@@ -633,6 +641,13 @@ void TTimeRec::Login() {
 }
 
 void TTimeRec::Logout() {
+    if (login_.loggedIn()) {
+        try {
+            AuditLog(store_.src()).write(audit::kLogout, QString());
+        } catch (const DbError&) {
+            // logging out never fails
+        }
+    }
     login_.setLoggedIn(false);
     applyLogin(false);
 }

@@ -96,6 +96,8 @@ public:
     LiveLogModel* liveLogModel() const { return model_; }
     QGroupBox* liveLogGroup() const { return logGroup_; }
     QLabel* statusClock() const { return statusClock_; }
+    // The live log's title counts the repeat reads ignored today.
+    void ShowRepeatCount(int repeatsToday);
     QLabel* mailPanel() const { return mailPanel_; }
     QLabel* portProblems() const { return portProblems_; }
     QLabel* photo() const { return photo_; }
@@ -174,6 +176,7 @@ private:
     LiveLogModel* model_ = nullptr;
     QMenu* logMenu_ = nullptr;
     QLabel* statusClock_ = nullptr;
+    int repeatsToday_ = 0;
     QLabel* mailPanel_ = nullptr;
     QLabel* portProblems_ = nullptr;
     QMap<int, QString> portProblemLines_;

@@ -57,6 +57,12 @@ void AttachPeople(TTimeRec& window, CaptureRoom& capture) {
         RunCardInformationCommand(w->store(), w);
     });
 
+    command("actDoorAccess", [w] { RunDoorAccessCommand(w->store(), w); });
+    command("actImportHolders", [w] {
+        if (RunImportHoldersCommand(w->store(), w)) w->RefreshLiveLog(true);
+    });
+    command("actAuditTrail", [w] { RunAuditTrailCommand(w->store(), w); });
+
     // Double click, logged in (the window refuses it otherwise).
     window.hooks().openHolderEditor = [w, &capture](std::optional<int> card) {
         RunCommand(*w, [w, &capture, card] {

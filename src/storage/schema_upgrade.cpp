@@ -1,0 +1,83 @@
+#include "storage/schema_upgrade.h"
+
+#include <optional>
+
+namespace horalog {
+
+const std::vector<SchemaStep>& SchemaSteps() {
+    static const std::vector<SchemaStep> steps = {
+        // The audit trail: who changed what, never changed once written. Erasing holders or
+        // the log leaves it alone.
+        {"sysdat", 1,
+         "CREATE TABLE audit ("
+         "  ID      INTEGER PRIMARY KEY AUTOINCREMENT,"
+         "  STAMP   REAL    NOT NULL,"
+         "  STATION TEXT    NOT NULL DEFAULT '',"
+         "  ACTION  TEXT    NOT NULL,"
+         "  SUBJECT TEXT    NOT NULL DEFAULT '',"
+         "  OLDTEXT TEXT    NOT NULL DEFAULT '',"
+         "  NEWTEXT TEXT    NOT NULL DEFAULT '');"
+         "CREATE INDEX audit_stamp ON audit (STAMP);"
+         "CREATE TRIGGER audit_no_update BEFORE UPDATE ON audit "
+         "BEGIN SELECT RAISE(ABORT, 'audit rows are never changed'); END;"
+         "CREATE TRIGGER audit_no_delete BEFORE DELETE ON audit "
+         "BEGIN SELECT RAISE(ABORT, 'audit rows are never deleted'); END;"},
+        // The Door Access grid reads holders in name order with their rights from this index
+        // alone, never walking past the photos in the rows.
+        {"sysdat", 2,
+         "CREATE INDEX staffs_doors ON staffs (NAME, CARDNO, WORKGRP, COM1, COM2, COM3, COM4, "
+         "COM5, COM6, COM7, COM8);"},
+    };
+    return steps;
+}
+
+namespace {
+bool HasVersionTable(Connection& c) {
+    auto t = c.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+    t.bindAll(QString("schema_version"));
+    return t.next();
+}
+}  // namespace
+
+int SchemaVersion(Connection& c) {
+    if (!HasVersionTable(c)) return 0;
+    auto q = c.prepare("SELECT max(VERSION) FROM schema_version");
+    return q.next() ? q.value(0).toInt() : 0;
+}
+
+int LatestSchemaVersion(const QString& file) {
+    int latest = 0;
+    for (const SchemaStep& s : SchemaSteps())
+        if (file == QLatin1String(s.file)) latest = std::max(latest, s.version);
+    return latest;
+}
+
+int UpgradeSchema(Connection& c, const QString& file) {
+    const bool versioned = HasVersionTable(c);
+    const int have = SchemaVersion(c);
+    if (versioned && have >= LatestSchemaVersion(file)) return 0;
+    const bool outer = c.inTransaction();
+    std::optional<Transaction> t;
+    if (!outer) t.emplace(c);
+    if (!versioned)
+        c.execute(
+            "CREATE TABLE schema_version (VERSION INTEGER NOT NULL);"
+            "INSERT INTO schema_version (VERSION) VALUES (0)");
+    int applied = 0;
+    int version = have;
+    for (const SchemaStep& s : SchemaSteps()) {
+        if (file != QLatin1String(s.file) || s.version <= version) continue;
+        if (s.version != version + 1)
+            throw DbError(QString("schema step %1 of %2 out of order").arg(s.version).arg(file));
+        c.execute(QString::fromUtf8(s.sql));
+        version = s.version;
+        ++applied;
+    }
+    auto u = c.prepare("UPDATE schema_version SET VERSION = ?");
+    u.bindAll(version);
+    u.exec();
+    if (t) t->commit();
+    return applied;
+}
+
+}  // namespace horalog

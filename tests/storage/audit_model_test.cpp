@@ -1,0 +1,88 @@
+#include "storage/audit_model.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "common/csv.h"
+#include "storage/store.h"
+#include "support/temp_data.h"
+
+using namespace horalog;
+using horalog::testing::TempDataFolder;
+
+namespace {
+
+class AuditModelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureDataFolder(data.path());
+        store.OpenStore();
+        // 450 rows, one a minute from 2004-06-26 00:00; every tenth is a login. Two rows share
+        // each time, so the walk must order by the row too.
+        Transaction t(store.src());
+        for (int i = 0; i < 450; ++i) {
+            AuditLog::setClock(
+                FixedClock(EncodeDateTime(2004, 6, 26, 0, 0, 0).addSecs(60 * (i / 2))));
+            AuditLog(store.src())
+                .write(i % 10 ? "Holder changed" : "Login", QString("row %1").arg(i), "a,\"b\"",
+                       "c");
+        }
+        t.commit();
+        AuditLog::setClock(SystemClock());
+    }
+    TempDataFolder data;
+    Tdsrc store{data.path()};
+};
+
+TEST_F(AuditModelTest, PagesNewestFirstWithoutGapsOrRepeats) {
+    AuditModel model(store.src());
+    EXPECT_EQ(model.rowCount(), AuditModel::kPage);
+    while (model.canFetchMore({})) model.fetchMore({});
+    ASSERT_EQ(model.rowCount(), 450);
+    for (int r = 0; r < 450; ++r)
+        ASSERT_EQ(model.record(r).subject, QString("row %1").arg(449 - r)) << r;
+}
+
+TEST_F(AuditModelTest, FiltersByDaysAndText) {
+    struct Case {
+        std::optional<QDate> from, to;
+        QString text;
+        int rows;
+    };
+    const Case cases[] = {
+        {QDate(2004, 6, 26), QDate(2004, 6, 26), "", 450},
+        {QDate(2004, 6, 27), std::nullopt, "", 0},
+        {std::nullopt, QDate(2004, 6, 25), "", 0},
+        {std::nullopt, std::nullopt, "login", 45},  // letter case ignored
+        {std::nullopt, std::nullopt, "row 1_", 0},  // _ and % are plain characters
+        {std::nullopt, std::nullopt, "row 12", 11},
+    };
+    AuditModel model(store.src());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        model.setFilter({c.from, c.to, c.text});
+        while (model.canFetchMore({})) model.fetchMore({});
+        EXPECT_EQ(model.rowCount(), c.rows);
+    }
+}
+
+TEST_F(AuditModelTest, ExportsTheFilteredRowsAsCsv) {
+    const QString path = data.file("audit.csv");
+    QString error;
+    qint64 n = 0;
+    ASSERT_TRUE(
+        ExportAuditCsv(store.src(), {std::nullopt, std::nullopt, "login"}, path, error, &n));
+    EXPECT_EQ(n, 45);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    std::vector<CsvRecord> rows;
+    ASSERT_TRUE(ReadCsv(QString::fromUtf8(f.readAll()), rows, error));
+    ASSERT_EQ(rows.size(), 46u);
+    EXPECT_EQ(rows[0].fields,
+              QStringList({"TIME", "STATION", "ACTION", "SUBJECT", "BEFORE", "AFTER"}));
+    EXPECT_EQ(rows[1].fields, QStringList({"2004-06-26 00:00:00", AuditLog::station(), "Login",
+                                           "row 0", "a,\"b\"", "c"}));
+}
+
+}  // namespace
