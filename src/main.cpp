@@ -7,6 +7,7 @@
 #include "reports/report_program.h"
 #include "shell/display.h"
 #include "shell/ui/program.h"
+#include "storage/log_repair.h"
 #include "storage/store.h"
 
 using namespace horalog;
@@ -36,6 +37,10 @@ int main(int argc, char** argv) {
     if (hasArg(argc, argv, "--capture-only")) {
         QCoreApplication app(argc, argv);
         return RunCaptureOnly(QCoreApplication::arguments());
+    }
+    if (argc > 1 && qstrcmp(argv[1], "repair") == 0) {
+        QCoreApplication app(argc, argv);
+        return RunRepairCommand(QCoreApplication::arguments());
     }
     if (IsReportCommand(argc, argv)) return RunReportProgram(argc, argv);
     if (!HasDisplay()) {

@@ -30,7 +30,12 @@ struct CaptureFeedback {
     // A row was written (card read with its final LOCK, bypass press): the live log appends it.
     std::function<void(const LogRecord&)> recordLogged;
     std::function<void()> beep;
+    // A row the log could not take went into the journal: the reads waiting there and why.
+    std::function<void(qint64 waiting, const QString& reason)> journalled;
 };
+
+// The alarm text while reads wait in the journal.
+QString JournalAlarmText(qint64 waiting, const QString& reason);
 
 class CardCapture : public QObject {
     Q_OBJECT
@@ -70,6 +75,10 @@ public:
 private:
     void beep();
     void showPhotoAndCapture(int card, DateTime t);
+    // Commits the row to the log, or when the log cannot take it to the journal (journalId
+    // then names it there). Throws only when neither can.
+    void commitRow(LogRecord& row, QString& journalId);
+    void commitLock(LogRecord& row, const QString& journalId, int lock);
 
     Tdsrc& store_;
     ReaderLinks& links_;
@@ -78,6 +87,7 @@ private:
     Speech* speech_ = nullptr;
     QTimer repeat_;
     int lastBypassPort_ = 0;
+    bool journalled_ = false;
 };
 
 }  // namespace horalog

@@ -73,7 +73,16 @@ void CaptureRoom::createLinks() {
     f.showHolderPhoto = [w](const QImage& photo) { w->ShowPhoto(photo); };
     f.showCapture = [w](const QImage& picture) { w->ShowCapturedPicture(picture); };
     f.beep = [] { QApplication::beep(); };
+    f.journalled = [w](qint64 waiting, const QString& reason) {
+        w->ShowStoreAlarm(JournalAlarmText(waiting, reason));
+    };
     capture_->autoIO().onStateChanged = [w](bool in) { w->SetIOState(in); };
+    window_.store().addDamageHook([w](const QString& text) { w->ShowStoreAlarm(text); });
+    try {
+        if (qint64 waiting = window_.store().journal().count())
+            w->ShowStoreAlarm(JournalAlarmText(waiting, "reads not merged"));
+    } catch (const DbError&) {
+    }
 }
 
 void CaptureRoom::openPorts() {
