@@ -1,9 +1,9 @@
 // The reader frame receiver fed any bytes: it must never read or write outside its buffer,
 // and a completed frame's length must fit the buffer.
+#include "reader/frame_receiver.h"
+
 #include <cstdint>
 #include <cstdlib>
-
-#include "reader/frame_receiver.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
