@@ -104,8 +104,12 @@ void Tdsrc::OpenStore() {
     try {
         att_ = OpenDatabase(logDbPath(), kLogDbPassword, OpenMode::ReadWrite);
         att_->prepare("SELECT count(*) FROM recorder").exec();
-    } catch (const DbError&) {
+    } catch (const DbError& e) {
         att_.reset();
+        // A file too damaged to open is told as damage, so that the operator repairs or
+        // restores it.
+        if (e.text().contains("malformed"))
+            throw StoreError(QString(kLogDbDamaged).arg(e.text()).toStdString());
         throw StoreError(kCannotOpenLogDb);
     }
     try {
