@@ -11,7 +11,7 @@ PACKAGES=(
   # storage: SQLite built as SQLCipher, and its command-line tool
   libsqlcipher-dev sqlcipher libssl-dev
   # photos, web, mail, speech, spreadsheets
-  libturbojpeg0-dev libjpeg62-turbo-dev libcpp-httplib-dev libcurl4-openssl-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev libcpp-httplib-dev libmicrohttpd-dev libcurl4-openssl-dev
   libespeak-ng-dev espeak-ng-data libxlsxwriter-dev
   # reading .xlsx sheets (zip container)
   libminizip-dev

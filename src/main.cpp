@@ -11,6 +11,7 @@
 #include "reports/report_program.h"
 #include "shell/display.h"
 #include "shell/ui/program.h"
+#include "storage/log_repair.h"
 #include "storage/store.h"
 
 using namespace horalog;
@@ -121,6 +122,12 @@ int Cards(const CommandLine& line) {
     return RunCardProgram(line.argc, line.argv);
 }
 
+int Repair(const CommandLine& line) {
+    int argc = line.argc;
+    QCoreApplication app(argc, line.argv);
+    return RunRepairCommand(QCoreApplication::arguments());
+}
+
 int Holders(const CommandLine& line) {
     return RunHoldersProgram(line.argc, line.argv);
 }
@@ -159,6 +166,8 @@ const Command kCommands[] = {
     {"cards", "horalog cards [options] [--pdf FILE]", "identity cards (cards --help)", Cards},
     {"member-list", "horalog member-list [options] [--pdf FILE]",
      "the member list (member-list --help)", Cards},
+    {"repair", "horalog repair [--swap]",
+     "copy the readable rows of a damaged log (repair --help)", Repair},
     {"holders", "horalog holders import|export FILE [options]",
      "holders from or to a .csv or .xlsx file (holders --help)", Holders},
     {"audit", "horalog audit [--from DATE] [--to DATE] [--csv FILE]",

@@ -26,6 +26,15 @@ bool columnOf(const HolderRecord& h, int port) {
 }
 }  // namespace
 
+QString JournalAlarmText(qint64 waiting, const QString& reason) {
+    return QString(
+               "The log cannot be written (%1): %2 read(s) kept in %3 until attend.mdb is "
+               "repaired or restored.")
+        .arg(reason)
+        .arg(waiting)
+        .arg(kJournalFile);
+}
+
 CardCapture::CardCapture(Tdsrc& store, ReaderLinks& links, Clock clock, QObject* parent)
     : QObject(parent), store_(store), links_(links), clock_(std::move(clock)) {
     repeat_.setSingleShot(false);
@@ -78,12 +87,13 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
     LogRecord row{0, stamp, code, mode, port, 0};
     bool logged = false;
     Answer answer = Answer::None;
+    QString journalId;
     QString name;
     QString group;
     bool known = false;
     const int lockPort = R->Lock;
     try {
-        LogTable(store_.att()).append(row);  // committed before any reader is answered
+        commitRow(row, journalId);  // committed before any reader is answered
         logged = true;
         if (offline) {
             R->AckStoredRead();
@@ -134,8 +144,7 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
                 }
                 if (allowed) {
                     try {
-                        LogTable(store_.att()).setLock(row.id, lockPort);
-                        row.lock = lockPort;
+                        commitLock(row, journalId, lockPort);
                         ReleaseForCard(port);
                         answer = Answer::Released;
                     } catch (const DbError&) {
@@ -148,7 +157,7 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
             }
         }
     } catch (const std::exception& e) {
-        qWarning().noquote() << "card read on COM" << port << ":" << e.what();
+        qCritical().noquote() << "card read on COM" << port << ":" << e.what();
     }
     if (logged && feedback.recordLogged) feedback.recordLogged(row);
     if (logged && !offline) lastReads_[{port, code}] = {stamp, answer};
@@ -243,12 +252,13 @@ void CardCapture::LogBypass(int port) {
     if (R->Motion >= 0) {
         try {
             LogRecord row{0, t, -1, R->Mode, port, 0};
-            LogTable(store_.att()).append(row);
+            QString journalId;
+            commitRow(row, journalId);
             if (feedback.recordLogged) feedback.recordLogged(row);
             if (feedback.showHolderPhoto) feedback.showHolderPhoto(QImage());
             if (feedback.showCapture) feedback.showCapture(ShowCapture(0, t));
-        } catch (const DbError&) {
-            // the release has been sent; the row is lost without a message
+        } catch (const DbError& e) {
+            qCritical().noquote() << "bypass on COM" << port << ":" << e.text();
         }
     }
     if (R->Motion > 0) {
@@ -259,7 +269,48 @@ void CardCapture::LogBypass(int port) {
     }
 }
 
-void CardCapture::HandlePowerup(int) { repeat_.stop(); }
+void CardCapture::commitRow(LogRecord& row, QString& journalId) {
+    QString reason = store_.logDamage();
+    if (reason.isEmpty()) {
+        try {
+            LogTable(store_.att()).append(row);
+            // The log takes rows again: the reads kept meanwhile join it.
+            if (journalled_) {
+                journalled_ = false;
+                store_.mergeJournal();
+            }
+            return;
+        } catch (const DbError& e) {
+            reason = e.text();
+        }
+    }
+    // The reader is still answered: the read waits in the journal until the log is mended.
+    journalId = store_.journal().append(row);
+    journalled_ = true;
+    row.id = 0;
+    const qint64 waiting = store_.journal().count();
+    qCritical().noquote() << QString(
+                                 "log write failed (%1): read of card %2 on COM%3 kept in %4, "
+                                 "%5 read(s) waiting")
+                                 .arg(reason)
+                                 .arg(row.cardno)
+                                 .arg(row.reader)
+                                 .arg(kJournalFile)
+                                 .arg(waiting);
+    if (feedback.journalled) feedback.journalled(waiting, reason);
+}
+
+void CardCapture::commitLock(LogRecord& row, const QString& journalId, int lock) {
+    if (journalId.isEmpty())
+        LogTable(store_.att()).setLock(row.id, lock);
+    else
+        store_.journal().setLock(journalId, lock);
+    row.lock = lock;
+}
+
+void CardCapture::HandlePowerup(int) {
+    repeat_.stop();
+}
 
 void CardCapture::DoorOpenClick() {
     // A port outside 1 to 8 can only come from outside the program: it releases nothing.

@@ -42,6 +42,12 @@ struct CaptureFeedback {
 // Setting: a repeat read of the same card on the same reader within this many seconds of the
 // logged read is answered as that read was and not logged. 0 (the default) turns it off.
 inline constexpr const char* kRepeatReadSetting = "RepeatReadSeconds";
+    // A row the log could not take went into the journal: the reads waiting there and why.
+    std::function<void(qint64 waiting, const QString& reason)> journalled;
+};
+
+// The alarm text while reads wait in the journal.
+QString JournalAlarmText(qint64 waiting, const QString& reason);
 
 class CardCapture : public QObject {
     Q_OBJECT
@@ -95,6 +101,10 @@ private:
     std::map<std::pair<int, int>, LoggedRead> lastReads_;  // (port, card)
     int repeatsToday_ = 0;
     int repeatsDay_ = 0;
+    // Commits the row to the log, or when the log cannot take it to the journal (journalId
+    // then names it there). Throws only when neither can.
+    void commitRow(LogRecord& row, QString& journalId);
+    void commitLock(LogRecord& row, const QString& journalId, int lock);
 
     Tdsrc& store_;
     ReaderLinks& links_;
@@ -103,6 +113,7 @@ private:
     Speech* speech_ = nullptr;
     QTimer repeat_;
     int lastBypassPort_ = 0;
+    bool journalled_ = false;
 };
 
 }  // namespace horalog

@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <functional>
+#include <utility>
 
 #include "common/format.h"
 #include "people/holder_store.h"
@@ -72,32 +73,28 @@ qint64 countRows(Connection& att, const Selection& sel) {
 }
 
 // Newest first; at most `fetch` rows.
-void forEachRow(Connection& att, const Selection& sel, int fetch,
-                const std::function<void(const LogRecord&)>& f) {
+Statement selectRows(Connection& att, const Selection& sel, int fetch) {
     const QString columns = "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK FROM recorder ";
-    Statement q = [&] {
-        switch (sel.kind) {
-            case Selection::Day: {
-                auto q = att.prepare(columns +
-                                     "WHERE SYSTIME >= ? AND SYSTIME < ? "
-                                     "ORDER BY SYSTIME DESC, CARDNO DESC, ID DESC LIMIT ?");
-                q.bindAll(sel.day.lo, sel.day.hi, fetch);
-                return q;
-            }
-            case Selection::Card: {
-                auto q = att.prepare(columns +
-                                     "WHERE CARDNO = ? ORDER BY SYSTIME DESC, ID DESC LIMIT ?");
-                q.bindAll(sel.card, fetch);
-                return q;
-            }
-            case Selection::All:
-                break;
+    switch (sel.kind) {
+        case Selection::Day: {
+            auto q = att.prepare(columns +
+                                 "WHERE SYSTIME >= ? AND SYSTIME < ? "
+                                 "ORDER BY SYSTIME DESC, CARDNO DESC, ID DESC LIMIT ?");
+            q.bindAll(sel.day.lo, sel.day.hi, fetch);
+            return q;
         }
-        auto q = att.prepare(columns + "ORDER BY SYSTIME DESC, CARDNO DESC, ID DESC LIMIT ?");
-        q.bindAll(fetch);
-        return q;
-    }();
-    while (q.next()) f(LogTable::fromRow(q));
+        case Selection::Card: {
+            auto q =
+                att.prepare(columns + "WHERE CARDNO = ? ORDER BY SYSTIME DESC, ID DESC LIMIT ?");
+            q.bindAll(sel.card, fetch);
+            return q;
+        }
+        case Selection::All:
+            break;
+    }
+    auto q = att.prepare(columns + "ORDER BY SYSTIME DESC, CARDNO DESC, ID DESC LIMIT ?");
+    q.bindAll(fetch);
+    return q;
 }
 
 // Rows are emitted newest first and the limit is checked after each one, so at least one
@@ -105,38 +102,6 @@ void forEachRow(Connection& att, const Selection& sel, int fetch,
 int rowsToFetch(int limit) {
     return limit < 1 ? 1 : limit;
 }
-
-// One lookup per card and page.
-class HolderCache {
-public:
-    explicit HolderCache(Connection& src) : src_(src) {}
-    const CardHolderName& of(int card) {
-        auto it = cache_.find(card);
-        if (it == cache_.end()) it = cache_.insert(card, HolderOfCard(src_, card));
-        return *it;
-    }
-
-private:
-    Connection& src_;
-    QHash<int, CardHolderName> cache_;
-};
-
-// Count and rows come from one snapshot of the log, even while reads are being written.
-class ReadSnapshot {
-public:
-    explicit ReadSnapshot(Connection& c) : c_(c) { c_.execute("BEGIN"); }
-    ~ReadSnapshot() {
-        try {
-            c_.execute("COMMIT");
-        } catch (...) {
-        }
-    }
-    ReadSnapshot(const ReadSnapshot&) = delete;
-    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
-
-private:
-    Connection& c_;
-};
 
 void requireOpen(const PageSources& s) {
     if (!s.att || !s.src) throw DbError("the databases are closed");
@@ -150,6 +115,21 @@ QString isoTime(DateTime t) {
 }
 
 }  // namespace
+
+// One lookup per card and page.
+class PageHolders {
+public:
+    explicit PageHolders(Connection& src) : src_(src) {}
+    const CardHolderName& of(int card) {
+        auto it = cache_.find(card);
+        if (it == cache_.end()) it = cache_.insert(card, HolderOfCard(src_, card));
+        return *it;
+    }
+
+private:
+    Connection& src_;
+    QHash<int, CardHolderName> cache_;
+};
 
 QStringList QueryParameters(const std::string& target) {
     QStringList params;
@@ -224,26 +204,46 @@ QString HtmlEscape(const QString& text) {
     return text.toHtmlEscaped().replace('\'', "&#39;");
 }
 
-QString BuildPage(const PageRequest& r, const PageSources& s, QString* error) {
-    const bool monitor = r.page == WebPage::Monitor;
+namespace {
+constexpr int kRowsPerPiece = 256;
+}
+
+PageStream::PageStream(const PageRequest& r, const PageSources& s)
+    : request_(r), readers_(s.readers) {
+    if (r.json)
+        startJson(s);
+    else
+        startHtml(s);
+}
+
+PageStream::~PageStream() {
+    dropDatabase();
+}
+
+void PageStream::startHtml(const PageSources& s) {
+    const bool monitor = request_.page == WebPage::Monitor;
     QStringList lines;
     lines << "<head>";
-    if (monitor) lines << "<meta http-equiv=refresh content=" + QString::number(r.refresh) + ">";
+    if (monitor)
+        lines << "<meta http-equiv=refresh content=" + QString::number(request_.refresh) + ">";
     lines << "<title>" << HtmlEscape(s.title);
-    if (monitor) lines << " - auto refresh in " + QString::number(r.refresh) + "s";
+    if (monitor) lines << " - auto refresh in " + QString::number(request_.refresh) + "s";
     lines << "</title>"
           << "</head>"
           << "<body bgcolor=#f5f5f5>"
           << "<center>"
           << "<strong><u>Time Logs Report V1.0</u></strong><br>"
           << FormatDateTime(kStampFormat, s.now) + "<br>";
+    phase_ = Phase::Tail;
     try {
         requireOpen(s);
-        const Selection sel = resolveSelection(r, s);
-        ReadSnapshot snapshot(*s.att);
+        const Selection sel = resolveSelection(request_, s);
+        att_ = s.att;
+        att_->execute("BEGIN");  // count and rows from one snapshot of the log
+        snapshot_ = true;
         const qint64 count = countRows(*s.att, sel);
-        if (r.limit < count)
-            lines << QString("[%1 / %2 record(s)]<br>").arg(r.limit).arg(count);
+        if (request_.limit < count)
+            lines << QString("[%1 / %2 record(s)]<br>").arg(request_.limit).arg(count);
         else
             lines << QString("[%1 record(s)]<br>").arg(count);
         lines << "<br>";
@@ -258,54 +258,148 @@ QString BuildPage(const PageRequest& r, const PageSources& s, QString* error) {
                   << "<th width=80>Mode</th>"
                   << "<th width=100>Reader</th>"
                   << "</tr>";
-            HolderCache holders(*s.src);
-            int emitted = 0;
-            forEachRow(*s.att, sel, rowsToFetch(r.limit), [&](const LogRecord& row) {
-                const CardHolderName& h = holders.of(row.cardno);
-                QString line = emitted % 2 == 0 ? "<tr align=center bgcolor=#FFFFFF>"
-                                                : "<tr align=center bgcolor=#F5F5F5>";
-                for (const QString& cell :
-                     {FormatDateTime(kStampFormat, row.systime), HtmlEscape(h.name),
-                      HtmlEscape(h.group), ModeName(row.mode),
-                      HtmlEscape(ReaderName(row.reader, s.readers))})
-                    line += "<td>" + cell + "</td>";
-                lines << line + "</tr>";
-                ++emitted;
-            });
+            holders_ = std::make_unique<PageHolders>(*s.src);
+            rows_.emplace(selectRows(*s.att, sel, rowsToFetch(request_.limit)));
+            phase_ = Phase::Rows;
         }
     } catch (const std::exception& e) {
         // The page so far still goes out, closed properly.
-        if (error) *error = QString::fromUtf8(e.what());
+        error_ = QString::fromUtf8(e.what());
+        dropDatabase();
     }
-    lines << "</table>" << kFooter << "</center>"
-          << "</body>";
-    return lines.join("\r\n");
+    head_ = lines.join("\r\n").toUtf8();
+    if (phase_ == Phase::Tail) dropDatabase();
+}
+
+void PageStream::startJson(const PageSources& s) {
+    phase_ = Phase::Tail;
+    try {
+        requireOpen(s);
+        const Selection sel = resolveSelection(request_, s);
+        att_ = s.att;
+        att_->execute("BEGIN");
+        snapshot_ = true;
+        const qint64 count = countRows(*s.att, sel);
+        head_ = "{\"count\":" + QByteArray::number(count) + ",\"rows\":[";
+        if (count > 0) {
+            holders_ = std::make_unique<PageHolders>(*s.src);
+            rows_.emplace(selectRows(*s.att, sel, rowsToFetch(request_.limit)));
+            phase_ = Phase::Rows;
+        }
+    } catch (const std::exception& e) {
+        error_ = QString::fromUtf8(e.what());
+        status_ = 500;
+        QJsonObject o;
+        o["error"] = error_;
+        head_ = QJsonDocument(o).toJson(QJsonDocument::Compact);
+        phase_ = Phase::Done;
+    }
+    if (phase_ != Phase::Rows) dropDatabase();
+}
+
+QByteArray PageStream::next() {
+    switch (phase_) {
+        case Phase::Head:
+        case Phase::Done:
+            break;
+        case Phase::Rows:
+            if (!head_.isEmpty()) return std::exchange(head_, {});
+            if (QByteArray piece = rowsPiece(); !piece.isEmpty()) return piece;
+            return next();
+        case Phase::Tail:
+            phase_ = Phase::Done;
+            return std::exchange(head_, {}) + tail();
+    }
+    return std::exchange(head_, {});
+}
+
+QByteArray PageStream::rowsPiece() {
+    QByteArray out;
+    try {
+        for (int n = 0; n < kRowsPerPiece; ++n) {
+            if (!rows_->next()) {
+                phase_ = Phase::Tail;
+                break;
+            }
+            const LogRecord row = LogTable::fromRow(*rows_);
+            const CardHolderName& h = holders_->of(row.cardno);
+            if (request_.json) {
+                QJsonObject o;
+                o["time"] = isoTime(row.systime);
+                o["card"] = row.cardno;
+                o["holder"] = h.found ? QJsonValue(h.name) : QJsonValue();
+                o["group"] = h.found ? QJsonValue(h.group) : QJsonValue();
+                o["mode"] = ModeName(row.mode);
+                o["reader"] = ReaderName(row.reader, readers_);
+                if (emitted_ > 0) out += ',';
+                out += QJsonDocument(o).toJson(QJsonDocument::Compact);
+            } else {
+                QString line = emitted_ % 2 == 0 ? "\r\n<tr align=center bgcolor=#FFFFFF>"
+                                                 : "\r\n<tr align=center bgcolor=#F5F5F5>";
+                for (const QString& cell :
+                     {FormatDateTime(kStampFormat, row.systime), HtmlEscape(h.name),
+                      HtmlEscape(h.group), ModeName(row.mode),
+                      HtmlEscape(ReaderName(row.reader, readers_))})
+                    line += "<td>" + cell + "</td>";
+                out += (line + "</tr>").toUtf8();
+            }
+            ++emitted_;
+        }
+    } catch (const std::exception& e) {
+        error_ = QString::fromUtf8(e.what());
+        if (request_.json) broken_ = true;
+        phase_ = Phase::Tail;
+    }
+    if (phase_ == Phase::Tail) dropDatabase();
+    if (broken_) phase_ = Phase::Done;
+    return out;
+}
+
+QByteArray PageStream::tail() {
+    if (request_.json) return broken_ ? QByteArray() : QByteArray("]}");
+    return QByteArray("\r\n</table>\r\n") + kFooter + "\r\n</center>\r\n</body>";
+}
+
+void PageStream::abort(const QString& why) {
+    if (phase_ == Phase::Rows) {
+        error_ = why;
+        if (request_.json) {
+            broken_ = true;
+            phase_ = Phase::Done;
+        } else {
+            phase_ = Phase::Tail;
+        }
+    }
+    dropDatabase();
+}
+
+void PageStream::dropDatabase() {
+    rows_.reset();
+    holders_.reset();
+    if (snapshot_ && att_) {
+        try {
+            att_->execute("COMMIT");
+        } catch (...) {
+        }
+    }
+    snapshot_ = false;
+    att_ = nullptr;
+}
+
+QString BuildPage(const PageRequest& r, const PageSources& s, QString* error) {
+    PageStream page(r, s);
+    QByteArray all;
+    for (QByteArray piece = page.next(); !piece.isEmpty(); piece = page.next()) all += piece;
+    if (error && !page.error().isEmpty()) *error = page.error();
+    return QString::fromUtf8(all);
 }
 
 QByteArray BuildJson(const PageRequest& r, const PageSources& s) {
-    requireOpen(s);
-    const Selection sel = resolveSelection(r, s);
-    ReadSnapshot snapshot(*s.att);
-    const qint64 count = countRows(*s.att, sel);
-    QJsonArray rows;
-    if (count > 0) {
-        HolderCache holders(*s.src);
-        forEachRow(*s.att, sel, rowsToFetch(r.limit), [&](const LogRecord& row) {
-            const CardHolderName& h = holders.of(row.cardno);
-            QJsonObject o;
-            o["time"] = isoTime(row.systime);
-            o["card"] = row.cardno;
-            o["holder"] = h.found ? QJsonValue(h.name) : QJsonValue();
-            o["group"] = h.found ? QJsonValue(h.group) : QJsonValue();
-            o["mode"] = ModeName(row.mode);
-            o["reader"] = ReaderName(row.reader, s.readers);
-            rows.append(o);
-        });
-    }
-    QJsonObject doc;
-    doc["count"] = count;
-    doc["rows"] = rows;
-    return QJsonDocument(doc).toJson(QJsonDocument::Compact);
+    PageStream doc(r, s);
+    QByteArray all;
+    for (QByteArray piece = doc.next(); !piece.isEmpty(); piece = doc.next()) all += piece;
+    if (doc.status() != 200 || doc.broken()) throw DbError(doc.error());
+    return all;
 }
 
 }  // namespace horalog

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "common/datetime.h"
@@ -43,6 +45,53 @@ struct PageSources {
     ReaderNames readers;
     DateTime now;
     QString title;
+};
+
+class PageHolders;
+
+// A page or JSON document produced piece by piece, so that a page of any number of rows needs
+// the memory of a few rows only. The constructor does the work of the head (selection, count);
+// next() answers the following piece, empty once the document is complete.
+class PageStream {
+public:
+    PageStream(const PageRequest& request, const PageSources& sources);
+    ~PageStream();
+    PageStream(const PageStream&) = delete;
+    PageStream& operator=(const PageStream&) = delete;
+
+    QByteArray next();
+    // Ends the document at once (the databases are going away): an HTML page gets its closing
+    // lines; a JSON document is left incomplete (see broken()). Drops every database object.
+    void abort(const QString& why);
+
+    bool json() const { return request_.json; }
+    // 500 for a JSON document whose selection failed: its body is the error document.
+    int status() const { return status_; }
+    // The database error that ended the document early, if any.
+    const QString& error() const { return error_; }
+    // A JSON document cut after its head: it must not pass for a whole one.
+    bool broken() const { return broken_; }
+
+private:
+    enum class Phase { Head, Rows, Tail, Done };
+    void startHtml(const PageSources& s);
+    void startJson(const PageSources& s);
+    QByteArray rowsPiece();
+    QByteArray tail();
+    void dropDatabase();
+
+    PageRequest request_;
+    ReaderNames readers_;
+    Phase phase_ = Phase::Head;
+    QByteArray head_;
+    int status_ = 200;
+    QString error_;
+    bool broken_ = false;
+    Connection* att_ = nullptr;
+    bool snapshot_ = false;
+    std::optional<Statement> rows_;
+    std::unique_ptr<PageHolders> holders_;
+    int emitted_ = 0;
 };
 
 // The HTML page, lines joined with CR LF. Never fails: a database error ends the page early

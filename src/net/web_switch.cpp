@@ -36,6 +36,20 @@ QString MachineAddressText() {
     return QString::fromLocal8Bit(host);
 }
 
+QString WebAddressText(const WebReporter& reporter, const QString& bind) {
+    QStringList hosts;
+    if (!bind.isEmpty() && bind != "0.0.0.0")
+        hosts << bind;
+    else
+        hosts = MachineAddressText().split(", ", Qt::SkipEmptyParts);
+    if (hosts.isEmpty()) hosts << "localhost";
+    const QString scheme = reporter.https() ? "https" : "http";
+    QStringList urls;
+    for (const QString& host : hosts)
+        urls << QString("%1://%2:%3/").arg(scheme, host).arg(reporter.port());
+    return urls.join(", ");
+}
+
 int WebReporterPort() {
     return ReadSettingInt("WebPort", 80);
 }
@@ -50,14 +64,16 @@ WebSwitchResult ToggleWebReporter(WebReporter& reporter, bool currentlyChecked,
         r.message = kWebDisabled;
         return r;
     }
-    QString error = reporter.start(WebReporterPort(), dataFolder);
+    QString error;
+    const WebAccess access = ReadWebAccess(&error);
+    if (error.isEmpty()) error = reporter.start(WebReporterPort(), dataFolder, access);
     if (!error.isEmpty()) {
         // The setting and the check mark keep the new state, as the operator chose it.
         r.failed = true;
         r.message = error;
         return r;
     }
-    r.message = QString(kWebEnabled) + MachineAddressText();
+    r.message = QString(kWebEnabled) + WebAddressText(reporter, access.bind);
     return r;
 }
 
@@ -65,7 +81,10 @@ QString StartWebReporterAtLaunch(WebReporter& reporter, const QString& dataFolde
     bool enabled = ReadSettingBool("WebEnabled", false);
     if (checked) *checked = enabled;
     if (!enabled) return {};
-    return reporter.start(WebReporterPort(), dataFolder);
+    QString error;
+    const WebAccess access = ReadWebAccess(&error);
+    if (!error.isEmpty()) return error;
+    return reporter.start(WebReporterPort(), dataFolder, access);
 }
 
 }  // namespace horalog

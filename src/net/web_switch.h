@@ -19,6 +19,10 @@ QStringList MachineIPv4Addresses();
 // host name cannot be had.
 QString MachineAddressText();
 
+// The addresses of a running server with scheme and port ("http://192.168.1.5:80/"), joined
+// with ", ": the bound address, else every address of the machine.
+QString WebAddressText(const WebReporter& reporter, const QString& bind);
+
 // Port of the server: setting WebPort, default 80.
 int WebReporterPort();
 

@@ -5,8 +5,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "common/datetime.h"
@@ -98,6 +101,14 @@ public:
     virtual void flush() = 0;
     // Copies the whole database into a new file at target with the same key, consistently.
     virtual void backupTo(const QString& target) = 0;
+    // On: every commit is on disk before it returns (the write-ahead log is synced). Off:
+    // commits survive a crash of the program, and flush() brings them to disk.
+    virtual void setDurable(bool on) = 0;
+    // The engine's quick consistency check: empty when the file is sound, else one line per
+    // damage found (at most maxLines). keepGoing is asked now and then; when it answers false
+    // the check stops and answers nothing.
+    virtual std::optional<QStringList> quickCheck(int maxLines = 20,
+                                                  const std::function<bool()>& keepGoing = {}) = 0;
 };
 
 // Opens the SQLCipher file at path with its password. Fails with DbError when the file

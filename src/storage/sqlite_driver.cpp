@@ -28,7 +28,9 @@ public:
 
 namespace {
 
-QString lastError(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+QString lastError(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 class SqliteStatement : public StatementImpl {
 public:
@@ -46,33 +48,34 @@ public:
             rc = sqlite3_bind_null(stmt_, index);
         } else {
             switch (v.metaType().id()) {
-            case QMetaType::Bool:
-                rc = sqlite3_bind_int(stmt_, index, v.toBool() ? 1 : 0);
-                break;
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Short:
-            case QMetaType::UShort:
-            case QMetaType::Long:
-                rc = sqlite3_bind_int64(stmt_, index, v.toLongLong());
-                break;
-            case QMetaType::Double:
-            case QMetaType::Float:
-                rc = sqlite3_bind_double(stmt_, index, v.toDouble());
-                break;
-            case QMetaType::QByteArray: {
-                QByteArray b = v.toByteArray();
-                rc = sqlite3_bind_blob64(stmt_, index, b.constData(), b.size(), SQLITE_TRANSIENT);
-                break;
-            }
-            default: {
-                QByteArray t = v.toString().toUtf8();
-                rc = sqlite3_bind_text64(stmt_, index, t.constData(), t.size(), SQLITE_TRANSIENT,
-                                         SQLITE_UTF8);
-                break;
-            }
+                case QMetaType::Bool:
+                    rc = sqlite3_bind_int(stmt_, index, v.toBool() ? 1 : 0);
+                    break;
+                case QMetaType::Int:
+                case QMetaType::UInt:
+                case QMetaType::LongLong:
+                case QMetaType::ULongLong:
+                case QMetaType::Short:
+                case QMetaType::UShort:
+                case QMetaType::Long:
+                    rc = sqlite3_bind_int64(stmt_, index, v.toLongLong());
+                    break;
+                case QMetaType::Double:
+                case QMetaType::Float:
+                    rc = sqlite3_bind_double(stmt_, index, v.toDouble());
+                    break;
+                case QMetaType::QByteArray: {
+                    QByteArray b = v.toByteArray();
+                    rc = sqlite3_bind_blob64(stmt_, index, b.constData(), b.size(),
+                                             SQLITE_TRANSIENT);
+                    break;
+                }
+                default: {
+                    QByteArray t = v.toString().toUtf8();
+                    rc = sqlite3_bind_text64(stmt_, index, t.constData(), t.size(),
+                                             SQLITE_TRANSIENT, SQLITE_UTF8);
+                    break;
+                }
             }
         }
         if (rc != SQLITE_OK) throw DbError(lastError(db_));
@@ -116,11 +119,16 @@ public:
     }
     QVariant value(int i) const override {
         switch (sqlite3_column_type(stmt_, i)) {
-        case SQLITE_INTEGER: return QVariant(qint64(int64(i)));
-        case SQLITE_FLOAT: return QVariant(real(i));
-        case SQLITE_TEXT: return QVariant(text(i));
-        case SQLITE_BLOB: return QVariant(blob(i));
-        default: return QVariant();
+            case SQLITE_INTEGER:
+                return QVariant(qint64(int64(i)));
+            case SQLITE_FLOAT:
+                return QVariant(real(i));
+            case SQLITE_TEXT:
+                return QVariant(text(i));
+            case SQLITE_BLOB:
+                return QVariant(blob(i));
+            default:
+                return QVariant();
         }
     }
 
@@ -155,10 +163,9 @@ public:
             sqlite3_busy_timeout(db_, 5000);
             if (mode == OpenMode::ReadWrite) {
                 execute("PRAGMA journal_mode=WAL");
-                // A commit reaches the log file without waiting for the disk: a card read is
-                // answered within a millisecond, and survives a crash of the program. The store
-                // flushes the log to disk every second (Tdsrc), which bounds what a power cut
-                // can take.
+                // A commit reaches the log file without waiting for the disk: it survives a
+                // crash of the program. The store flushes every second (Tdsrc) and makes the
+                // log's commits durable one by one when DurableCommits is on.
                 execute("PRAGMA synchronous=NORMAL");
                 execute("PRAGMA foreign_keys=OFF");
                 execute("PRAGMA cache_size=-16384");  // 16 MB of decrypted pages
@@ -197,14 +204,14 @@ public:
     QString path() const override { return path_; }
 
     void flush() override {
-        int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr,
-                                           nullptr);
+        int rc =
+            sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
         if (rc != SQLITE_OK && rc != SQLITE_BUSY) throw DbError(lastError(db_));
     }
 
     void checkpoint() override {
-        int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr,
-                                           nullptr);
+        int rc =
+            sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
         if (rc != SQLITE_OK) throw DbError(lastError(db_));
     }
 
@@ -225,6 +232,43 @@ public:
             }
             throw;
         }
+    }
+
+    void setDurable(bool on) override {
+        execute(on ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+    }
+
+    std::optional<QStringList> quickCheck(int maxLines,
+                                          const std::function<bool()>& keepGoing) override {
+        QStringList damage;
+        bool stopped = false;
+        struct Ask {
+            const std::function<bool()>* keepGoing;
+            bool* stopped;
+        } ask{&keepGoing, &stopped};
+        if (keepGoing)
+            sqlite3_progress_handler(
+                db_, 10000,
+                [](void* p) -> int {
+                    auto* a = static_cast<Ask*>(p);
+                    if ((*a->keepGoing)()) return 0;
+                    *a->stopped = true;
+                    return 1;
+                },
+                &ask);
+        try {
+            auto q = prepare(QString("PRAGMA quick_check(%1)").arg(qMax(1, maxLines)));
+            while (q.next()) {
+                const QString line = q.value(0).toString();
+                if (line != "ok") damage << line;
+            }
+        } catch (const DbError& e) {
+            // A page that cannot even be read is damage too.
+            if (!stopped) damage << e.text();
+        }
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+        if (stopped) return std::nullopt;
+        return damage;
     }
 
     void setKey(const QByteArray& key) { key_ = key; }
@@ -259,27 +303,45 @@ Statement& Statement::bind(const QString& name, const QVariant& value) {
     impl_->bind(impl_->parameterIndex(name), value);
     return *this;
 }
-bool Statement::next() { return impl_->next(); }
+bool Statement::next() {
+    return impl_->next();
+}
 void Statement::exec() {
     while (impl_->next()) {
     }
 }
-void Statement::reset() { impl_->reset(); }
-int Statement::columnCount() const { return impl_->columnCount(); }
-QString Statement::columnName(int index) const { return impl_->columnName(index); }
+void Statement::reset() {
+    impl_->reset();
+}
+int Statement::columnCount() const {
+    return impl_->columnCount();
+}
+QString Statement::columnName(int index) const {
+    return impl_->columnName(index);
+}
 int Statement::columnIndex(const QString& name) const {
     for (int i = 0, n = impl_->columnCount(); i < n; ++i)
         if (impl_->columnName(i).compare(name, Qt::CaseInsensitive) == 0) return i;
     throw DbError("no column " + name);
 }
-QVariant Statement::value(int index) const { return impl_->value(index); }
-bool Statement::isNull(const QString& name) const { return impl_->isNull(columnIndex(name)); }
-qint64 Statement::int64(const QString& name) const { return impl_->int64(columnIndex(name)); }
-QString Statement::text(const QString& name) const { return impl_->text(columnIndex(name)); }
+QVariant Statement::value(int index) const {
+    return impl_->value(index);
+}
+bool Statement::isNull(const QString& name) const {
+    return impl_->isNull(columnIndex(name));
+}
+qint64 Statement::int64(const QString& name) const {
+    return impl_->int64(columnIndex(name));
+}
+QString Statement::text(const QString& name) const {
+    return impl_->text(columnIndex(name));
+}
 DateTime Statement::dateTime(const QString& name) const {
     return DateTime(impl_->real(columnIndex(name)));
 }
-QByteArray Statement::blob(const QString& name) const { return impl_->blob(columnIndex(name)); }
+QByteArray Statement::blob(const QString& name) const {
+    return impl_->blob(columnIndex(name));
+}
 
 std::unique_ptr<Connection> OpenDatabase(const QString& path, const QString& password,
                                          OpenMode mode, bool create) {

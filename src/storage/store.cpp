@@ -2,16 +2,21 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QThread>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
+#include <QtDebug>
 
 #include "common/ports.h"
 #include "storage/audit.h"
 #include "storage/schema_upgrade.h"
+#include "storage/settings.h"
 
-static void initStorageResources() { Q_INIT_RESOURCE(storage); }
+static void initStorageResources() {
+    Q_INIT_RESOURCE(storage);
+}
 
 namespace horalog {
 
@@ -74,7 +79,8 @@ void EnsureDataFolder(const QString& folder) {
     dir.mkpath("photos");
 }
 
-Tdsrc::Tdsrc(QString folder) : folder_(std::move(folder)) {
+Tdsrc::Tdsrc(QString folder)
+    : folder_(std::move(folder)), journal_(QDir(folder_).filePath(kJournalFile)) {
     // Commits do not wait for the disk; once a second they are brought there.
     flushTimer_.setInterval(1000);
     QObject::connect(&flushTimer_, &QTimer::timeout, [this] {
@@ -86,15 +92,37 @@ Tdsrc::Tdsrc(QString folder) : folder_(std::move(folder)) {
         }
     });
 }
-Tdsrc::~Tdsrc() = default;
+Tdsrc::~Tdsrc() {
+    stopBackgroundCheck();
+}
 
-QString Tdsrc::logDbPath() const { return QDir(folder_).filePath(kLogDbFile); }
-QString Tdsrc::sysDbPath() const { return QDir(folder_).filePath(kSysDbFile); }
+QString Tdsrc::logDbPath() const {
+    return QDir(folder_).filePath(kLogDbFile);
+}
+QString Tdsrc::sysDbPath() const {
+    return QDir(folder_).filePath(kSysDbFile);
+}
 
 void Tdsrc::OpenStore() {
     try {
         att_ = OpenDatabase(logDbPath(), kLogDbPassword, OpenMode::ReadWrite);
         att_->prepare("SELECT count(*) FROM recorder").exec();
+    } catch (const DbError& e) {
+        att_.reset();
+        // A file too damaged to open is told as damage, so that the operator repairs or
+        // restores it.
+        if (e.text().contains("malformed"))
+            throw StoreError(QString(kLogDbDamaged).arg(e.text()).toStdString());
+        throw StoreError(kCannotOpenLogDb);
+    }
+    try {
+        setDurableCommits(ReadSettingBool("DurableCommits", true));
+    } catch (const DbError&) {
+        att_.reset();
+        throw StoreError(kCannotOpenLogDb);
+    }
+    checkLog();
+    try {
         UpgradeSchema(*att_, "attend");
     } catch (const DbError&) {
         att_.reset();
@@ -119,11 +147,84 @@ void Tdsrc::OpenStore() {
     // left to the engine.
     if (QCoreApplication::instance() && QThread::currentThread() == qApp->thread())
         flushTimer_.start();
+    mergeJournal();
+}
+
+std::optional<QStringList> CheckLogFile(Connection& att, int timeLimitMs) {
+    QElapsedTimer clock;
+    clock.start();
+    std::function<bool()> keepGoing;
+    if (timeLimitMs > 0) keepGoing = [&] { return clock.elapsed() < timeLimitMs; };
+    return att.quickCheck(20, keepGoing);
+}
+
+namespace {
+// The quick check reads about 50 MB a second here; a file up to this size takes a fraction of
+// a second.
+constexpr qint64 kForegroundCheckBytes = 16 * 1024 * 1024;
+}  // namespace
+
+void Tdsrc::checkLog() {
+    stopBackgroundCheck();
+    logDamage_.clear();
+    // A log that is checked in well under a second is checked before anything else; a larger
+    // one beside the running program on a connection of its own, so that the start is not
+    // held up.
+    const bool small = QFileInfo(logDbPath()).size() <= kForegroundCheckBytes;
+    if (auto damage = small ? CheckLogFile(*att_, 1000) : std::nullopt) {
+        if (!damage->isEmpty()) {
+            att_.reset();
+            throw StoreError(QString(kLogDbDamaged).arg(damage->first()).toStdString());
+        }
+        return;
+    }
+    if (!QCoreApplication::instance()) return;
+    stopCheck_ = false;
+    checker_ = std::thread([this, path = logDbPath()] {
+        QString found;
+        try {
+            auto c = OpenDatabase(path, kLogDbPassword, OpenMode::ReadOnly);
+            auto damage = c->quickCheck(20, [this] { return !stopCheck_.load(); });
+            if (damage && !damage->isEmpty()) found = damage->first();
+        } catch (const DbError& e) {
+            found = e.text();
+        }
+        if (found.isEmpty() || stopCheck_) return;
+        QMetaObject::invokeMethod(
+            &flushTimer_,
+            [this, found] {
+                logDamage_ = found;
+                for (auto& hook : damageHooks_) hook(QString(kLogDbDamaged).arg(found));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void Tdsrc::stopBackgroundCheck() {
+    stopCheck_ = true;
+    if (checker_.joinable()) checker_.join();
+}
+
+void Tdsrc::mergeJournal() {
+    try {
+        if (journal_.count() == 0) return;
+        JournalMerge m = journal_.mergeInto(*att_);
+        qInfo().noquote()
+            << QString("%1: %2 read(s) merged into the log").arg(kJournalFile).arg(m.merged);
+    } catch (const DbError& e) {
+        qCritical().noquote() << QString("%1: reads not merged: %2").arg(kJournalFile, e.text());
+    }
+}
+
+void Tdsrc::setDurableCommits(bool on) {
+    att().setDurable(on);
 }
 
 void Tdsrc::CloseStore() {
     for (auto& hook : closeHooks_) hook();
+    stopBackgroundCheck();
     flushTimer_.stop();
+    journal_.close();
     att_.reset();
     src_.reset();
 }
@@ -172,9 +273,15 @@ bool CheckDatabases(const QString& folder, QString& report) {
     auto line = [&](const QString& text) { report += text + "\n"; };
     try {
         auto att = OpenDatabase(dir.filePath(kLogDbFile), kLogDbPassword, OpenMode::ReadOnly);
-        auto q = att->prepare("SELECT count(*) FROM recorder");
-        q.next();
-        line(QString("%1: ok, %2 log records").arg(kLogDbFile).arg(q.value(0).toLongLong()));
+        const QStringList damage = CheckLogFile(*att).value_or(QStringList());
+        if (damage.isEmpty()) {
+            auto q = att->prepare("SELECT count(*) FROM recorder");
+            q.next();
+            line(QString("%1: ok, %2 log records").arg(kLogDbFile).arg(q.value(0).toLongLong()));
+        } else {
+            ok = false;
+            line(QString("%1: damaged: %2").arg(kLogDbFile, damage.join("; ")));
+        }
     } catch (const DbError& e) {
         ok = false;
         line(QString("%1: cannot open: %2").arg(kLogDbFile, e.text()));

@@ -3,12 +3,16 @@
 // start, opening with their passwords, closing and reopening around file operations.
 
 #include <QString>
+#include <QStringList>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "storage/database.h"
+#include "storage/read_journal.h"
 
 namespace horalog {
 
@@ -25,6 +29,10 @@ inline constexpr const char* kCannotOpenLogDb = "System Error: Cannot open atten
 inline constexpr const char* kCannotOpenSysDb = "System Error: Cannot open sysdat.mdb";
 inline constexpr const char* kReaderTableError = "Database error. Please re-format the database.";
 inline constexpr const char* kInvalidDatabase = "Invalid Database";
+// %1 the engine's first line of damage.
+inline constexpr const char* kLogDbDamaged =
+    "System Error: attend.mdb is damaged (%1). Reads are not captured until it is repaired "
+    "(horalog repair) or a backup is restored.";
 
 // A start-up failure of the store; what() is the message to show before the program ends.
 class StoreError : public std::runtime_error {
@@ -46,7 +54,10 @@ public:
     explicit Tdsrc(QString folder);
     ~Tdsrc();
 
-    // Opens both files. Throws StoreError with kCannotOpenLogDb / kCannotOpenSysDb.
+    // Opens both files and checks the log: a damaged log is refused (StoreError with
+    // kLogDbDamaged); a check that does not fit in a second goes on in the background (see
+    // logDamage). Reads waiting in the journal are then merged into the log. Throws StoreError
+    // with kCannotOpenLogDb / kCannotOpenSysDb.
     void OpenStore();
     // Runs the close hooks (reader links, displays, live log, web reporter), then closes
     // both connections.
@@ -57,6 +68,19 @@ public:
 
     Connection& att();
     Connection& src();
+    // Reads the log could not take.
+    ReadJournal& journal() { return journal_; }
+    // Moves the journal's reads into the log; a failure is logged and they keep waiting.
+    void mergeJournal();
+    // What the background check found wrong with the log; empty while it is sound.
+    QString logDamage() const { return logDamage_; }
+    // Called on the event loop when the background check finds damage.
+    void addDamageHook(std::function<void(const QString&)> hook) {
+        damageHooks_.push_back(std::move(hook));
+    }
+    // Whether each commit to the log is on disk before it returns (setting DurableCommits,
+    // default on); off, the log is brought to disk once a second.
+    void setDurableCommits(bool on);
     const QString& folder() const { return folder_; }
     QString logDbPath() const;
     QString sysDbPath() const;
@@ -72,8 +96,20 @@ private:
     std::unique_ptr<Connection> src_;
     std::vector<std::function<void()>> closeHooks_;
     std::vector<std::function<void()>> reopenHooks_;
+    std::vector<std::function<void(const QString&)>> damageHooks_;
     QTimer flushTimer_;
+    ReadJournal journal_;
+    QString logDamage_;
+    std::thread checker_;
+    std::atomic<bool> stopCheck_{false};
+
+    void checkLog();
+    void stopBackgroundCheck();
 };
+
+// The log's damage as the engine's quick check reports it: empty when sound, nullopt when it
+// did not finish within timeLimitMs (0: no limit).
+std::optional<QStringList> CheckLogFile(Connection& att, int timeLimitMs = 0);
 
 // Whether the reader table has exactly the eight rows of ports 1 to 8.
 bool ReaderTableOk(Connection& src);

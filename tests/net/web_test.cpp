@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
 #include <QRegularExpression>
 #include <atomic>
 #include <cerrno>
@@ -421,7 +423,9 @@ TEST_F(WebTest, ToggleStoresStartsStopsAndTells) {
     EXPECT_TRUE(on.checked);
     EXPECT_FALSE(on.failed);
     EXPECT_TRUE(on.message.startsWith(kWebEnabled));
-    EXPECT_EQ(on.message.mid(QString(kWebEnabled).size()), MachineAddressText());
+    EXPECT_EQ(on.message.mid(QString(kWebEnabled).size()), WebAddressText(reporter, ""));
+    EXPECT_TRUE(on.message.endsWith(QString(":%1/").arg(port))) << on.message.toStdString();
+    EXPECT_TRUE(on.message.contains("http://")) << on.message.toStdString();
     EXPECT_TRUE(ReadSettingBool("WebEnabled", false));
     EXPECT_TRUE(reporter.running());
     EXPECT_EQ(reporter.port(), port);
@@ -453,6 +457,172 @@ TEST_F(WebTest, ToggleStoresStartsStopsAndTells) {
     EXPECT_EQ(failed.message, QString::fromLocal8Bit(std::strerror(EADDRINUSE)));
     EXPECT_TRUE(ReadSettingBool("WebEnabled", false));
     WriteSettingBool("WebEnabled", false);
+}
+
+// Raw connections as a misbehaving client makes them.
+int connectTo(int port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(quint16(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Whatever the server answers on a raw connection, up to the end of its headers.
+std::string rawExchange(int port, const std::string& request) {
+    int fd = connectTo(port);
+    if (fd < 0) return {};
+    (void)!::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    timeval tv{5, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    std::string got;
+    char buf[4096];
+    while (got.find("\r\n\r\n") == std::string::npos) {
+        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0) break;
+        got.append(buf, size_t(n));
+    }
+    ::close(fd);
+    return got;
+}
+
+// Connections that never finish their headers, or never send one, leave the pages to
+// everybody else; bodies and other methods are refused unread.
+TEST_F(WebTest, HostileClientsAreContainedAndBodiesRefused) {
+    read(kNow, 5);
+    // 30 connections that say nothing, 30 that keep sending their headers a byte at a time.
+    std::vector<int> idle, slow;
+    for (int i = 0; i < 30; ++i) {
+        idle.push_back(connectTo(web.port()));
+        slow.push_back(connectTo(web.port()));
+        ASSERT_GE(idle.back(), 0);
+        ASSERT_GE(slow.back(), 0);
+    }
+    std::atomic<bool> dripping{true};
+    std::thread drip([&] {
+        while (dripping) {
+            for (int fd : slow) (void)!::send(fd, "a", 1, MSG_NOSIGNAL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+    });
+    {
+        httplib::Client c("127.0.0.1", web.port());
+        c.set_read_timeout(10, 0);
+        auto res = c.Get("/today");
+        ASSERT_TRUE(res) << "a normal request was not answered";
+        EXPECT_EQ(parsePage(res->status, res->body).countLine, "[1 record(s)]");
+    }
+    dripping = false;
+    drip.join();
+    for (int fd : idle) ::close(fd);
+    for (int fd : slow) ::close(fd);
+
+    struct Case {
+        const char* request;
+        const char* status;
+    } cases[] = {
+        {"POST /today HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\nhello", "405"},
+        {"PUT /today HTTP/1.1\r\nHost: x\r\nContent-Length: 400000000\r\n\r\n", "405"},
+        {"GET /today HTTP/1.1\r\nHost: x\r\nContent-Length: 400000000\r\n\r\n", "413"},
+        {"HEAD /today HTTP/1.1\r\nHost: x\r\n\r\n", "200"},
+    };
+    for (const Case& c : cases) {
+        const std::string answer = rawExchange(web.port(), c.request);
+        EXPECT_EQ(answer.substr(0, 12), std::string("HTTP/1.1 ") + c.status) << c.request;
+    }
+}
+
+// A page larger than a few rows goes out in chunks, whole, and in the same bytes as the
+// page built in one piece.
+TEST_F(WebTest, LargePagesAreStreamedWhole) {
+    {
+        Transaction t(store.att());
+        for (int i = 0; i < 3000; ++i) read(kNow.addSecs(-i), 1 + i % 97, 1 + i % 2);
+        t.commit();
+    }
+    httplib::Client c("127.0.0.1", web.port());
+    auto res = c.Get("/logs?100000000");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->get_header_value("Transfer-Encoding"), "chunked");
+    Page p = parsePage(res->status, res->body);
+    EXPECT_EQ(p.countLine, "[3000 record(s)]");
+    EXPECT_EQ(p.rows.size(), 3000u);
+    auto json = c.Get("/api/logs?100000000");
+    ASSERT_TRUE(json);
+    EXPECT_EQ(json->get_header_value("Transfer-Encoding"), "chunked");
+
+    PageSources sources;
+    sources.att = &store.att();
+    sources.src = &store.src();
+    sources.readers = web.readerNames();
+    sources.now = kNow;
+    sources.title = ReadSettingText("WebTitle", "Web Attendance Reporter");
+    const PageRequest request = ParsePageRequest("/logs", {"100000000"});
+    EXPECT_EQ(QString::fromStdString(res->body), BuildPage(request, sources));
+    PageRequest api = request;
+    api.json = true;
+    EXPECT_EQ(QByteArray::fromStdString(json->body), BuildJson(api, sources));
+    const auto doc = QJsonDocument::fromJson(QByteArray::fromStdString(json->body)).object();
+    EXPECT_EQ(doc["count"].toInt(), 3000);
+    EXPECT_EQ(doc["rows"].toArray().size(), 3000);
+}
+
+// WebPassword guards every page and the API; the plain text typed into the settings is
+// replaced by its salted hash. With WebCertificate and WebKey the pages go out over HTTPS.
+TEST_F(WebTest, PasswordAndHttps) {
+    read(kNow, 5);
+    web.stop();
+    WriteSettingText("WebPassword", "s3cret");
+    const int port = horalog::testing::FreeLoopbackPort();
+    WriteSettingInt("WebPort", port);
+    WriteSettingText("WebBind", "127.0.0.1");
+    QString error;
+    WebAccess access = ReadWebAccess(&error);
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(ReadSettingText("WebPassword", "").startsWith("pbkdf2-sha256$"));
+    ASSERT_EQ(web.start(port, data.path(), access), "");
+
+    httplib::Client c("127.0.0.1", port);
+    for (const char* target : {"/today", "/api/today", "/nothing"}) {
+        auto none = c.Get(target);
+        ASSERT_TRUE(none);
+        EXPECT_EQ(none->status, 401) << target;
+        EXPECT_TRUE(none->get_header_value("WWW-Authenticate").starts_with("Basic")) << target;
+    }
+    c.set_basic_auth("any", "wrong");
+    EXPECT_EQ(c.Get("/today")->status, 401);
+    c.set_basic_auth("any", "s3cret");
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(c.Get("/api/today")->status, 200);
+    web.stop();
+
+    const QString cert = data.file("cert.pem"), key = data.file("key.pem");
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "ec", "-pkeyopt",
+                              "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key, "-out",
+                              cert, "-days", "2", "-subj", "/CN=localhost"});
+    ASSERT_TRUE(openssl.waitForFinished(20000));
+    ASSERT_EQ(openssl.exitCode(), 0);
+    WriteSettingText("WebCertificate", cert);
+    WriteSettingText("WebKey", key);
+    WriteSettingBool("WebEnabled", false);
+    WebSwitchResult on = ToggleWebReporter(web, false, data.path());
+    ASSERT_FALSE(on.failed) << on.message.toStdString();
+    EXPECT_TRUE(on.message.endsWith(QString("https://127.0.0.1:%1/").arg(port)))
+        << on.message.toStdString();
+    httplib::SSLClient tls("127.0.0.1", port);
+    tls.enable_server_certificate_verification(false);
+    tls.set_basic_auth("any", "s3cret");
+    auto res = tls.Get("/today");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(parsePage(res->status, res->body).countLine, "[1 record(s)]");
+    for (const char* name : {"WebPassword", "WebBind", "WebCertificate", "WebKey", "WebEnabled"})
+        QSettings(SettingsFilePath(), QSettings::IniFormat).remove(name);
 }
 
 TEST(WebAddresses, DottedIPv4WithoutLoopback) {

@@ -80,7 +80,16 @@ void CaptureRoom::createLinks() {
     f.beep = [] { QApplication::beep(); };
     f.portProblem = [w](int port, const QString& problem) { w->SetPortProblem(port, problem); };
     f.repeatIgnored = [w](int repeatsToday) { w->ShowRepeatCount(repeatsToday); };
+    f.journalled = [w](qint64 waiting, const QString& reason) {
+        w->ShowStoreAlarm(JournalAlarmText(waiting, reason));
+    };
     capture_->autoIO().onStateChanged = [w](bool in) { w->SetIOState(in); };
+    window_.store().addDamageHook([w](const QString& text) { w->ShowStoreAlarm(text); });
+    try {
+        if (qint64 waiting = window_.store().journal().count())
+            w->ShowStoreAlarm(JournalAlarmText(waiting, "reads not merged"));
+    } catch (const DbError&) {
+    }
 }
 
 void CaptureRoom::openPorts() {

@@ -162,11 +162,24 @@ TTimeRec::TTimeRec(Tdsrc& store, Messages& messages, PasswordPrompts* prompts, C
 
 TTimeRec::~TTimeRec() = default;
 
+void TTimeRec::ShowStoreAlarm(const QString& text) {
+    storeAlarm_->setText(text);
+    storeAlarm_->setVisible(!text.isEmpty());
+}
+
 void TTimeRec::buildWindow() {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+
+    storeAlarm_ = new QLabel(central);
+    storeAlarm_->setObjectName("storeAlarm");
+    storeAlarm_->setStyleSheet(
+        "QLabel { background: #c00000; color: white; font-weight: bold; padding: 6px; }");
+    storeAlarm_->setWordWrap(true);
+    storeAlarm_->hide();
+    layout->addWidget(storeAlarm_);
 
     auto* band = new QWidget(central);
     band->setFixedHeight(319);

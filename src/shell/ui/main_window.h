@@ -55,6 +55,10 @@ public:
 
     // Services for the other rooms
     void ShowRecordCount();
+    // The red band over the window while reads wait in the journal or the log is damaged;
+    // hidden when text is empty.
+    void ShowStoreAlarm(const QString& text);
+    QLabel* storeAlarm() const { return storeAlarm_; }
     void RefreshLiveLog(bool show);
     bool NoRecordCheck();
     // After a read: the new rows of the log show at once, the newest current.
@@ -164,6 +168,7 @@ private:
     ClockFaceWidget* clock_face_ = nullptr;
     QGroupBox* photoGroup_ = nullptr;
     QLabel* photo_ = nullptr;
+    QLabel* storeAlarm_ = nullptr;
     QGroupBox* captureGroup_ = nullptr;
     QLabel* capture_ = nullptr;
     QLabel* inOut_ = nullptr;
