@@ -37,14 +37,13 @@ struct CaptureFeedback {
     std::function<void()> beep;
     // A repeat read was answered and not logged: the number of the day's repeats so far.
     std::function<void(int repeatsToday)> repeatIgnored;
+    // A row the log could not take went into the journal: the reads waiting there and why.
+    std::function<void(qint64 waiting, const QString& reason)> journalled;
 };
 
 // Setting: a repeat read of the same card on the same reader within this many seconds of the
 // logged read is answered as that read was and not logged. 0 (the default) turns it off.
 inline constexpr const char* kRepeatReadSetting = "RepeatReadSeconds";
-    // A row the log could not take went into the journal: the reads waiting there and why.
-    std::function<void(qint64 waiting, const QString& reason)> journalled;
-};
 
 // The alarm text while reads wait in the journal.
 QString JournalAlarmText(qint64 waiting, const QString& reason);

@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QtDebug>
 
 #include "common/ports.h"
+#include "storage/audit.h"
 #include "storage/data_files.h"
 #include "storage/import_source.h"
 #include "storage/maintenance.h"
@@ -28,6 +30,14 @@ QString line(const char* label, qint64 n) {
 }
 
 }  // namespace
+
+QString ImportAuditText(const ImportCounts& c, bool stopped) {
+    QString text =
+        QString("%1 added, %2 duplicated, %3 errors").arg(c.added).arg(c.duplicated).arg(c.errors);
+    if (c.groupsAdded > 0) text += QString(", %1 groups added").arg(c.groupsAdded);
+    if (stopped) text += "; stopped: the source could not be read to its end";
+    return text;
+}
 
 QString LogImportSummary(const ImportCounts& c) {
     QString text = line("Added", c.added);
@@ -130,6 +140,13 @@ std::optional<ImportCounts> ImportLogRecordsFrom(Tdsrc& store, const QString& so
             readFailed = true;
         }
         commit();
+    }
+    // One row in the trail whatever came of it: the batches that went in stay in.
+    try {
+        AuditLog(store.src())
+            .write(audit::kLogImported, source, QString(), ImportAuditText(counts, readFailed));
+    } catch (const DbError& e) {
+        qWarning().noquote() << "audit row of a log import:" << e.text();
     }
     if (readFailed) {
         messages.plain(cannotRead);

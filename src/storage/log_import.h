@@ -20,6 +20,9 @@ struct ImportCounts {
     qint64 groupsAdded = 0;  // staff import only
 };
 
+// The after-text of an import's audit row: what it added, and whether it stopped early.
+QString ImportAuditText(const ImportCounts& c, bool stopped);
+
 // The summary lines, each ended by LF then CR: "Added = n records", then "Duplicated = ..."
 // and "Error = ..." when there were any.
 QString LogImportSummary(const ImportCounts& counts);

@@ -1,10 +1,13 @@
 #include "storage/staff_import.h"
 
 #include <QDir>
+#include <QtDebug>
 
 #include "common/ports.h"
-#include "storage/maintenance.h"
+#include "storage/audit.h"
 #include "storage/import_source.h"
+#include "storage/log_import.h"
+#include "storage/maintenance.h"
 #include "storage/settings.h"
 #include "storage/store.h"
 
@@ -165,6 +168,13 @@ std::optional<ImportCounts> ImportStaffRecordsFrom(Tdsrc& store, const QString& 
             readFailed = true;
         }
         commit();
+    }
+    // One row in the trail whatever came of it: the batches that went in stay in.
+    try {
+        AuditLog(store.src())
+            .write(audit::kHoldersImported, source, QString(), ImportAuditText(counts, readFailed));
+    } catch (const DbError& e) {
+        qWarning().noquote() << "audit row of a staff import:" << e.text();
     }
     if (readFailed) {
         messages.plain(cannotRead);

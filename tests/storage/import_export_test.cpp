@@ -3,6 +3,7 @@
 #include "common/format.h"
 #include "common/texts.h"
 #include "maintenance_fixture.h"
+#include "storage/audit.h"
 #include "storage/log_export.h"
 #include "storage/log_import.h"
 #include "storage/settings.h"
@@ -68,6 +69,14 @@ TEST_F(ImportExport, LogImportSkipsWhatTheLiveLogHasToTheSecond) {
     EXPECT_TRUE(dialogs.asked.value(0).startsWith("Import Transaction Logs|" +
                                                   data.file("backup_attend.mdb") + "|"));
     EXPECT_EQ(LastLogImportFile(store), source);
+
+    // Each run leaves one row in the audit trail.
+    const auto trail = AuditLog(store.src()).page({}, std::nullopt, 10);
+    ASSERT_EQ(trail.size(), 2u);
+    EXPECT_EQ(trail[0].action, audit::kLogImported);
+    EXPECT_EQ(trail[0].subject, source);
+    EXPECT_EQ(trail[0].newText, "0 added, 4 duplicated, 0 errors");
+    EXPECT_EQ(trail[1].newText, "2 added, 2 duplicated, 0 errors");
 
     auto rows = LogTable(store.att()).page(0, 10, LogOrder::OldestFirst);
     ASSERT_EQ(rows.size(), 3u);
@@ -157,6 +166,11 @@ TEST_F(ImportExport, StaffImportJoinsOrCreatesTheGroupByName) {
         EXPECT_EQ(q.integer("OT_MIN"), c.expectedFromHour);
         EXPECT_TRUE(q.boolean("SAT_ENABLE_1"));
         EXPECT_EQ(GroupIdOf(store.src(), "LAB"), 0);  // no holder of it came along
+        const auto trail = AuditLog(store.src()).page({}, std::nullopt, 1);
+        ASSERT_EQ(trail.size(), 1u);
+        EXPECT_EQ(trail[0].action, audit::kHoldersImported);
+        EXPECT_EQ(trail[0].subject, source);
+        EXPECT_TRUE(trail[0].newText.startsWith("1 added"));
     }
 }
 
