@@ -3,6 +3,7 @@
 #include <QHash>
 #include <algorithm>
 
+#include "people/time_profiles.h"
 #include "storage/audit.h"
 #include "storage/settings.h"
 
@@ -52,14 +53,17 @@ QString HolderSubject(const HolderRecord& h) {
 
 QString HolderAuditText(Connection& src, const HolderRecord& h) {
     return QString("name %1, card %2, group %3, may pass at %4")
-        .arg(h.name)
-        .arg(h.cardno)
-        .arg(GroupName(src, h.workgrp))
-        .arg(RightsText(h.com));
+               .arg(h.name)
+               .arg(h.cardno)
+               .arg(GroupName(src, h.workgrp))
+               .arg(RightsText(h.com)) +
+           (h.accessgrp != kAlwaysProfile ? ", profile " + ProfileNameOf(src, h.accessgrp)
+                                          : QString());
 }
 
 bool HolderAuditDiffers(const HolderRecord& a, const HolderRecord& b) {
-    return a.name != b.name || a.cardno != b.cardno || a.workgrp != b.workgrp || a.com != b.com;
+    return a.name != b.name || a.cardno != b.cardno || a.workgrp != b.workgrp || a.com != b.com ||
+           a.accessgrp != b.accessgrp;
 }
 
 int SetDoorRight(Connection& src, const std::vector<int>& cards, int port, bool allowed) {

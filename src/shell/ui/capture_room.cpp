@@ -80,6 +80,7 @@ void CaptureRoom::createLinks() {
     f.beep = [] { QApplication::beep(); };
     f.portProblem = [w](int port, const QString& problem) { w->SetPortProblem(port, problem); };
     f.repeatIgnored = [w](int repeatsToday) { w->ShowRepeatCount(repeatsToday); };
+    f.outsideSchedule = [w](int card, int port) { w->ShowOutsideSchedule(card, port); };
     capture_->autoIO().onStateChanged = [w](bool in) { w->SetIOState(in); };
 }
 
