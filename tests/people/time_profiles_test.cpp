@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QTextStream>
+
+#include "people/holder_command.h"
 #include "storage/audit.h"
 #include "storage/staff_table.h"
 #include "store_fixture.h"
@@ -179,6 +182,83 @@ TEST_F(ScheduleStoreTest, ChangesReachTheBookAndDeleteMovesHolders) {
     });
     EXPECT_EQ(actions, (std::vector<QString>{audit::kProfileAdded, audit::kHolidayAdded,
                                              audit::kProfileDeleted}));
+}
+
+}  // namespace
+
+namespace {
+
+// "horalog schedules": the list, and the check an administrator runs for "why was my badge
+// refused?" (the verdict line names the reason), with the exit status of each.
+TEST_F(ScheduleStoreTest, CommandListsAndExplains) {
+    src().execute("UPDATE reader SET \"DESC\" = 'Front door', OUTPORT = 1 WHERE PORTNO = 1");
+    TimeProfile p = Weekdays();
+    p.id = -1;
+    p.periods = {{7 * 60, 19 * 60}};
+    const int id = ScheduleStore(src()).saveProfile(p);
+    ScheduleStore(src()).saveHoliday({QDate(2026, 3, 11), "Founders"});
+    HolderRecord h;
+    h.cardno = 100;
+    h.name = "ANN";
+    h.workgrp = 1;
+    h.accessgrp = id;
+    h.com[0] = true;
+    StaffTable(src()).append(h);
+
+    struct Case {
+        QStringList words;
+        int status;
+        QString outHas, err;
+    };
+    const Case cases[] = {
+        {{"schedules"},
+         0,
+         "   1  Weekdays: 07:00-19:00, Mon Tue Wed Thu Fri, not on holidays (1 "
+         "holder(s))\nHolidays:\n  2026-03-11 Wed  Founders\n",
+         ""},
+        {{"schedules", "check", "100", "COM1", "--at", "2026-03-10 08:00"},
+         0,
+         "Card 100 (ANN) at COM1 (Front door), Tuesday 2026-03-10 08:00\n",
+         ""},
+        {{"schedules", "check", "100", "COM1", "--at", "2026-03-10 08:00"},
+         0,
+         "Verdict: admitted\n",
+         ""},
+        {{"schedules", "check", "100", "com1", "--at", "2026-03-14 08:00"},
+         0,
+         "Verdict: refused: outside schedule (the profile does not apply on this weekday)\n",
+         ""},
+        {{"schedules", "check", "100", "COM1", "--at", "2026-03-11 08:00"},
+         0,
+         "Holiday: Founders\n",
+         ""},
+        {{"schedules", "check", "100", "COM2", "--at", "2026-03-10 08:00"},
+         0,
+         "Verdict: refused: no right for this reader\n",
+         ""},
+        {{"schedules", "check", "9", "COM1"}, 1, "", "No holder with card 9.\n"},
+        {{"schedules", "check", "100", "COM9"},
+         2,
+         "",
+         "horalog schedules: bad word \"COM9\" (see --help)\n"},
+        {{"schedules", "check", "100", "COM1", "--at", "2026-03-10"},
+         2,
+         "",
+         "horalog schedules: bad word \"2026-03-10\" (see --help)\n"},
+        {{"schedules", "list"}, 2, "", "horalog schedules: bad word \"list\" (see --help)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.words.join(' ').toStdString());
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        EXPECT_EQ(
+            RunSchedulesCommand(c.words, data.path(), o, e, EncodeDateTime(2026, 3, 10, 8, 0, 0)),
+            c.status);
+        o.flush();
+        e.flush();
+        EXPECT_TRUE(out.contains(c.outHas)) << out.toStdString();
+        EXPECT_EQ(err, c.err);
+    }
 }
 
 }  // namespace

@@ -156,6 +156,7 @@ TAccessSchedules::TAccessSchedules(Connection& src, Messages& messages, QWidget*
     edHoliday_->setCalendarPopup(true);
     edHolidayName_ = new QLineEdit(holidayBox);
     edHolidayName_->setPlaceholderText("Name");
+    edHolidayName_->setMinimumWidth(140);
     auto* bAdd = new QPushButton("Add", holidayBox);
     auto* bRemove = new QPushButton("Remove", holidayBox);
     addRow->addWidget(edHoliday_);
