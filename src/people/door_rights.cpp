@@ -109,6 +109,30 @@ int SetDoorRight(Connection& src, const std::vector<int>& cards, int port, bool 
     return changed;
 }
 
+int SetHolderProfile(Connection& src, const std::vector<int>& cards, int profileId) {
+    if (profileId != kAlwaysProfile && ProfileNameOf(src, profileId).startsWith('#'))
+        throw DbError(QString("no time profile %1").arg(profileId));
+    AuditLog audit(src);
+    Transaction t(src);
+    StaffTable staff(src);
+    auto set = src.prepare("UPDATE staffs SET ACCESSGRP = ? WHERE SEQ = ?");
+    int changed = 0;
+    for (int card : cards) {
+        const auto before = staff.byCard(card);
+        if (!before || before->accessgrp == profileId) continue;
+        HolderRecord after = *before;
+        after.accessgrp = profileId;
+        set.reset();
+        set.bindAll(profileId, before->seq);
+        set.exec();
+        audit.write(audit::kHolderChanged, HolderSubject(after), HolderAuditText(src, *before),
+                    HolderAuditText(src, after));
+        ++changed;
+    }
+    t.commit();
+    return changed;
+}
+
 // ---- Door Access ----
 
 DoorAccessModel::DoorAccessModel(Connection& src, QObject* parent)
@@ -131,8 +155,10 @@ void DoorAccessModel::reload() {
     if (!nameText_.isEmpty()) where << "staffs.NAME LIKE :name ESCAPE '\\'";
     auto q = src_.prepare(
         QString("SELECT staffs.CARDNO AS CARDNO, staffs.NAME AS NAME, gid.DESCX AS WORKGROUP, "
-                "COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8 FROM staffs "
-                "LEFT JOIN gid ON staffs.WORKGRP = gid.ID %1 ORDER BY staffs.NAME")
+                "COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8, timeprofile.NAME AS PROFILE "
+                "FROM staffs LEFT JOIN gid ON staffs.WORKGRP = gid.ID "
+                "LEFT JOIN timeprofile ON staffs.ACCESSGRP = timeprofile.ID %1 "
+                "ORDER BY staffs.NAME")
             .arg(where.isEmpty() ? QString() : "WHERE " + where.join(" AND ")));
     if (groupId_ > 0) q.bind(":grp", groupId_);
     if (!nameText_.isEmpty()) {
@@ -144,8 +170,10 @@ void DoorAccessModel::reload() {
         Row r{q.integer("CARDNO"),
               q.text("NAME"),
               q.isNull("WORKGROUP") ? QString() : q.text("WORKGROUP"),
+              {},
               {}};
         for (int p = 1; p <= 8; ++p) r.rights[p - 1] = q.boolean(QString("COM%1").arg(p));
+        r.profile = q.isNull("PROFILE") ? QString(kAlwaysProfileName) : q.text("PROFILE");
         rows_.push_back(std::move(r));
     }
     endResetModel();
@@ -169,17 +197,31 @@ int DoorAccessModel::setRight(const std::vector<int>& rows, int port, bool allow
     return changed;
 }
 
+int DoorAccessModel::setProfile(const std::vector<int>& rows, int profileId) {
+    std::vector<int> cards;
+    for (int r : rows)
+        if (r >= 0 && r < int(rows_.size())) cards.push_back(rows_[std::size_t(r)].cardno);
+    const int changed = SetHolderProfile(src_, cards, profileId);  // all or nothing
+    const QString name = ProfileNameOf(src_, profileId);
+    for (int r : rows)
+        if (r >= 0 && r < int(rows_.size())) rows_[std::size_t(r)].profile = name;
+    if (!rows_.empty())
+        emit dataChanged(index(0, ProfileColumn), index(int(rows_.size()) - 1, ProfileColumn));
+    return changed;
+}
+
 int DoorAccessModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
 
 int DoorAccessModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : FirstDoorColumn + 8;
+    return parent.isValid() ? 0 : ProfileColumn + 1;
 }
 
 QVariant DoorAccessModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(rows_.size())) return {};
     const Row& r = rows_[std::size_t(index.row())];
+    if (index.column() == ProfileColumn) return role == Qt::DisplayRole ? r.profile : QVariant();
     if (index.column() >= FirstDoorColumn) {
         if (role == Qt::CheckStateRole)
             return r.rights[std::size_t(index.column() - FirstDoorColumn)] ? Qt::Checked
@@ -200,7 +242,8 @@ QVariant DoorAccessModel::data(const QModelIndex& index, int role) const {
 }
 
 bool DoorAccessModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || role != Qt::CheckStateRole || index.column() < FirstDoorColumn)
+    if (!index.isValid() || role != Qt::CheckStateRole || index.column() < FirstDoorColumn ||
+        index.column() >= ProfileColumn)
         return false;
     setRight({index.row()}, portOfColumn(index.column()), value.toInt() == int(Qt::Checked));
     return true;
@@ -208,7 +251,8 @@ bool DoorAccessModel::setData(const QModelIndex& index, const QVariant& value, i
 
 Qt::ItemFlags DoorAccessModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (index.isValid() && index.column() >= FirstDoorColumn) f |= Qt::ItemIsUserCheckable;
+    if (index.isValid() && index.column() >= FirstDoorColumn && index.column() < ProfileColumn)
+        f |= Qt::ItemIsUserCheckable;
     return f;
 }
 
@@ -218,6 +262,7 @@ QVariant DoorAccessModel::headerData(int section, Qt::Orientation orientation, i
     if (section >= 0 && section < FirstDoorColumn) return QString(titles[section]);
     if (section >= FirstDoorColumn && section < FirstDoorColumn + 8)
         return captions_[std::size_t(section - FirstDoorColumn)];
+    if (section == ProfileColumn) return QString("PROFILE");
     return {};
 }
 
