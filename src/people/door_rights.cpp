@@ -72,18 +72,20 @@ int SetDoorRight(Connection& src, const std::vector<int>& cards, int port, bool 
     Transaction t(src);
     // Read from the door index (no photo), written by SEQ; statements prepared once.
     auto get = src.prepare(
-        "SELECT SEQ, CARDNO, NAME, WORKGRP, COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8 "
-        "FROM staffs WHERE CARDNO = ?");
+        "SELECT SEQ, CARDNO, NAME, WORKGRP, COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8, "
+        "ACCESSGRP FROM staffs WHERE CARDNO = ?");
     auto set = src.prepare(QString("UPDATE staffs SET COM%1 = ? WHERE SEQ = ?").arg(port));
     QHash<int, QString> groups;
     auto text = [&](const HolderRecord& h) {
         auto g = groups.find(h.workgrp);
         if (g == groups.end()) g = groups.insert(h.workgrp, GroupName(src, h.workgrp));
         return QString("name %1, card %2, group %3, may pass at %4")
-            .arg(h.name)
-            .arg(h.cardno)
-            .arg(*g)
-            .arg(RightsText(h.com));
+                   .arg(h.name)
+                   .arg(h.cardno)
+                   .arg(*g)
+                   .arg(RightsText(h.com)) +
+               (h.accessgrp != kAlwaysProfile ? ", profile " + ProfileNameOf(src, h.accessgrp)
+                                              : QString());
     };
     int changed = 0;
     for (int card : cards) {
@@ -95,6 +97,7 @@ int SetDoorRight(Connection& src, const std::vector<int>& cards, int port, bool 
         before.cardno = get.integer("CARDNO");
         before.name = get.text("NAME");
         before.workgrp = get.integer("WORKGRP");
+        before.accessgrp = get.integer("ACCESSGRP");
         for (int p = 1; p <= 8; ++p) before.com[p - 1] = get.boolean(QString("COM%1").arg(p));
         if (before.com[port - 1] == allowed) continue;
         HolderRecord after = before;
