@@ -136,6 +136,10 @@ int Audit(const CommandLine& line) {
     return RunAuditProgram(line.argc, line.argv);
 }
 
+int Schedules(const CommandLine& line) {
+    return RunSchedulesProgram(line.argc, line.argv);
+}
+
 int Help(const CommandLine&);
 
 int Version(const CommandLine& line) {
@@ -172,6 +176,8 @@ const Command kCommands[] = {
      "holders from or to a .csv or .xlsx file (holders --help)", Holders},
     {"audit", "horalog audit [--from DATE] [--to DATE] [--csv FILE]",
      "the audit trail of changes (audit --help)", Audit},
+    {"schedules", "horalog schedules [check CARD COMn [--at \"YYYY-MM-DD HH:MM\"]]",
+     "time profiles and holidays; why a card is admitted or not (schedules --help)", Schedules},
     {"--help", "horalog --help", "this list", Help},
     {"--version", "horalog --version", "the program's version", Version},
 };

@@ -91,6 +91,7 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
     QString name;
     QString group;
     bool known = false;
+    bool outside = false;
     const int lockPort = R->Lock;
     try {
         commitRow(row, journalId);  // committed before any reader is answered
@@ -111,6 +112,12 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
             group = GroupName(store_.src(), holder->workgrp);
             known = true;
             bool allowed = columnOf(*holder, port);
+            if (allowed && holder->accessgrp != kAlwaysProfile) {
+                // In memory: the book reads the tables again only after they changed.
+                schedules_.refresh(store_.src());
+                outside = !Admits(schedules_.decide(holder->accessgrp, clock_()));
+                allowed = !outside;
+            }
             if (R->Mode == 0) {
                 R->SignalAccept();
                 answer = Answer::Accept;
@@ -160,6 +167,7 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
         qCritical().noquote() << "card read on COM" << port << ":" << e.what();
     }
     if (logged && feedback.recordLogged) feedback.recordLogged(row);
+    if (logged && outside && feedback.outsideSchedule) feedback.outsideSchedule(code, port);
     if (logged && !offline) lastReads_[{port, code}] = {stamp, answer};
 
     // Mail record: a failure never stops the link or undoes the row.

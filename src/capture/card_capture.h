@@ -12,6 +12,7 @@
 
 #include "capture/auto_io.h"
 #include "common/datetime.h"
+#include "people/time_profiles.h"
 #include "storage/log_table.h"
 #include "storage/lookups.h"
 
@@ -39,6 +40,8 @@ struct CaptureFeedback {
     std::function<void(int repeatsToday)> repeatIgnored;
     // A row the log could not take went into the journal: the reads waiting there and why.
     std::function<void(qint64 waiting, const QString& reason)> journalled;
+    // A holder with the right was refused because its profile does not allow the time now.
+    std::function<void(int card, int port)> outsideSchedule;
 };
 
 // Setting: a repeat read of the same card on the same reader within this many seconds of the
@@ -109,6 +112,7 @@ private:
     ReaderLinks& links_;
     Clock clock_;
     AutoIO autoIO_;
+    ScheduleBook schedules_;
     Speech* speech_ = nullptr;
     QTimer repeat_;
     int lastBypassPort_ = 0;

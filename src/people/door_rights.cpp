@@ -3,6 +3,7 @@
 #include <QHash>
 #include <algorithm>
 
+#include "people/time_profiles.h"
 #include "storage/audit.h"
 #include "storage/settings.h"
 
@@ -52,14 +53,17 @@ QString HolderSubject(const HolderRecord& h) {
 
 QString HolderAuditText(Connection& src, const HolderRecord& h) {
     return QString("name %1, card %2, group %3, may pass at %4")
-        .arg(h.name)
-        .arg(h.cardno)
-        .arg(GroupName(src, h.workgrp))
-        .arg(RightsText(h.com));
+               .arg(h.name)
+               .arg(h.cardno)
+               .arg(GroupName(src, h.workgrp))
+               .arg(RightsText(h.com)) +
+           (h.accessgrp != kAlwaysProfile ? ", profile " + ProfileNameOf(src, h.accessgrp)
+                                          : QString());
 }
 
 bool HolderAuditDiffers(const HolderRecord& a, const HolderRecord& b) {
-    return a.name != b.name || a.cardno != b.cardno || a.workgrp != b.workgrp || a.com != b.com;
+    return a.name != b.name || a.cardno != b.cardno || a.workgrp != b.workgrp || a.com != b.com ||
+           a.accessgrp != b.accessgrp;
 }
 
 int SetDoorRight(Connection& src, const std::vector<int>& cards, int port, bool allowed) {
@@ -68,18 +72,20 @@ int SetDoorRight(Connection& src, const std::vector<int>& cards, int port, bool 
     Transaction t(src);
     // Read from the door index (no photo), written by SEQ; statements prepared once.
     auto get = src.prepare(
-        "SELECT SEQ, CARDNO, NAME, WORKGRP, COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8 "
-        "FROM staffs WHERE CARDNO = ?");
+        "SELECT SEQ, CARDNO, NAME, WORKGRP, COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8, "
+        "ACCESSGRP FROM staffs WHERE CARDNO = ?");
     auto set = src.prepare(QString("UPDATE staffs SET COM%1 = ? WHERE SEQ = ?").arg(port));
     QHash<int, QString> groups;
     auto text = [&](const HolderRecord& h) {
         auto g = groups.find(h.workgrp);
         if (g == groups.end()) g = groups.insert(h.workgrp, GroupName(src, h.workgrp));
         return QString("name %1, card %2, group %3, may pass at %4")
-            .arg(h.name)
-            .arg(h.cardno)
-            .arg(*g)
-            .arg(RightsText(h.com));
+                   .arg(h.name)
+                   .arg(h.cardno)
+                   .arg(*g)
+                   .arg(RightsText(h.com)) +
+               (h.accessgrp != kAlwaysProfile ? ", profile " + ProfileNameOf(src, h.accessgrp)
+                                              : QString());
     };
     int changed = 0;
     for (int card : cards) {
@@ -91,6 +97,7 @@ int SetDoorRight(Connection& src, const std::vector<int>& cards, int port, bool 
         before.cardno = get.integer("CARDNO");
         before.name = get.text("NAME");
         before.workgrp = get.integer("WORKGRP");
+        before.accessgrp = get.integer("ACCESSGRP");
         for (int p = 1; p <= 8; ++p) before.com[p - 1] = get.boolean(QString("COM%1").arg(p));
         if (before.com[port - 1] == allowed) continue;
         HolderRecord after = before;
@@ -99,6 +106,30 @@ int SetDoorRight(Connection& src, const std::vector<int>& cards, int port, bool 
         set.bindAll(allowed, before.seq);
         set.exec();
         audit.write(audit::kHolderChanged, HolderSubject(before), text(before), text(after));
+        ++changed;
+    }
+    t.commit();
+    return changed;
+}
+
+int SetHolderProfile(Connection& src, const std::vector<int>& cards, int profileId) {
+    if (profileId != kAlwaysProfile && ProfileNameOf(src, profileId).startsWith('#'))
+        throw DbError(QString("no time profile %1").arg(profileId));
+    AuditLog audit(src);
+    Transaction t(src);
+    StaffTable staff(src);
+    auto set = src.prepare("UPDATE staffs SET ACCESSGRP = ? WHERE SEQ = ?");
+    int changed = 0;
+    for (int card : cards) {
+        const auto before = staff.byCard(card);
+        if (!before || before->accessgrp == profileId) continue;
+        HolderRecord after = *before;
+        after.accessgrp = profileId;
+        set.reset();
+        set.bindAll(profileId, before->seq);
+        set.exec();
+        audit.write(audit::kHolderChanged, HolderSubject(after), HolderAuditText(src, *before),
+                    HolderAuditText(src, after));
         ++changed;
     }
     t.commit();
@@ -127,8 +158,10 @@ void DoorAccessModel::reload() {
     if (!nameText_.isEmpty()) where << "staffs.NAME LIKE :name ESCAPE '\\'";
     auto q = src_.prepare(
         QString("SELECT staffs.CARDNO AS CARDNO, staffs.NAME AS NAME, gid.DESCX AS WORKGROUP, "
-                "COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8 FROM staffs "
-                "LEFT JOIN gid ON staffs.WORKGRP = gid.ID %1 ORDER BY staffs.NAME")
+                "COM1, COM2, COM3, COM4, COM5, COM6, COM7, COM8, timeprofile.NAME AS PROFILE "
+                "FROM staffs LEFT JOIN gid ON staffs.WORKGRP = gid.ID "
+                "LEFT JOIN timeprofile ON staffs.ACCESSGRP = timeprofile.ID %1 "
+                "ORDER BY staffs.NAME")
             .arg(where.isEmpty() ? QString() : "WHERE " + where.join(" AND ")));
     if (groupId_ > 0) q.bind(":grp", groupId_);
     if (!nameText_.isEmpty()) {
@@ -140,8 +173,10 @@ void DoorAccessModel::reload() {
         Row r{q.integer("CARDNO"),
               q.text("NAME"),
               q.isNull("WORKGROUP") ? QString() : q.text("WORKGROUP"),
+              {},
               {}};
         for (int p = 1; p <= 8; ++p) r.rights[p - 1] = q.boolean(QString("COM%1").arg(p));
+        r.profile = q.isNull("PROFILE") ? QString(kAlwaysProfileName) : q.text("PROFILE");
         rows_.push_back(std::move(r));
     }
     endResetModel();
@@ -165,17 +200,31 @@ int DoorAccessModel::setRight(const std::vector<int>& rows, int port, bool allow
     return changed;
 }
 
+int DoorAccessModel::setProfile(const std::vector<int>& rows, int profileId) {
+    std::vector<int> cards;
+    for (int r : rows)
+        if (r >= 0 && r < int(rows_.size())) cards.push_back(rows_[std::size_t(r)].cardno);
+    const int changed = SetHolderProfile(src_, cards, profileId);  // all or nothing
+    const QString name = ProfileNameOf(src_, profileId);
+    for (int r : rows)
+        if (r >= 0 && r < int(rows_.size())) rows_[std::size_t(r)].profile = name;
+    if (!rows_.empty())
+        emit dataChanged(index(0, ProfileColumn), index(int(rows_.size()) - 1, ProfileColumn));
+    return changed;
+}
+
 int DoorAccessModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
 
 int DoorAccessModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : FirstDoorColumn + 8;
+    return parent.isValid() ? 0 : ProfileColumn + 1;
 }
 
 QVariant DoorAccessModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(rows_.size())) return {};
     const Row& r = rows_[std::size_t(index.row())];
+    if (index.column() == ProfileColumn) return role == Qt::DisplayRole ? r.profile : QVariant();
     if (index.column() >= FirstDoorColumn) {
         if (role == Qt::CheckStateRole)
             return r.rights[std::size_t(index.column() - FirstDoorColumn)] ? Qt::Checked
@@ -196,7 +245,8 @@ QVariant DoorAccessModel::data(const QModelIndex& index, int role) const {
 }
 
 bool DoorAccessModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || role != Qt::CheckStateRole || index.column() < FirstDoorColumn)
+    if (!index.isValid() || role != Qt::CheckStateRole || index.column() < FirstDoorColumn ||
+        index.column() >= ProfileColumn)
         return false;
     setRight({index.row()}, portOfColumn(index.column()), value.toInt() == int(Qt::Checked));
     return true;
@@ -204,7 +254,8 @@ bool DoorAccessModel::setData(const QModelIndex& index, const QVariant& value, i
 
 Qt::ItemFlags DoorAccessModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (index.isValid() && index.column() >= FirstDoorColumn) f |= Qt::ItemIsUserCheckable;
+    if (index.isValid() && index.column() >= FirstDoorColumn && index.column() < ProfileColumn)
+        f |= Qt::ItemIsUserCheckable;
     return f;
 }
 
@@ -214,6 +265,7 @@ QVariant DoorAccessModel::headerData(int section, Qt::Orientation orientation, i
     if (section >= 0 && section < FirstDoorColumn) return QString(titles[section]);
     if (section >= FirstDoorColumn && section < FirstDoorColumn + 8)
         return captions_[std::size_t(section - FirstDoorColumn)];
+    if (section == ProfileColumn) return QString("PROFILE");
     return {};
 }
 

@@ -41,6 +41,11 @@ bool HolderAuditDiffers(const HolderRecord& a, const HolderRecord& b);
 // is then changed.
 int SetDoorRight(Connection& src, const std::vector<int>& cards, int port, bool allowed);
 
+// Puts the holders of the cards on a time profile, in one transaction with one audit row per
+// holder whose profile changed. Answers how many changed. Throws DbError; nothing is then
+// changed.
+int SetHolderProfile(Connection& src, const std::vector<int>& cards, int profileId);
+
 // "Door Access": holders (rows) against the eight readers (columns after card, name and
 // group), filtered by group and by a part of the name. Rows are read without photos, so the
 // grid opens at once at thousands of holders.
@@ -53,6 +58,7 @@ public:
         QString name;
         QString group;
         DoorRights rights{};
+        QString profile;  // the time profile's name
     };
 
     explicit DoorAccessModel(Connection& src, QObject* parent = nullptr);
@@ -63,6 +69,9 @@ public:
     void reload();
     // One transaction over the rows given (model rows); the cells are read again after.
     int setRight(const std::vector<int>& rows, int port, bool allowed);
+    int setProfile(const std::vector<int>& rows, int profileId);
+    // The column after the readers: the holder's time profile.
+    static constexpr int ProfileColumn = FirstDoorColumn + 8;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

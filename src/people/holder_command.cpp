@@ -7,9 +7,11 @@
 
 #include "common/paths.h"
 #include "people/holder_import.h"
+#include "people/time_profiles.h"
 #include "storage/audit.h"
 #include "storage/audit_model.h"
 #include "storage/schema_upgrade.h"
+#include "storage/staff_table.h"
 #include "storage/store.h"
 
 namespace horalog {
@@ -73,13 +75,21 @@ const char* const kHoldersUsage =
     "Usage: horalog holders import FILE [--no-new-groups] [--data DIR]\n"
     "       horalog holders export FILE [--data DIR]\n"
     "FILE is .csv (UTF-8, comma or semicolon, header row) or .xlsx with the columns CARDNO,\n"
-    "NAME, GROUP, MEMO and optional COM1 to COM8. An import is refused whole, with the list of\n"
-    "bad rows, unless every row is good; --no-new-groups refuses rows of unknown groups.\n";
+    "NAME, GROUP, MEMO and optional COM1 to COM8 and PROFILE (a time profile by name). An\n"
+    "import is refused whole, with the list of bad rows, unless every row is good;\n"
+    "--no-new-groups refuses rows of unknown groups.\n";
 
 const char* const kAuditUsage =
     "Usage: horalog audit [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--text TEXT] [--csv FILE]\n"
     "                     [--data DIR]\n"
     "Prints the audit trail, oldest first, or writes it to a CSV file.\n";
+
+const char* const kSchedulesUsage =
+    "Usage: horalog schedules [--data DIR]\n"
+    "       horalog schedules check CARD COMn [--at \"YYYY-MM-DD HH:MM\"] [--data DIR]\n"
+    "Lists the time profiles and holidays, or tells whether and why the card would be\n"
+    "admitted at the reader of port n at that time (default: now). Anti-passback depends on\n"
+    "the last pass and is not judged.\n";
 
 int BadWord(QTextStream& err, const char* command, const QString& word) {
     err << "horalog " << command << ": bad word \"" << word << "\" (see --help)" << Qt::endl;
@@ -99,6 +109,13 @@ int RunHoldersProgram(int argc, char** argv) {
 }
 int RunAuditProgram(int argc, char** argv) {
     return RunProgram(argc, argv, RunAuditCommand);
+}
+int RunSchedulesProgram(int argc, char** argv) {
+    return RunProgram(
+        argc, argv,
+        [](const QStringList& words, const QString& folder, QTextStream& out, QTextStream& err) {
+            return RunSchedulesCommand(words, folder, out, err, SystemClock()());
+        });
 }
 
 int RunHoldersCommand(const QStringList& words, const QString& folder, QTextStream& out,
@@ -202,6 +219,107 @@ int RunAuditCommand(const QStringList& words, const QString& folder, QTextStream
     }
     if (n == 0) {
         err << "No record." << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+namespace {
+
+// The steps of the decision at the door for one read, one line each, and the verdict.
+int CheckAccess(Connection& src, int card, int port, DateTime t, QTextStream& out,
+                QTextStream& err) {
+    const auto holder = StaffTable(src).byCard(card);
+    if (!holder) {
+        err << "No holder with card " << card << "." << Qt::endl;
+        return 1;
+    }
+    auto r = src.prepare("SELECT \"DESC\", OUTPORT FROM reader WHERE PORTNO = ?");
+    r.bindAll(port);
+    if (!r.next()) {
+        err << "No reader COM" << port << "." << Qt::endl;
+        return 1;
+    }
+    const int lock = r.integer("OUTPORT");
+    out << "Card " << card << " (" << holder->name << ") at COM" << port << " (" << r.text("DESC")
+        << "), " << t.date().toString("dddd yyyy-MM-dd") << " " << t.time().toString("HH:mm")
+        << "\n";
+    QString verdict;
+    const bool right = holder->com[std::size_t(port - 1)];
+    out << "May pass at COM" << port << ": " << (right ? "yes" : "no") << "\n";
+    if (!right) verdict = "refused: no right for this reader";
+
+    ScheduleBook book;
+    book.refresh(src);
+    const TimeProfile* profile = book.profile(holder->accessgrp);
+    out << "Profile: "
+        << (profile ? ProfileText(*profile) : QString("%1 (missing)").arg(holder->accessgrp))
+        << "\n";
+    for (const Holiday& h : ScheduleStore(src).holidays())
+        if (h.date == t.date()) out << "Holiday: " << h.name << "\n";
+    const ScheduleAnswer answer = book.decide(holder->accessgrp, t);
+    out << "Schedule: " << ScheduleAnswerText(answer) << "\n";
+    if (verdict.isEmpty() && !Admits(answer)) verdict = ScheduleAnswerText(answer);
+
+    if (lock < 1 || lock > 8) {
+        out << "Lock: none\n";
+        if (verdict.isEmpty()) verdict = "refused: the reader releases no lock";
+    } else {
+        const bool lockRight = holder->com[std::size_t(lock - 1)];
+        out << "Lock: COM" << lock << ", may pass at it: " << (lockRight ? "yes" : "no") << "\n";
+        if (verdict.isEmpty() && !lockRight) verdict = "refused: no right for the lock's port";
+    }
+    out << "Verdict: " << (verdict.isEmpty() ? QString("admitted") : verdict) << Qt::endl;
+    return 0;
+}
+
+}  // namespace
+
+int RunSchedulesCommand(const QStringList& words, const QString& folder, QTextStream& out,
+                        QTextStream& err, DateTime now) {
+    if (words.contains("--help")) {
+        out << kSchedulesUsage;
+        return 0;
+    }
+    const bool check = words.value(1) == "check";
+    if (!check && words.size() > 1) return BadWord(err, "schedules", words[1]);
+    int card = 0, port = 0;
+    DateTime at = now;
+    if (check) {
+        bool ok = false;
+        card = words.value(2).toInt(&ok);
+        if (!ok || card <= 0) return BadWord(err, "schedules", words.value(2, "(no CARD)"));
+        const QString com = words.value(3);
+        port = com.startsWith("COM", Qt::CaseInsensitive) ? com.mid(3).toInt(&ok) : 0;
+        if (!ok || port < 1 || port > 8)
+            return BadWord(err, "schedules", words.value(3, "(no COMn)"));
+        for (int i = 4; i < words.size(); ++i) {
+            if (words[i] == "--at" && i + 1 < words.size()) {
+                const QDateTime t = QDateTime::fromString(words[++i], "yyyy-MM-dd HH:mm");
+                if (!t.isValid()) return BadWord(err, "schedules", words[i]);
+                at = DateTime::fromQDateTime(t);
+            } else {
+                return BadWord(err, "schedules", words[i]);
+            }
+        }
+    }
+    // Read-write only to bring an older file up to the schedule tables.
+    auto src = OpenSystemDb(folder, OpenMode::ReadWrite, err, "schedules");
+    if (!src) return 1;
+    try {
+        if (check) return CheckAccess(*src, card, port, at, out, err);
+        ScheduleStore store(*src);
+        out << "Time profiles:\n";
+        for (const TimeProfile& p : store.profiles())
+            out << QString("%1").arg(p.id, 4) << "  " << ProfileText(p) << " ("
+                << store.holdersOn(p.id) << " holder(s))\n";
+        const auto holidays = store.holidays();
+        out << "Holidays:" << (holidays.empty() ? " none" : "") << "\n";
+        for (const Holiday& h : holidays)
+            out << "  " << h.date.toString("yyyy-MM-dd ddd") << "  " << h.name << "\n";
+        out.flush();
+    } catch (const DbError& e) {
+        err << "horalog schedules: " << e.text() << Qt::endl;
         return 1;
     }
     return 0;

@@ -10,17 +10,25 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "common/datetime.h"
+
 namespace horalog {
 
 bool IsHoldersCommand(int argc, char** argv);
 int RunHoldersProgram(int argc, char** argv);
 bool IsAuditCommand(int argc, char** argv);
 int RunAuditProgram(int argc, char** argv);
+//   horalog schedules                                   (profiles and holidays)
+//   horalog schedules check CARD COMn [--at "YYYY-MM-DD HH:MM"]
+int RunSchedulesProgram(int argc, char** argv);
 
 // The commands on words (after the program name, without --data DIR) and a data folder.
 int RunHoldersCommand(const QStringList& words, const QString& folder, QTextStream& out,
                       QTextStream& err);
 int RunAuditCommand(const QStringList& words, const QString& folder, QTextStream& out,
                     QTextStream& err);
+// now: the time a check without --at is made for.
+int RunSchedulesCommand(const QStringList& words, const QString& folder, QTextStream& out,
+                        QTextStream& err, DateTime now);
 
 }  // namespace horalog

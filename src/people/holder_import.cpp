@@ -10,6 +10,7 @@
 
 #include "people/door_rights.h"
 #include "people/holders.h"
+#include "people/time_profiles.h"
 #include "storage/audit.h"
 #include "storage/lookups.h"
 #include "storage/staff_table.h"
@@ -27,7 +28,7 @@ bool IsXlsx(const QString& path) {
 
 // Where each known column is in the file; -1 when absent.
 struct Columns {
-    int card = -1, name = -1, group = -1, memo = -1;
+    int card = -1, name = -1, group = -1, memo = -1, profile = -1;
     std::array<int, 8> com{-1, -1, -1, -1, -1, -1, -1, -1};
     bool anyCom() const {
         for (int c : com)
@@ -55,6 +56,7 @@ struct GoodRow {
     QString group;  // upper case; empty: the default group for a new holder, kept otherwise
     std::optional<QString> memo;
     std::optional<DoorRights> rights;
+    std::optional<int> profile;  // the time profile's id
 };
 
 }  // namespace
@@ -62,6 +64,7 @@ struct GoodRow {
 QStringList HolderFileColumns() {
     QStringList c{"CARDNO", "NAME", "GROUP", "MEMO"};
     for (int p = 1; p <= 8; ++p) c << QString("COM%1").arg(p);
+    c << "PROFILE";
     return c;
 }
 
@@ -105,6 +108,8 @@ HolderImportResult ImportHolderRecords(Connection& src, const std::vector<CsvRec
             slot = &cols.group;
         else if (h == "MEMO")
             slot = &cols.memo;
+        else if (h == "PROFILE")
+            slot = &cols.profile;
         else if (h.size() == 4 && h.startsWith("COM") && h[3] >= u'1' && h[3] <= u'8')
             slot = &cols.com[std::size_t(h[3].unicode() - u'1')];
         else if (h.isEmpty())
@@ -174,6 +179,14 @@ HolderImportResult ImportHolderRecords(Connection& src, const std::vector<CsvRec
             }
             row.rights = rights;
         }
+        if (cols.profile >= 0 && !Field(r, cols.profile).trimmed().isEmpty()) {
+            const QString profile = Field(r, cols.profile).trimmed();
+            const int id = ProfileIdOf(src, profile);
+            if (id < 0)
+                why << "there is no time profile " + profile;
+            else
+                row.profile = id;
+        }
         if (!why.isEmpty()) {
             problem(r.line, why.join("; "));
             continue;
@@ -212,15 +225,18 @@ HolderImportResult ImportHolderRecords(Connection& src, const std::vector<CsvRec
                 if (!row.group.isEmpty()) after.workgrp = groupId(row.group);
                 if (row.memo) after.memo = MemoFromText(*row.memo);
                 if (row.rights) after.com = *row.rights;
+                if (row.profile) after.accessgrp = *row.profile;
                 if (after.name == before->name && after.workgrp == before->workgrp &&
-                    after.memo == before->memo && after.com == before->com)
+                    after.memo == before->memo && after.com == before->com &&
+                    after.accessgrp == before->accessgrp)
                     continue;
                 auto u = src.prepare(
                     "UPDATE staffs SET NAME = ?, WORKGRP = ?, MEMO = ?, COM1 = ?, COM2 = ?, "
-                    "COM3 = ?, COM4 = ?, COM5 = ?, COM6 = ?, COM7 = ?, COM8 = ? WHERE SEQ = ?");
+                    "COM3 = ?, COM4 = ?, COM5 = ?, COM6 = ?, COM7 = ?, COM8 = ?, ACCESSGRP = ? "
+                    "WHERE SEQ = ?");
                 u.bindAll(after.name, after.workgrp, after.memo, after.com[0], after.com[1],
                           after.com[2], after.com[3], after.com[4], after.com[5], after.com[6],
-                          after.com[7], after.seq);
+                          after.com[7], after.accessgrp, after.seq);
                 u.exec();
                 audit.write(audit::kHolderChanged, HolderSubject(after),
                             HolderAuditText(src, *before), HolderAuditText(src, after));
@@ -232,6 +248,7 @@ HolderImportResult ImportHolderRecords(Connection& src, const std::vector<CsvRec
                 h.workgrp = row.group.isEmpty() ? 1 : groupId(row.group);
                 h.memo = row.memo ? MemoFromText(*row.memo) : QString();
                 h.com = row.rights ? *row.rights : newRights;
+                h.accessgrp = row.profile.value_or(kAlwaysProfile);
                 staff.append(h);
                 audit.write(audit::kHolderAdded, HolderSubject(h), QString(),
                             HolderAuditText(src, h));
@@ -278,13 +295,15 @@ std::vector<QStringList> HolderRows(Connection& src) {
     std::vector<QStringList> rows;
     auto q = src.prepare(
         "SELECT staffs.CARDNO AS CARDNO, staffs.NAME AS NAME, gid.DESCX AS DESCX, MEMO, COM1, "
-        "COM2, COM3, COM4, COM5, COM6, COM7, COM8 FROM staffs "
-        "LEFT JOIN gid ON staffs.WORKGRP = gid.ID ORDER BY staffs.NAME");
+        "COM2, COM3, COM4, COM5, COM6, COM7, COM8, timeprofile.NAME AS PROFILE FROM staffs "
+        "LEFT JOIN gid ON staffs.WORKGRP = gid.ID "
+        "LEFT JOIN timeprofile ON staffs.ACCESSGRP = timeprofile.ID ORDER BY staffs.NAME");
     while (q.next()) {
         QStringList r{QString::number(q.integer("CARDNO")), q.text("NAME"),
                       q.isNull("DESCX") ? QString() : q.text("DESCX"),
                       TextFromMemo(q.text("MEMO"))};
         for (int p = 1; p <= 8; ++p) r << (q.boolean(QString("COM%1").arg(p)) ? "1" : "0");
+        r << (q.isNull("PROFILE") ? QString(kAlwaysProfileName) : q.text("PROFILE"));
         rows.push_back(r);
     }
     return rows;
@@ -308,7 +327,7 @@ bool ExportXlsx(const std::vector<QStringList>& rows, const QString& path, QStri
     lxw_row_t row = 1;
     for (const QStringList& r : rows) {
         for (int c = 0; c < r.size() && e == LXW_NO_ERROR; ++c) {
-            if (c == 0 || c >= 4)
+            if (c == 0 || (c >= 4 && c < 12))  // card and rights are numbers
                 e = worksheet_write_number(sheet, row, lxw_col_t(c), r[c].toDouble(), nullptr);
             else if (!r[c].isEmpty())
                 e = worksheet_write_string(sheet, row, lxw_col_t(c), r[c].toUtf8().constData(),

@@ -1,6 +1,7 @@
 #include "people/holder_store.h"
 
 #include "common/texts.h"
+#include "people/time_profiles.h"
 #include "storage/audit.h"
 #include "storage/lookups.h"
 #include "storage/settings.h"
@@ -51,6 +52,11 @@ HolderEditorState LoadHolderEditor(Connection& src, int card) {
     }
     s.doorCaptions = DoorCaptions(src);
     s.groupIndex = s.groups.selected;
+    for (const TimeProfile& p : ScheduleStore(src).profiles()) {
+        if (s.existing && p.id == s.existing->accessgrp) s.profileIndex = int(s.profileIds.size());
+        s.profileNames << p.name;
+        s.profileIds.push_back(p.id);
+    }
     return s;
 }
 
@@ -100,6 +106,8 @@ bool SaveHolderEditor(Connection& src, const HolderEditorState& state, Messages&
         HolderRecord row = HolderFromEditor(byCard ? &*byCard : nullptr, state.card, name, groupId,
                                             state.remarks, photo);
         row.com = state.rights;
+        if (state.profileIndex >= 0 && std::size_t(state.profileIndex) < state.profileIds.size())
+            row.accessgrp = state.profileIds[std::size_t(state.profileIndex)];
         Transaction t(src);
         AuditLog audit(src);
         if (byCard) {

@@ -49,6 +49,10 @@ struct HolderEditorState {
     // captions ("Front door (COM1)", ...).
     DoorRights rights{};
     std::array<QString, 8> doorCaptions;
+    // "Access schedule": the time profiles by name ("Always" first) and the chosen one.
+    QStringList profileNames;
+    std::vector<int> profileIds;
+    int profileIndex = 0;
 };
 
 // Prepares the editor: the card's holder with its group selected, remarks and photo (a photo

@@ -50,6 +50,7 @@ const std::vector<MenuRow>& MenuTable() {
         {"&Setup", "actGroups", "Group Definition"},
         {"&Setup", "actReaders", "Readers"},
         {"&Setup", "actDoorOpenSetup", "Door Open Button"},
+        {"&Setup", "actAccessSchedules", "Access Schedules"},
         {"&Setup", "actWebcam", "Webcam", In, false, true},
         {"&Setup", kActWebReporter, "We&b Reporter", In, true},
         sep("&Setup"),

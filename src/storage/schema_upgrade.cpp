@@ -27,6 +27,32 @@ const std::vector<SchemaStep>& SchemaSteps() {
         {"sysdat", 2,
          "CREATE INDEX staffs_doors ON staffs (NAME, CARDNO, WORKGRP, COM1, COM2, COM3, COM4, "
          "COM5, COM6, COM7, COM8);"},
+        // Time profiles (a holder's ACCESSGRP) and holidays. Profile 0 "Always" is fixed; the
+        // column was unused before, so every holder starts on it. Periods are minutes since
+        // midnight (-1: unused), DAYS a bit per weekday from Monday, dates day numbers (0: none).
+        {"sysdat", 3,
+         "CREATE TABLE timeprofile ("
+         "  ID       INTEGER PRIMARY KEY,"
+         "  NAME     TEXT    NOT NULL UNIQUE COLLATE NOCASE,"
+         "  P1START  INTEGER NOT NULL DEFAULT -1, P1END INTEGER NOT NULL DEFAULT -1,"
+         "  P2START  INTEGER NOT NULL DEFAULT -1, P2END INTEGER NOT NULL DEFAULT -1,"
+         "  P3START  INTEGER NOT NULL DEFAULT -1, P3END INTEGER NOT NULL DEFAULT -1,"
+         "  DAYS     INTEGER NOT NULL DEFAULT 127,"
+         "  FIRSTDAY INTEGER NOT NULL DEFAULT 0,"
+         "  LASTDAY  INTEGER NOT NULL DEFAULT 0,"
+         "  HOLIDAYS INTEGER NOT NULL DEFAULT 1);"
+         "INSERT INTO timeprofile (ID, NAME, P1START, P1END) VALUES (0, 'Always', 0, 1440);"
+         "CREATE TRIGGER timeprofile_always_fixed BEFORE UPDATE ON timeprofile WHEN OLD.ID = 0 "
+         "BEGIN SELECT RAISE(ABORT, 'the profile Always is fixed'); END;"
+         "CREATE TRIGGER timeprofile_always_kept BEFORE DELETE ON timeprofile WHEN OLD.ID = 0 "
+         "BEGIN SELECT RAISE(ABORT, 'the profile Always is fixed'); END;"
+         "CREATE TABLE holiday (DAY INTEGER PRIMARY KEY, NAME TEXT NOT NULL);"
+         "UPDATE staffs SET ACCESSGRP = 0;"
+         "CREATE INDEX staffs_profile ON staffs (ACCESSGRP);"
+         // the Door Access grid shows the profile too, still from the index alone
+         "DROP INDEX staffs_doors;"
+         "CREATE INDEX staffs_doors ON staffs (NAME, CARDNO, WORKGRP, COM1, COM2, COM3, COM4, "
+         "COM5, COM6, COM7, COM8, ACCESSGRP);"},
     };
     return steps;
 }

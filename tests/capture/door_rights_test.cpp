@@ -6,6 +6,7 @@
 
 #include "capture_fixture.h"
 #include "people/holder_store.h"
+#include "people/time_profiles.h"
 #include "people/ui/door_access_dialog.h"
 #include "people/ui/holder_dialogs.h"
 #include "storage/audit.h"
@@ -114,6 +115,48 @@ TEST_F(DoorRights, BulkSetIsAllOrNothing) {
     EXPECT_THROW(model.setRight({0, 1, 2}, 3, false), DbError);
     EXPECT_EQ(auditRows().size(), 2u);
     for (int card : {1, 2, 3}) EXPECT_TRUE(StaffTable(store.src()).byCard(card)->com[2]) << card;
+}
+
+}  // namespace
+
+namespace {
+
+// "Set Profile" in Door Access puts the selected holders on a schedule with an audit row each;
+// the PROFILE column shows it, and the door follows it.
+TEST_F(DoorRights, DoorAccessSetsTheProfile) {
+    setup({{.port = 1, .mode = 1, .lock = 1, .lockTime = 3}});
+    TimeProfile p;
+    p.name = "Mornings";
+    p.periods = {{6 * 60, 12 * 60}};
+    p.days.fill(true);
+    const int id = ScheduleStore(store.src()).saveProfile(p);
+    holder(100, "ANN", {1});
+    holder(200, "BOB", {1});
+    {
+        TDoorAccess access(store.src(), messages);
+        EXPECT_EQ(access.model()->data(access.model()->index(0, DoorAccessModel::ProfileColumn),
+                                       Qt::DisplayRole),
+                  "Always");
+        access.grid()->selectRow(0);  // ANN
+        access.profileChoice()->setCurrentText("Mornings");
+        access.setSelectedProfile();
+        EXPECT_TRUE(access.changed());
+        EXPECT_EQ(access.model()->data(access.model()->index(0, DoorAccessModel::ProfileColumn),
+                                       Qt::DisplayRole),
+                  "Mornings");
+    }
+    EXPECT_EQ(StaffTable(store.src()).byCard(100)->accessgrp, id);
+    EXPECT_EQ(StaffTable(store.src()).byCard(200)->accessgrp, kAlwaysProfile);
+    const auto audit = auditRows();
+    ASSERT_EQ(audit.size(), 2u);  // the profile, then ANN
+    EXPECT_EQ(audit[1].newText,
+              "name ANN, card 100, group DEFAULT, may pass at COM1, profile Mornings");
+
+    now = EncodeDateTime(2004, 6, 22, 13, 0, 0);
+    present(1, CardFrame(100));
+    EXPECT_EQ(received()[0], QStringList{"~N"});
+    present(1, CardFrame(200));
+    EXPECT_EQ(received()[0], QStringList{"~Y3"});
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "people/door_rights.h"
 #include "people/holder_command.h"
+#include "people/time_profiles.h"
 #include "storage/audit.h"
 #include "storage/lookups.h"
 #include "storage/settings.h"
@@ -167,9 +168,37 @@ TEST_F(HolderImport, ExportReadsBackInBothFormats) {
         ASSERT_EQ(rows.size(), 4u);
         EXPECT_EQ(rows[0].fields, HolderFileColumns());
         EXPECT_EQ(rows[1].fields, QStringList({"1001", "P0001", "STAFF", "note 1001", "1", "0", "0",
-                                               "0", "0", "0", "0", "0"}));
+                                               "0", "0", "0", "0", "0", "Always"}));
         EXPECT_EQ(rows[3].line, 4);
     }
+}
+
+// PROFILE sets a holder's time profile by name (letter case ignored); an unknown name refuses
+// the file; an empty cell keeps the profile; export writes the name back.
+TEST_F(HolderImport, ProfileColumnByName) {
+    TimeProfile p;
+    p.name = "Cleaners";
+    p.periods = {{18 * 60, 22 * 60}};
+    p.days.fill(true);
+    const int id = ScheduleStore(src()).saveProfile(p);
+    auto r =
+        ImportHolders(src(), write("p.csv", "CARDNO,NAME,PROFILE\n5,ANN,cleaners\n6,BOB,\n"), {});
+    ASSERT_TRUE(r.ok) << HolderImportSummary(r).toStdString();
+    EXPECT_EQ(StaffTable(src()).byCard(5)->accessgrp, id);
+    EXPECT_EQ(StaffTable(src()).byCard(6)->accessgrp, kAlwaysProfile);
+
+    r = ImportHolders(src(), write("q.csv", "CARDNO,NAME,PROFILE\n5,ANN,\n6,BOB,Nights\n"), {});
+    EXPECT_EQ(HolderImportSummary(r),
+              "The file was not imported.\nLine 3: there is no time profile Nights");
+    EXPECT_EQ(StaffTable(src()).byCard(5)->accessgrp, id);
+
+    QString error;
+    ASSERT_TRUE(ExportHolders(src(), data.file("out.csv"), error)) << error.toStdString();
+    std::vector<CsvRecord> rows;
+    ASSERT_TRUE(ReadHolderFile(data.file("out.csv"), rows, error));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].fields.back(), "Cleaners");
+    EXPECT_EQ(rows[2].fields.back(), "Always");
 }
 
 // A workbook as another program writes it: shared and inline strings, numbers, a gap.

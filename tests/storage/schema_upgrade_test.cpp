@@ -27,10 +27,13 @@ protected:
     // table, no version table, one holder.
     void makeOldSystemDb() {
         auto c = OpenDatabase(data.file(kSysDbFile), kSysDbPassword, OpenMode::ReadWrite);
-        c->execute("DROP TABLE audit; DROP TABLE schema_version; DROP INDEX staffs_doors");
+        c->execute(
+            "DROP TABLE audit; DROP TABLE schema_version; DROP INDEX staffs_doors; "
+            "DROP TABLE timeprofile; DROP TABLE holiday; DROP INDEX staffs_profile");
         HolderRecord h;
         h.cardno = 7;
         h.name = "OLD";
+        h.accessgrp = 5;  // the column had no meaning before the time profiles
         StaffTable(*c).append(h);
     }
     TempDataFolder data;
@@ -58,7 +61,10 @@ TEST_F(SchemaUpgrade, OpeningAnOlderFileAddsTheNewTablesAndKeepsItsRows) {
     store.OpenStore();
     EXPECT_EQ(SchemaVersion(store.src()), LatestSchemaVersion("sysdat"));
     EXPECT_TRUE(HasTable(store.src(), "audit"));
-    EXPECT_TRUE(StaffTable(store.src()).byCard(7).has_value());
+    ASSERT_TRUE(StaffTable(store.src()).byCard(7).has_value());
+    // Every holder starts on "Always": nothing changes at the door.
+    EXPECT_EQ(StaffTable(store.src()).byCard(7)->accessgrp, 0);
+    EXPECT_EQ(HasTable(store.src(), "timeprofile"), true);
     // A second open applies nothing.
     EXPECT_EQ(UpgradeSchema(store.src(), "sysdat"), 0);
 }

@@ -62,6 +62,14 @@ TFmOfflineAccess::TFmOfflineAccess(Connection& src, ReaderLinks& links, Messages
     lists->addLayout(middle);
     lists->addWidget(gbNonmember_, 2);
     outer->addLayout(lists);
+    // Stand-alone readers hold card lists only: a holder on a time profile is uploaded as its
+    // rights say and passes there at any hour.
+    auto* noSchedules = new QLabel(
+        "Stand-alone readers cannot hold access schedules: holders are uploaded as their "
+        "rights say, at any hour.",
+        this);
+    noSchedules->setObjectName("lbNoSchedules");
+    outer->addWidget(noSchedules);
 
     auto* bottom = new QHBoxLayout;
     auto* bUpload = new QPushButton("Upload", this);

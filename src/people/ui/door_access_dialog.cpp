@@ -19,6 +19,7 @@
 #include "common/ports.h"
 #include "common/texts.h"
 #include "people/group_store.h"
+#include "people/time_profiles.h"
 #include "storage/settings.h"
 #include "storage/ui/layouts.h"
 
@@ -77,6 +78,22 @@ TDoorAccess::TDoorAccess(Connection& src, Messages& messages, QWidget* parent)
     actions->addWidget(cbReader_);
     actions->addWidget(bSet);
     actions->addWidget(bClear);
+    cbProfile_ = new QComboBox(this);
+    cbProfile_->setObjectName("cbProfile");
+    try {
+        for (const TimeProfile& p : ScheduleStore(src).profiles()) {
+            cbProfile_->addItem(p.name);
+            profileIds_.push_back(p.id);
+        }
+    } catch (const DbError&) {
+    }
+    auto* bProfile = new QPushButton("Set Profile", this);
+    bProfile->setToolTip("Put the selected holders on the chosen access schedule.");
+    actions->addSpacing(12);
+    actions->addWidget(new QLabel("Schedule", this));
+    actions->addWidget(cbProfile_);
+    actions->addWidget(bProfile);
+    connect(bProfile, &QPushButton::clicked, this, [this] { setSelectedProfile(); });
     actions->addStretch();
     actions->addWidget(bClose);
     layout->addLayout(actions);
@@ -141,6 +158,21 @@ void TDoorAccess::setSelected(bool allowed) {
     }
     try {
         model_->setRight(rows, cbReader_->currentIndex() + 1, allowed);
+    } catch (const DbError&) {
+        messages_.error(text::kUpdateFailed);
+    }
+}
+
+void TDoorAccess::setSelectedProfile() {
+    std::vector<int> rows;
+    for (const QModelIndex& i : grid_->selectionModel()->selectedRows()) rows.push_back(i.row());
+    const int choice = cbProfile_->currentIndex();
+    if (rows.empty() || choice < 0 || std::size_t(choice) >= profileIds_.size()) {
+        messages_.error(text::kNoRecord);
+        return;
+    }
+    try {
+        if (model_->setProfile(rows, profileIds_[std::size_t(choice)]) > 0) changed_ = true;
     } catch (const DbError&) {
         messages_.error(text::kUpdateFailed);
     }

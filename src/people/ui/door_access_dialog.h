@@ -29,12 +29,15 @@ public:
     QComboBox* groupFilter() const { return cbGroup_; }
     QLineEdit* nameSearch() const { return edName_; }
     QComboBox* readerChoice() const { return cbReader_; }
+    QComboBox* profileChoice() const { return cbProfile_; }
     QCheckBox* newHolderBox(int port) const { return newHolder_[std::size_t(port - 1)]; }
     QSpinBox* repeatSeconds() const { return spRepeat_; }
     bool changed() const { return changed_; }
 
     // The chosen reader's right for the selected rows: set or cleared.
     void setSelected(bool allowed);
+    // The chosen time profile for the selected rows.
+    void setSelectedProfile();
 
 private:
     void applyFilter();
@@ -46,6 +49,8 @@ private:
     QComboBox* cbGroup_;
     QLineEdit* edName_;
     QComboBox* cbReader_;
+    QComboBox* cbProfile_;
+    std::vector<int> profileIds_;
     std::vector<int> groupIds_;
     std::array<QCheckBox*, 8> newHolder_{};
     QSpinBox* spRepeat_;

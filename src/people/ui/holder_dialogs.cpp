@@ -74,8 +74,14 @@ Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files, 
     fields->addWidget(edName_, 1, 1);
     fields->addWidget(new QLabel("Member of", this), 2, 0);
     fields->addWidget(cbGroup_, 2, 1);
-    fields->addWidget(new QLabel("Remarks", this), 3, 0, Qt::AlignTop);
-    fields->addWidget(memo_, 3, 1);
+    cbProfile_ = new QComboBox(this);
+    cbProfile_->setObjectName("cbProfile");
+    cbProfile_->addItems(state_.profileNames);
+    cbProfile_->setCurrentIndex(state_.profileIndex);
+    fields->addWidget(new QLabel("Access schedule", this), 3, 0);
+    fields->addWidget(cbProfile_, 3, 1);
+    fields->addWidget(new QLabel("Remarks", this), 4, 0, Qt::AlignTop);
+    fields->addWidget(memo_, 4, 1);
     auto* doorBox = new QGroupBox("May pass at", this);
     doorBox->setObjectName("gbDoors");
     auto* doorGrid = new QGridLayout(doorBox);
@@ -86,7 +92,7 @@ Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files, 
         doorGrid->addWidget(box, (p - 1) % 4, (p - 1) / 4);
         doors_[std::size_t(p - 1)] = box;
     }
-    fields->addWidget(doorBox, 4, 0, 1, 2);
+    fields->addWidget(doorBox, 5, 0, 1, 2);
     layout->addLayout(fields, 1);
 
     auto* right = new QVBoxLayout;
@@ -142,6 +148,7 @@ void Tnadd::clearPhoto() {
 void Tnadd::takeFields() {
     state_.name = edName_->text();
     state_.groupIndex = cbGroup_->currentIndex();
+    state_.profileIndex = cbProfile_->currentIndex();
     state_.remarks = memo_->toPlainText();
     for (int p = 1; p <= 8; ++p) state_.rights[std::size_t(p - 1)] = doorBox(p)->isChecked();
 }

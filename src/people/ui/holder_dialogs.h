@@ -34,6 +34,7 @@ public:
     const HolderEditorState& state() const { return state_; }
     QLineEdit* nameBox() const { return edName_; }
     QComboBox* groupBox() const { return cbGroup_; }
+    QComboBox* profileBox() const { return cbProfile_; }
     QPushButton* confirmButton() const { return bConfirm_; }
     QPushButton* deleteButton() const { return bDelete_; }
     // The "May pass at" box of port 1 to 8.
@@ -56,6 +57,7 @@ private:
     HolderEditorState state_;
     QLineEdit* edName_;
     QComboBox* cbGroup_;
+    QComboBox* cbProfile_;
     QPlainTextEdit* memo_;
     QLabel* photo_;
     QPushButton* bConfirm_;

@@ -83,6 +83,7 @@ void CaptureRoom::createLinks() {
     f.journalled = [w](qint64 waiting, const QString& reason) {
         w->ShowStoreAlarm(JournalAlarmText(waiting, reason));
     };
+    f.outsideSchedule = [w](int card, int port) { w->ShowOutsideSchedule(card, port); };
     capture_->autoIO().onStateChanged = [w](bool in) { w->SetIOState(in); };
     window_.store().addDamageHook([w](const QString& text) { w->ShowStoreAlarm(text); });
     try {

@@ -28,9 +28,9 @@
 #include "shell/clock_face.h"
 #include "shell/live_log_model.h"
 #include "shell/menu_table.h"
-#include "storage/audit.h"
 #include "shell/ui/about_box.h"
 #include "shell/ui/clock_face_widget.h"
+#include "storage/audit.h"
 #include "storage/log_table.h"
 #include "storage/settings.h"
 #include "storage/store.h"
@@ -531,7 +531,13 @@ void TTimeRec::ShowRecordCount() {
 void TTimeRec::showCount(qint64 n) {
     QString title = n < 1 ? QString("no record") : QString("%1 record(s)").arg(n);
     if (repeatsToday_ > 0) title += QString(", %1 repeat read(s) ignored today").arg(repeatsToday_);
+    if (!scheduleNote_.isEmpty()) title += ", " + scheduleNote_;
     logGroup_->setTitle(title);
+}
+
+void TTimeRec::ShowOutsideSchedule(int card, int port) {
+    scheduleNote_ = QString("card %1 at COM%2 outside schedule").arg(card).arg(port);
+    ShowRecordCount();
 }
 
 void TTimeRec::ShowRepeatCount(int repeatsToday) {

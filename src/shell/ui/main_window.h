@@ -102,6 +102,8 @@ public:
     QLabel* statusClock() const { return statusClock_; }
     // The live log's title counts the repeat reads ignored today.
     void ShowRepeatCount(int repeatsToday);
+    // The last refusal of a holder by its time profile, on the live log's status line.
+    void ShowOutsideSchedule(int card, int port);
     QLabel* mailPanel() const { return mailPanel_; }
     QLabel* portProblems() const { return portProblems_; }
     QLabel* photo() const { return photo_; }
@@ -182,6 +184,7 @@ private:
     QMenu* logMenu_ = nullptr;
     QLabel* statusClock_ = nullptr;
     int repeatsToday_ = 0;
+    QString scheduleNote_;
     QLabel* mailPanel_ = nullptr;
     QLabel* portProblems_ = nullptr;
     QMap<int, QString> portProblemLines_;

@@ -5,10 +5,12 @@
 
 #include "capture/card_capture.h"
 #include "people/holders.h"
+#include "people/ui/access_schedules_dialog.h"
 #include "people/ui/people_commands.h"
 #include "shell/live_log_model.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/rooms.h"
+#include "storage/store.h"
 
 namespace horalog {
 
@@ -58,6 +60,7 @@ void AttachPeople(TTimeRec& window, CaptureRoom& capture) {
     });
 
     command("actDoorAccess", [w] { RunDoorAccessCommand(w->store(), w); });
+    command("actAccessSchedules", [w] { RunAccessSchedulesCommand(w->store().src(), w); });
     command("actImportHolders", [w] {
         if (RunImportHoldersCommand(w->store(), w)) w->RefreshLiveLog(true);
     });
