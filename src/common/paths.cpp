@@ -21,15 +21,40 @@ QString ResolveDataFolder(const QStringList& arguments) {
     return QDir(base).filePath("Horalog");
 }
 
-void SetDataFolder(const QString& folder) { g_dataFolder = QDir(folder).absolutePath(); }
+void SetDataFolder(const QString& folder) {
+    g_dataFolder = QDir(folder).absolutePath();
+}
 
 QString DataFolder() {
     if (g_dataFolder.isEmpty()) g_dataFolder = ResolveDataFolder({});
     return g_dataFolder;
 }
 
-QString DataFile(const QString& name) { return QDir(DataFolder()).filePath(name); }
+QString DataFile(const QString& name) {
+    return QDir(DataFolder()).filePath(name);
+}
 
-QString PhotosFolder() { return DataFile("photos"); }
+QString PhotosFolder() {
+    return DataFile("photos");
+}
+
+QStringList CommandWords(const QStringList& arguments) {
+    QStringList words;
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "--data") {
+            ++i;
+            continue;
+        }
+        if (arguments[i].startsWith("--data=")) continue;
+        words << arguments[i];
+    }
+    return words;
+}
+
+QStringList ArgumentList(int argc, char** argv) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i) list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
 
 }  // namespace horalog

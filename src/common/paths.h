@@ -10,6 +10,10 @@ namespace horalog {
 // user's data directory (~/.local/share/Horalog). Does not create it.
 QString ResolveDataFolder(const QStringList& arguments);
 
+// The words of a command line after the program name, without the data folder option.
+QStringList CommandWords(const QStringList& arguments);
+QStringList ArgumentList(int argc, char** argv);
+
 // The process-wide data folder, set once at start (and by tests).
 void SetDataFolder(const QString& folder);
 QString DataFolder();

@@ -18,27 +18,8 @@ namespace horalog {
 
 namespace {
 
-QStringList CommandWords(const QStringList& arguments) {
-    QStringList words;
-    for (int i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--data") {
-            ++i;
-            continue;
-        }
-        if (arguments[i].startsWith("--data=")) continue;
-        words << arguments[i];
-    }
-    return words;
-}
-
-QStringList Arguments(int argc, char** argv) {
-    QStringList list;
-    for (int i = 0; i < argc; ++i) list << QString::fromLocal8Bit(argv[i]);
-    return list;
-}
-
 bool FirstWordIs(int argc, char** argv, const char* word) {
-    const QStringList words = CommandWords(Arguments(argc, argv));
+    const QStringList words = CommandWords(ArgumentList(argc, argv));
     return !words.isEmpty() && words.front() == QLatin1String(word);
 }
 

@@ -19,25 +19,6 @@ void DropRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context,
 
 }  // namespace
 
-QStringList CommandWords(const QStringList& arguments) {
-    QStringList words;
-    for (int i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--data") {
-            ++i;
-            continue;
-        }
-        if (arguments[i].startsWith("--data=")) continue;
-        words << arguments[i];
-    }
-    return words;
-}
-
-QStringList ArgumentList(int argc, char** argv) {
-    QStringList list;
-    for (int i = 0; i < argc; ++i) list << QString::fromLocal8Bit(argv[i]);
-    return list;
-}
-
 std::unique_ptr<QCoreApplication> MakeCommandApplication(int& argc, char** argv, bool withPdf) {
     std::unique_ptr<QCoreApplication> app;
     if (withPdf) {

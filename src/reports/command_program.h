@@ -8,13 +8,10 @@
 #include <QTextStream>
 #include <memory>
 
+#include "common/paths.h"
 #include "reports/store_report_source.h"
 
 namespace horalog {
-
-// The words after the program name without the data folder option.
-QStringList CommandWords(const QStringList& arguments);
-QStringList ArgumentList(int argc, char** argv);
 
 // The application of a command: a GUI application (fonts and pictures for a PDF) on the
 // offscreen platform when withPdf, never needing a screen, as under cron; else a plain one.
