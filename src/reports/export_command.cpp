@@ -55,7 +55,7 @@ Options Parse(QStringList args) {
     o.kind = *kind;
     if (o.xlsx.isEmpty() == o.csv.isEmpty())
         throw BadOption{"give one of --xlsx FILE or --csv FILE"};
-    if (SpecOf(o.kind).forcesInOut && scope.records && *scope.records != RecordsOfInterest::InOut)
+    if (TraitsOf(o.kind).forcesInOut && scope.records && *scope.records != RecordsOfInterest::InOut)
         throw BadOption{"--records: pairs and late-early always use inout"};
     if (!o.csv.isEmpty() && scope.newPage.value_or(false))
         throw BadOption{"--new-page needs --xlsx (a CSV file holds one sheet)"};

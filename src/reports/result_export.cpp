@@ -19,7 +19,7 @@ constexpr int kMaxSheetName = 31;
 // Text columns of the workbook hold up to this many characters.
 constexpr int kMaxText = 100;
 
-const ExportSpec kSpecs[] = {
+const ExportTraits kSpecs[] = {
     {"First IN / Last OUT", "First In Last Out",
      kHideEnhanced | kHidePreviewOnly | kHideRecordsPerLine | kHideRecordFormat, false, true},
     {"IN/OUT Pairs", "IN OUT pairs",
@@ -145,7 +145,7 @@ void WriteHolderRows(const HolderRun& run, const std::vector<LogRecord>& records
         row.Store();
         if (!continuation) ++r;
     }
-    if (p.blankLines && SpecOf(run.kind).blanksAfterLast)
+    if (p.blankLines && TraitsOf(run.kind).blanksAfterLast)
         while (r <= run.lastDay) blankRow(r++);
 }
 
@@ -157,12 +157,12 @@ QString HolderSheetName(const QString& name) {
 
 }  // namespace
 
-const ExportSpec& SpecOf(ExportKind kind) {
+const ExportTraits& TraitsOf(ExportKind kind) {
     return kSpecs[std::clamp(int(kind), 0, 3)];
 }
 
 ReportParameters ExportParameters(ExportKind kind, ReportParameters p) {
-    if (SpecOf(kind).forcesInOut) p.records = RecordsOfInterest::InOut;
+    if (TraitsOf(kind).forcesInOut) p.records = RecordsOfInterest::InOut;
     p.recordsPerLine = PairsPerRow(p) * 2;
     return p;
 }
@@ -292,7 +292,7 @@ bool RemoveExistingFile(const QString& path, Messages& messages) {
 QString RunExportAction(ExportKind kind, ReportSource& source, const AskScope& askScope,
                         FileDialogs& dialogs, Messages& messages, Progress& progress,
                         const Clock& clock) {
-    const ExportSpec& spec = SpecOf(kind);
+    const ExportTraits& traits = TraitsOf(kind);
     try {
         if (LogIsEmpty(source)) {
             messages.error(text::kNoRecord);
@@ -305,7 +305,7 @@ QString RunExportAction(ExportKind kind, ReportSource& source, const AskScope& a
     const std::optional<ReportParameters> p = askScope(kind);
     if (!p) return {};
     const QString path =
-        AskExportFile(dialogs, spec.caption, kWorkbookFilter, "xlsx", spec.defaultFile);
+        AskExportFile(dialogs, traits.caption, kWorkbookFilter, "xlsx", traits.defaultFile);
     if (path.isEmpty()) return {};
     if (!RemoveExistingFile(path, messages)) return {};
     const auto open = [&](int sheets) { return OpenXlsxWriter(path, sheets); };

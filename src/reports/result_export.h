@@ -30,7 +30,7 @@ enum HiddenControl : unsigned {
     kHideRecordsOfInterest = 16,
 };
 
-struct ExportSpec {
+struct ExportTraits {
     const char* caption;      // the menu action's caption, also the scope dialog's
     const char* defaultFile;  // proposed by the save dialog, without extension
     unsigned hidden;          // HiddenControl bits
@@ -38,7 +38,7 @@ struct ExportSpec {
     bool blanksAfterLast;     // "Print blank lines" also fills the days after the last record
 };
 
-const ExportSpec& SpecOf(ExportKind kind);
+const ExportTraits& TraitsOf(ExportKind kind);
 
 inline constexpr const char* kAllRecordsSheet = "all_records";
 inline constexpr const char* kFileInUse = "File is in use by other application: ";

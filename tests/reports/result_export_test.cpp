@@ -154,7 +154,7 @@ TEST_F(ResultExport, PrintBlankLinesPerExport) {
         {ExportKind::LateEarly, {"ALICE 21 -", "22 08:00:00", "23 -", "24 08:00:00"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(SpecOf(c.kind).caption);
+        SCOPED_TRACE(TraitsOf(c.kind).caption);
         auto book = Export(c.kind, Params(2, true, RecordsOfInterest::InOut));
         ASSERT_EQ(book.size(), 1u);
         const QStringList header = book[0].rows.at(0);

@@ -10,9 +10,9 @@ namespace horalog {
 
 std::optional<ReportParameters> AskExportScope(ExportKind kind, Connection& src, Messages& messages,
                                                DateTime now, QWidget* parent) {
-    const ExportSpec& spec = SpecOf(kind);
+    const ExportTraits& traits = TraitsOf(kind);
     TSetScope dialog(src, messages, now, parent);
-    dialog.setWindowTitle(spec.caption);
+    dialog.setWindowTitle(traits.caption);
     static const struct {
         unsigned bit;
         ScopeControl control;
@@ -24,8 +24,8 @@ std::optional<ReportParameters> AskExportScope(ExportKind kind, Connection& src,
         {kHideRecordsOfInterest, ScopeControl::RecordsOfInterest},
     };
     for (const auto& h : kHidden)
-        if (spec.hidden & h.bit) dialog.hideControl(h.control);
-    if (spec.forcesInOut) dialog.recordsButton(RecordsOfInterest::InOut)->setChecked(true);
+        if (traits.hidden & h.bit) dialog.hideControl(h.control);
+    if (traits.forcesInOut) dialog.recordsButton(RecordsOfInterest::InOut)->setChecked(true);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.parameters();
 }
