@@ -53,6 +53,7 @@ const std::vector<MenuRow>& MenuTable() {
         {"&Setup", "actAccessSchedules", "Access Schedules"},
         {"&Setup", "actWebcam", "Webcam", In, false, true},
         {"&Setup", kActWebReporter, "We&b Reporter", In, true},
+        {"&Setup", kActWebSettings, "Web Reporter Settings"},
         sep("&Setup"),
         {"&Setup", kActOffline, "&Offline Reader"},
         sep("&Setup"),
