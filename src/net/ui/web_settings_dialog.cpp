@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "common/ports.h"
+#include "common/ui/confirm_buttons.h"
 
 namespace horalog {
 
@@ -68,16 +69,9 @@ TWebSettings::TWebSettings(Messages& messages, QWidget* parent)
     eCertificate = fileRow(0, "Certificate", f.certificate);
     eKey = fileRow(1, "Private key", f.key);
 
-    auto* bConfirm = new QPushButton("Confirm");
-    bConfirm->setToolTip("Store the settings; a running web reporter starts again with them.");
-    bConfirm->setDefault(true);
-    auto* bCancel = new QPushButton("Cancel");
-    connect(bConfirm, &QPushButton::clicked, this, &TWebSettings::confirm);
-    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(bConfirm);
-    buttons->addWidget(bCancel);
+    auto* buttons = ConfirmCancelRow(
+        this, "Store the settings; a running web reporter starts again with them.", {},
+        [this] { confirm(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(where);
