@@ -16,9 +16,9 @@ horalog::Tdsrc* g_store = nullptr;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static QCoreApplication app(*argc, *argv);
     g_folder = new QTemporaryDir;
     qputenv("XDG_CONFIG_HOME", g_folder->filePath("config").toUtf8());
+    static QCoreApplication app(*argc, *argv);
     horalog::EnsureDataFolder(g_folder->filePath("data"));
     g_store = new horalog::Tdsrc(g_folder->filePath("data"));
     g_store->OpenStore();
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString path = g_folder->filePath(bytes.startsWith("PK") ? "holders.xlsx" : "holders.csv");
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) __builtin_trap();
     f.write(bytes);
     f.close();
     const horalog::HolderImportResult r =
