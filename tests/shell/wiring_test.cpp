@@ -183,6 +183,12 @@ TEST_F(WiringTest, CardReadAtTheDoorShowsInTheWindowAndOpensIt) {
     EXPECT_EQ(w.liveLog()->currentIndex().row(), 1);
     EXPECT_EQ(w.liveLogGroup()->title(), "2 record(s)");
     ASSERT_FALSE(w.photo()->isHidden());
+    // The photo and the group's frame fit: nothing of the frame is cut off.
+    EXPECT_LE(w.photoGroup()->minimumSizeHint().width(), w.photoGroup()->width());
+    EXPECT_TRUE(w.photoGroup()->contentsRect().contains(w.photo()->geometry()))
+        << w.photoGroup()->contentsRect().width() << "x" << w.photoGroup()->contentsRect().height()
+        << "+" << w.photoGroup()->contentsRect().x() << "+" << w.photoGroup()->contentsRect().y()
+        << " photo " << w.photo()->x() << "," << w.photo()->y();
     const QImage shown = w.photo()->pixmap().toImage();
     ASSERT_EQ(shown.size(), QSize(240, 320));
     EXPECT_GT(qRed(shown.pixel(120, 160)), 150);

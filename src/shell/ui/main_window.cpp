@@ -211,11 +211,12 @@ void TTimeRec::buildWindow() {
     auto* right = new QWidget(band);
     right->setFixedWidth(133);
     auto* rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(4, 2, 4, 2);
+    // The photo (120 wide) and the group's frame need 126 of the 133.
+    rightLayout->setContentsMargins(2, 2, 2, 2);
     rightLayout->setSpacing(3);
     photoGroup_ = new QGroupBox("Photo", right);
     auto* photoLayout = new QVBoxLayout(photoGroup_);
-    photoLayout->setContentsMargins(2, 2, 2, 2);
+    photoLayout->setContentsMargins(0, 0, 0, 0);
     photo_ = new QLabel(photoGroup_);
     photo_->setFixedSize(120, 160);
     photo_->setScaledContents(true);
