@@ -164,10 +164,10 @@ private:
         Oid type = 0;  // 0: the server infers it
         bool binary = false;
     };
+    // The value at the current row; NULL when there is no row (as the embedded engine answers).
     const char* raw(int i) const {
-        if (!result_ || row_ < 0 || row_ >= PQntuples(result_.get()) || i < 0 ||
-            i >= PQnfields(result_.get()))
-            throw DbError(QString("no column %1").arg(i));
+        if (!result_ || row_ < 0 || row_ >= PQntuples(result_.get())) return nullptr;
+        if (i < 0 || i >= PQnfields(result_.get())) throw DbError(QString("no column %1").arg(i));
         return PQgetisnull(result_.get(), row_, i) ? nullptr : PQgetvalue(result_.get(), row_, i);
     }
 

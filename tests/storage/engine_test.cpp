@@ -274,6 +274,31 @@ TEST(ServerErrors, PlainWords) {
     }
 }
 
+// The store started on a server that cannot serve it names the server and what failed.
+TEST(ServerStore, StartFailuresSayWhatFailed) {
+    QString why;
+    auto* server = PrivatePostgres::Get(&why);
+    if (!server) GTEST_SKIP() << why.toStdString();
+    TempDataFolder data;
+    Tdsrc store(data.path(), server->url("no_such_db"));
+    try {
+        store.OpenStore();
+        FAIL() << "opened";
+    } catch (const StoreError& e) {
+        EXPECT_TRUE(QString(e.what()).startsWith(
+            QString(kCannotOpenServerDb).arg("Database does not exist: ")))
+            << e.what();
+    }
+    EXPECT_FALSE(store.isOpen());
+    // a server store opens and reopens (the schema found current the second time)
+    Tdsrc good(data.path(), server->newDatabase());
+    good.OpenStore();
+    EXPECT_EQ(good.serverUrl(), good.att().path());
+    good.CloseStore();
+    good.ReopenStore();
+    EXPECT_TRUE(ReaderTableOk(good.src()));
+}
+
 // An empty server database gets both sections and every step; a second connect finds it
 // current. The triggers and identities behave as on the embedded engine.
 TEST(ServerSchema, MadeOnceThenCurrent) {

@@ -1,5 +1,6 @@
 #include "support/private_postgres.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -95,6 +96,7 @@ void PrivatePostgres::start() {
             throw std::runtime_error("cannot hand the temporary folder to postgres");
     }
     const QString data = folder_ + "/data";
+    startWatchdog();
     RunServerProgram(bin_ + "/initdb", {"-D", data, "-A", "trust", "-U", "postgres", "-E", "UTF8",
                                         "--locale=C", "--no-sync"});
     port_ = FreeLoopbackPort();
@@ -105,6 +107,27 @@ void PrivatePostgres::start() {
          QString("-k %1 -p %2 -c listen_addresses='' -c fsync=off").arg(folder_).arg(port_),
          "start"});
     running_ = true;
+}
+
+// A test program that dies (a crash, a time-out's kill) cannot stop its server: a small shell
+// waits for the end of a pipe only this process holds, then stops the server and removes it.
+void PrivatePostgres::startWatchdog() {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return;
+    const QString stopper =
+        QString("%1%2/pg_ctl -D '%3/data' -m immediate -w stop >/dev/null 2>&1; rm -rf '%3'")
+            .arg(Root() ? "runuser -u postgres -- " : "", bin_, folder_);
+    const QByteArray script = ("exec >/dev/null 2>&1; cat; " + stopper).toLocal8Bit();
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(fds[0], 0);  // the copy is kept across exec, the originals are not
+        setsid();         // not stopped with the test program's process group
+        execl("/bin/sh", "sh", "-c", script.constData(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[0]);
+    if (child < 0) close(fds[1]);
+    // fds[1] stays open until this process ends
 }
 
 void PrivatePostgres::stop() {

@@ -31,6 +31,7 @@ public:
 private:
     PrivatePostgres() = default;
     void start();
+    void startWatchdog();
     void stop();
 
     QString bin_, folder_;
