@@ -1,8 +1,10 @@
 // PostgreSQL driver (libpq). Statements are sent with their parameters as text of no declared
 // type, so that the server infers each from its place, as loosely as the embedded engine
-// takes them; photos go as bytea. Rows come back whole per run (text format) and are read as
-// the types the embedded driver gives: integers as qint64, reals as double, text as QString,
-// bytea as QByteArray, booleans as 0 or 1.
+// takes them; photos go as bytea. Rows come back one at a time (libpq's single-row mode), so
+// that a walk over the log never holds the log in memory; when another statement runs on the
+// connection meanwhile, the rest of the walk's rows are read ahead and kept. Values are read
+// as the types the embedded driver gives: integers as qint64, reals as double, text as
+// QString, bytea as QByteArray, booleans as 0 or 1.
 #include "storage/postgres_driver.h"
 
 #include <libpq-fe.h>
@@ -10,6 +12,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
+#include <deque>
 #include <vector>
 
 #include "storage/schema_upgrade.h"
@@ -86,12 +89,20 @@ public:
         return i;
     }
 
+    ~PgStatement() override { stop(); }
+
     bool next() override;
 
     void reset() override {
-        result_.reset();
+        stop();
         for (Param& p : params_) p = Param{};
     }
+
+    // Another statement is about to run on the connection: the rest of this one's results are
+    // read now and kept for the following calls of next().
+    void readAhead();
+    // The connection closes first.
+    void forget() { state_ = State::Idle; }
 
     int columnCount() const override { return result_ ? PQnfields(result_.get()) : 0; }
     QString columnName(int i) const override {
@@ -171,12 +182,20 @@ private:
         return PQgetisnull(result_.get(), row_, i) ? nullptr : PQgetvalue(result_.get(), row_, i);
     }
 
+    void start();
+    void stop();
+    // Takes one result of the running statement: true for a row, false at the end.
+    bool take(Result r);
+
+    enum class State { Idle, Streaming, ReadAhead };
     PgConnection& c_;
     ServerStatementText text_;
     QString insertTable_;
     std::vector<Param> params_;
-    Result result_{nullptr, &PQclear};
+    State state_ = State::Idle;
+    Result result_{nullptr, &PQclear};  // the current row (a result of one row)
     int row_ = -1;
+    std::deque<Result> ahead_;  // read ahead, the end (or an error) last
 };
 
 class PgConnection : public Connection {
@@ -208,6 +227,7 @@ public:
         }
     }
     ~PgConnection() override {
+        if (streaming_) streaming_->forget();
         if (conn_) PQfinish(conn_);
     }
 
@@ -216,20 +236,33 @@ public:
     }
 
     void execute(const QString& sql) override {
+        settle();
         Result r = Checked(PQexec(conn_, ServerSql(sql).toUtf8().constData()), conn_);
         noteCommand(r.get(), QString());
     }
 
-    // Runs one statement with its parameters (nullptr values are NULL).
-    Result run(const QString& sql, const std::vector<const char*>& values,
-               const std::vector<int>& lengths, const std::vector<Oid>& types,
-               const std::vector<int>& formats, const QString& insertTable) {
-        Result r =
-            Checked(PQexecParams(conn_, sql.toUtf8().constData(), int(values.size()), types.data(),
-                                 values.data(), lengths.data(), formats.data(), 0),
-                    conn_);
-        noteCommand(r.get(), insertTable);
+    // Sends one statement with its parameters (nullptr values are NULL); its results are
+    // then read one by one with nextResult.
+    void send(PgStatement* s, const QString& sql, const std::vector<const char*>& values,
+              const std::vector<int>& lengths, const std::vector<Oid>& types,
+              const std::vector<int>& formats) {
+        settle();
+        if (!PQsendQueryParams(conn_, sql.toUtf8().constData(), int(values.size()), types.data(),
+                               values.data(), lengths.data(), formats.data(), 0))
+            throw DbError(WithWords(Trimmed(PQerrorMessage(conn_))));
+        PQsetSingleRowMode(conn_);
+        streaming_ = s;
+    }
+    // The next result of the statement sent; nullptr once all are read (the statement is
+    // then no longer the connection's).
+    Result nextResult() {
+        Result r(PQgetResult(conn_), &PQclear);
+        if (!r) streaming_ = nullptr;
         return r;
+    }
+    QString errorText(PGresult* r) const {
+        const char* text = r ? PQresultErrorMessage(r) : PQerrorMessage(conn_);
+        return WithWords(Trimmed(text));
     }
 
     // The embedded engine answers the row id of the last insert. Here: the last value of a
@@ -237,6 +270,7 @@ public:
     qint64 lastInsertId() const override {
         if (lastInsertTable_.isEmpty()) return 0;
         if (lastInsertId_) return *lastInsertId_;
+        const_cast<PgConnection*>(this)->settle();
         lastInsertId_ = 0;
         try {
             if (!identity_.contains(lastInsertTable_)) {
@@ -257,6 +291,7 @@ public:
     int changes() const override { return changes_; }
     void begin() override { execute("BEGIN"); }
     void commit() override {
+        settle();
         Result r = Checked(PQexec(conn_, "COMMIT"), conn_);
         // A transaction in which a statement failed ends rolled back, without an error.
         if (QByteArray(PQcmdStatus(r.get())) == "ROLLBACK")
@@ -264,6 +299,7 @@ public:
     }
     void rollback() override { execute("ROLLBACK"); }
     bool inTransaction() const override {
+        const_cast<PgConnection*>(this)->settle();
         const PGTransactionStatusType s = PQtransactionStatus(conn_);
         return s == PQTRANS_INTRANS || s == PQTRANS_INERROR || s == PQTRANS_ACTIVE;
     }
@@ -295,7 +331,6 @@ public:
         return QStringList();
     }
 
-private:
     void noteCommand(PGresult* r, const QString& insertTable) {
         const QByteArray status(PQcmdStatus(r));
         if (status.startsWith("INSERT") || status.startsWith("UPDATE") ||
@@ -307,7 +342,14 @@ private:
         }
     }
 
+private:
+    // Before anything else runs on the connection, a statement still being read reads ahead.
+    void settle() {
+        if (PgStatement* s = streaming_) s->readAhead();
+    }
+
     PGconn* conn_ = nullptr;
+    PgStatement* streaming_ = nullptr;
     QString url_;
     int changes_ = 0;
     QString lastInsertTable_;
@@ -333,27 +375,72 @@ PgStatement::PgStatement(PgConnection& c, const QString& sql)
       insertTable_(InsertTable(sql)),
       params_(size_t(text_.parameterCount)) {}
 
-bool PgStatement::next() {
-    if (!result_) {
-        const size_t n = params_.size();
-        std::vector<const char*> values(n);
-        std::vector<int> lengths(n), formats(n);
-        std::vector<Oid> types(n);
-        for (size_t i = 0; i < n; ++i) {
-            const Param& p = params_[i];
-            values[i] = p.null ? nullptr : p.bytes.constData();
-            lengths[i] = int(p.bytes.size());
-            formats[i] = p.binary ? 1 : 0;
-            types[i] = p.type;
-        }
-        result_ = c_.run(text_.sql, values, lengths, types, formats, insertTable_);
-        row_ = -1;
+void PgStatement::start() {
+    const size_t n = params_.size();
+    std::vector<const char*> values(n);
+    std::vector<int> lengths(n), formats(n);
+    std::vector<Oid> types(n);
+    for (size_t i = 0; i < n; ++i) {
+        const Param& p = params_[i];
+        values[i] = p.null ? nullptr : p.bytes.constData();
+        lengths[i] = int(p.bytes.size());
+        formats[i] = p.binary ? 1 : 0;
+        types[i] = p.type;
     }
-    if (++row_ < PQntuples(result_.get())) return true;
-    // Done: the next call runs the statement again, as the embedded engine does.
+    c_.send(this, text_.sql, values, lengths, types, formats);
+    state_ = State::Streaming;
+}
+
+bool PgStatement::take(Result r) {
     result_.reset();
     row_ = -1;
+    const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_TUPLES_OK;
+    if (status == PGRES_SINGLE_TUPLE) {
+        result_ = std::move(r);
+        row_ = 0;
+        return true;
+    }
+    if (r && status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+        const QString error = c_.errorText(r.get());
+        stop();
+        throw DbError(error);
+    }
+    if (r) c_.noteCommand(r.get(), insertTable_);
+    // Done: the next call runs the statement again, as the embedded engine does.
+    stop();
     return false;
+}
+
+bool PgStatement::next() {
+    if (state_ == State::Idle) start();
+    if (state_ == State::ReadAhead) {
+        Result r{nullptr, &PQclear};
+        if (!ahead_.empty()) {
+            r = std::move(ahead_.front());
+            ahead_.pop_front();
+        }
+        return take(std::move(r));
+    }
+    return take(c_.nextResult());
+}
+
+void PgStatement::readAhead() {
+    if (state_ != State::Streaming) return;
+    for (Result r = c_.nextResult(); r; r = c_.nextResult()) ahead_.push_back(std::move(r));
+    state_ = State::ReadAhead;
+}
+
+void PgStatement::stop() {
+    if (state_ == State::Streaming) {
+        // The rest of a walk left early is read and dropped: the connection must be free.
+        // nextResult frees the connection at the end.
+        while (c_.nextResult()) {
+        }
+    }
+    ahead_.clear();
+    state_ = State::Idle;
+    result_.reset();
+    row_ = -1;
 }
 
 }  // namespace

@@ -110,6 +110,57 @@ TEST_P(EngineTest, ParametersTypesNullsAndBlobs) {
     EXPECT_THROW(q.bind(":missing", 1), DbError);
 }
 
+// A walk over rows (the log is walked row by row) may run other statements on its connection
+// between rows, and may be left before its end.
+TEST_P(EngineTest, WalksInterleaveWithOtherStatementsAndMayStopEarly) {
+    {
+        Transaction t(*c_);
+        auto ins = c_->prepare("INSERT INTO t (N) VALUES (?)");
+        for (int i = 0; i < 100; ++i) {
+            ins.reset();
+            ins.bindAll(i);
+            ins.exec();
+        }
+        t.commit();
+    }
+    auto walk = c_->prepare("SELECT ID, N FROM t ORDER BY N");
+    auto mark = c_->prepare("UPDATE t SET S = ? WHERE ID = ?");
+    int seen = 0;
+    while (walk.next()) {
+        ASSERT_EQ(walk.integer("N"), seen);
+        mark.reset();
+        mark.bindAll(QString("seen"), walk.int64("ID"));
+        mark.exec();
+        if (seen % 10 == 0) {
+            EXPECT_EQ(count(), 100);
+        }
+        ++seen;
+    }
+    EXPECT_EQ(seen, 100);
+    auto marked = c_->prepare("SELECT count(*) FROM t WHERE S = 'seen'");
+    marked.next();
+    EXPECT_EQ(marked.value(0).toInt(), 100);
+
+    // left after three rows; the connection serves the next statement, the walk starts over
+    walk.reset();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(walk.next());
+    }
+    EXPECT_EQ(count(), 100);
+    walk.reset();
+    ASSERT_TRUE(walk.next());
+    EXPECT_EQ(walk.integer("N"), 0);
+    // a walk still open when a transaction begins and ends
+    c_->begin();
+    ASSERT_TRUE(walk.next());
+    c_->execute("DELETE FROM t WHERE N >= 50");
+    c_->commit();
+    int rest = 1;
+    while (walk.next()) ++rest;
+    EXPECT_GE(rest, 50);
+    EXPECT_EQ(count(), 50);
+}
+
 TEST_P(EngineTest, NamesIgnoreCaseInComparisonsUniqueIndexesAndLike) {
     c_->execute("CREATE UNIQUE INDEX t_name ON t (NAME)");
     auto ins = c_->prepare("INSERT INTO t (NAME) VALUES (?)");
