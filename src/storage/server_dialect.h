@@ -10,9 +10,10 @@ namespace horalog {
 
 // The statement in the server's dialect: column types (INTEGER as BIGINT, REAL as DOUBLE
 // PRECISION, BLOB as BYTEA, INTEGER PRIMARY KEY as an identity column, TEXT COLLATE NOCASE as
-// CITEXT), triggers as trigger functions, INSERT OR IGNORE as ON CONFLICT DO NOTHING, LIKE
-// without regard to letter case, IFNULL, rowid, the "main." schema prefix; quoted names in
-// lower case, as the server keeps unquoted ones.
+// CITEXT), triggers as trigger functions, a rowid column in tables without an INTEGER
+// PRIMARY KEY, INSERT OR IGNORE as ON CONFLICT DO NOTHING, LIKE without regard to letter case,
+// IFNULL, the "main." schema prefix; quoted names in lower case, as the server keeps unquoted
+// ones.
 QString ServerSql(const QString& sql);
 
 // ServerSql with the parameters numbered for the server: "?" takes the next number, "?N" the
