@@ -17,5 +17,6 @@ inline long StatusKb(const char* field = "VmRSS:") {
 }
 
 inline long ResidentKb() { return StatusKb("VmRSS:"); }
+inline long PeakRssMb() { return StatusKb("VmHWM:") / 1024; }
 
 }  // namespace horalog::bench

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <cstdio>
 
+#include "bench_util.h"
 #include "common/paths.h"
 #include "people/photos.h"
 #include "reports/card_command.h"
@@ -34,12 +35,6 @@ double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long PeakRssMb() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024;
 }
 
 bool Ready(const QString& folder) {
@@ -145,7 +140,7 @@ int main(int argc, char** argv) {
             "peak resident MB so far %ld\n",
             name, job.holders.size(), int((job.holders.size() + perPage - 1) / perPage),
             t.elapsed() / 1000.0, CpuSeconds() - cpu, QFileInfo(path).size() / 1048576.0,
-            PeakRssMb());
+            bench::PeakRssMb());
     }
     return 0;
 }

@@ -3,7 +3,6 @@
 // day of July 2004 (31,000 records), in a log of 1,000,000 rows over three earlier years and
 // 4,500 more cards. Built once into a data folder and reused by every report benchmark.
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <cstdio>
 #include <random>
 
+#include "bench_util.h"
 #include "storage/log_table.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"
@@ -23,18 +23,7 @@ namespace horalog::bench {
 constexpr qint64 kLogRows = 1000000;
 constexpr int kHolders = 500;
 
-inline long PeakRssMb() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024;
-}
-
-inline long CurrentRssMb() {
-    QFile f("/proc/self/statm");
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    const auto parts = QString(f.readAll()).split(' ');
-    return parts.size() > 1 ? parts[1].toLong() * 4096 / (1024 * 1024) : -1;
-}
+inline long CurrentRssMb() { return ResidentKb() / 1024; }
 
 inline bool Ready(const QString& folder) {
     if (!QFileInfo::exists(QDir(folder).filePath(kLogDbFile))) return false;

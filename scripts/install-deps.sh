@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package Horalog needs to build, run and test.
 # Packages already present are skipped; sudo is used only when not root.
+# --checks adds the compiler and runtimes of the sanitizer and fuzzing build (.ci/run).
 set -euo pipefail
 
 PACKAGES=(
@@ -27,6 +28,9 @@ PACKAGES=(
   # fonts for reports and screenshots
   fonts-dejavu-core fonts-liberation2
 )
+if [ "${1:-}" = "--checks" ]; then
+  PACKAGES+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

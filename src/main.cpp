@@ -142,6 +142,10 @@ int Audit(const CommandLine& line) {
     return RunAuditProgram(line.argc, line.argv);
 }
 
+int PickList(const CommandLine& line) {
+    return RunPickListProgram(line.argc, line.argv);
+}
+
 int Schedules(const CommandLine& line) {
     return RunSchedulesProgram(line.argc, line.argv);
 }
@@ -183,6 +187,8 @@ const Command kCommands[] = {
      Repair},
     {"holders", "horalog holders import|export FILE [options]",
      "holders from or to a .csv or .xlsx file (holders --help)", Holders},
+    {"pick-list", "horalog pick-list [add|remove CARD... | clear]",
+     "the holders that --persons list chooses (pick-list --help)", PickList},
     {"audit", "horalog audit [--from DATE] [--to DATE] [--csv FILE]",
      "the audit trail of changes (audit --help)", Audit},
     {"schedules", "horalog schedules [check CARD COMn [--at \"YYYY-MM-DD HH:MM\"]]",

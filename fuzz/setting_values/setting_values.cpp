@@ -1,7 +1,9 @@
 // Any text in the settings file, read as the numbers, switches and times the program takes
 // from it.
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdint>
 
@@ -12,15 +14,18 @@ QTemporaryDir* g_config = nullptr;
 }
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static QCoreApplication app(*argc, *argv);
+    // The settings path is fixed when the settings are first touched: the folder comes first.
     g_config = new QTemporaryDir;
     qputenv("XDG_CONFIG_HOME", g_config->path().toUtf8());
+    static QCoreApplication app(*argc, *argv);
+    // The file is written directly, so its folder must be there.
+    QDir().mkpath(QFileInfo(horalog::SettingsFilePath()).path());
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QFile f(horalog::SettingsFilePath());
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) __builtin_trap();
     f.write("[General]\nValue=");
     f.write(reinterpret_cast<const char*>(data), qint64(size));
     f.write("\n");

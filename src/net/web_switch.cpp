@@ -64,6 +64,12 @@ WebSwitchResult ToggleWebReporter(WebReporter& reporter, bool currentlyChecked,
         r.message = kWebDisabled;
         return r;
     }
+    return StartWebReporter(reporter, dataFolder);
+}
+
+WebSwitchResult StartWebReporter(WebReporter& reporter, const QString& dataFolder) {
+    WebSwitchResult r;
+    r.checked = true;
     QString error;
     const WebAccess access = ReadWebAccess(&error);
     if (error.isEmpty()) error = reporter.start(WebReporterPort(), dataFolder, access);

@@ -37,6 +37,10 @@ struct WebSwitchResult {
 WebSwitchResult ToggleWebReporter(WebReporter& reporter, bool currentlyChecked,
                                   const QString& dataFolder);
 
+// Starts the server (again, when it runs) with the settings as they are now; the message
+// names its addresses.
+WebSwitchResult StartWebReporter(WebReporter& reporter, const QString& dataFolder);
+
 // At start: the check mark is WebEnabled; the server starts when it is true. Answers the
 // error text to show when it cannot start, else empty.
 QString StartWebReporterAtLaunch(WebReporter& reporter, const QString& dataFolder,

@@ -72,6 +72,13 @@ const char* const kSchedulesUsage =
     "admitted at the reader of port n at that time (default: now). Anti-passback depends on\n"
     "the last pass and is not judged.\n";
 
+const char* const kPickListUsage =
+    "Usage: horalog pick-list [--data DIR]\n"
+    "       horalog pick-list add|remove CARD... [--data DIR]\n"
+    "       horalog pick-list clear [--data DIR]\n"
+    "Lists the holders of the pick list (the holders of --persons list in reports, exports\n"
+    "and cards) by name, or changes it. Every card must be a holder's, else nothing changes.\n";
+
 int BadWord(QTextStream& err, const char* command, const QString& word) {
     err << "horalog " << command << ": bad word \"" << word << "\" (see --help)" << Qt::endl;
     return 2;
@@ -97,6 +104,74 @@ int RunSchedulesProgram(int argc, char** argv) {
         [](const QStringList& words, const QString& folder, QTextStream& out, QTextStream& err) {
             return RunSchedulesCommand(words, folder, out, err, SystemClock()());
         });
+}
+
+int RunPickListProgram(int argc, char** argv) {
+    return RunProgram(argc, argv, RunPickListCommand);
+}
+
+int RunPickListCommand(const QStringList& words, const QString& folder, QTextStream& out,
+                       QTextStream& err) {
+    if (words.contains("--help")) {
+        out << kPickListUsage;
+        return 0;
+    }
+    const QString verb = words.value(1);
+    if (!verb.isEmpty() && verb != "add" && verb != "remove" && verb != "clear")
+        return BadWord(err, "pick-list", verb);
+    QList<int> cards;
+    for (int i = 2; i < words.size(); ++i) {
+        bool ok = false;
+        const int card = words[i].toInt(&ok);
+        if (verb == "clear" || !ok || card <= 0) return BadWord(err, "pick-list", words[i]);
+        cards << card;
+    }
+    if ((verb == "add" || verb == "remove") && cards.isEmpty())
+        return BadWord(err, "pick-list", verb + " (no CARD)");
+
+    auto src = OpenSystemDb(folder, OpenMode::ReadWrite, err, "pick-list");
+    if (!src) return 1;
+    try {
+        if (verb.isEmpty()) {
+            auto q = src->prepare(
+                "SELECT staffs.CARDNO AS CARDNO, staffs.NAME AS NAME, gid.DESCX AS WORKGROUP "
+                "FROM staffs LEFT JOIN gid ON staffs.WORKGRP = gid.ID "
+                "WHERE staffs.PICKED <> 0 ORDER BY staffs.NAME, staffs.CARDNO");
+            int n = 0;
+            while (q.next()) {
+                out << QString::number(q.integer("CARDNO")).leftJustified(10) << ' '
+                    << q.text("NAME").leftJustified(24) << ' '
+                    << (q.isNull("WORKGROUP") ? QString() : q.text("WORKGROUP")) << "\n";
+                ++n;
+            }
+            out << n << " holder(s) on the pick list" << Qt::endl;
+            return 0;
+        }
+        Transaction t(*src);
+        if (verb == "clear") {
+            src->execute("UPDATE staffs SET PICKED = 0 WHERE PICKED <> 0");
+        } else {
+            StaffTable staffs(*src);
+            for (int card : cards) {
+                if (!staffs.byCard(card)) {
+                    err << "horalog pick-list: no holder has card " << card
+                        << "; the pick list is unchanged" << Qt::endl;
+                    return 1;
+                }
+                auto u = src->prepare("UPDATE staffs SET PICKED = ? WHERE CARDNO = ?");
+                u.bindAll(verb == "add" ? 1 : 0, card);
+                u.exec();
+            }
+        }
+        t.commit();
+        auto q = src->prepare("SELECT count(*) FROM staffs WHERE PICKED <> 0");
+        q.next();
+        out << q.value(0).toLongLong() << " holder(s) on the pick list" << Qt::endl;
+        return 0;
+    } catch (const DbError& e) {
+        err << "horalog pick-list: " << e.text() << Qt::endl;
+        return 1;
+    }
 }
 
 int RunHoldersCommand(const QStringList& words, const QString& folder, QTextStream& out,

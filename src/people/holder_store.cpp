@@ -158,31 +158,29 @@ std::optional<int> CardToEditFromLiveLog(bool loggedIn, std::optional<int> curre
 
 // ---- holder list ----
 
-namespace {
-
-// The sort setting names a column of the list; anything else (an edited settings file) falls
-// back to NAME instead of reaching the SQL text.
-HolderListModel::Column SortColumnFromSetting(const QString& value) {
-    const QString v = value.trimmed().toUpper();
+int HolderSortColumnOf(const QString& setting) {
+    const QString v = setting.trimmed().toUpper();
     if (v == "CARDNO") return HolderListModel::CardColumn;
     if (v == "WORKGROUP" || v == "DESCX") return HolderListModel::GroupColumn;
     return HolderListModel::NameColumn;
 }
 
-const char* SortSettingOf(HolderListModel::Column c) {
-    switch (c) {
-        case HolderListModel::CardColumn:
-            return "CARDNO";
-        case HolderListModel::GroupColumn:
-            return "DESCX";
-        default:
-            return "NAME";
-    }
+const char* HolderSortSettingOf(int column) {
+    return column == HolderListModel::CardColumn    ? "CARDNO"
+           : column == HolderListModel::GroupColumn ? "DESCX"
+                                                    : "NAME";
 }
 
-const char* kColumnTitles[] = {"CARDNO", "NAME", "WORKGROUP"};
+const char* HolderOrderFieldOf(int column) {
+    return column == HolderListModel::CardColumn    ? "staffs.CARDNO"
+           : column == HolderListModel::GroupColumn ? "gid.DESCX"
+                                                    : "staffs.NAME";
+}
 
-}  // namespace
+const char* HolderColumnTitle(int column) {
+    static const char* const titles[] = {"CARDNO", "NAME", "WORKGROUP"};
+    return titles[column];
+}
 
 QString HolderListCaption(int holders) {
     return "Used (" + QString::number(holders) + " cards)";
@@ -190,7 +188,7 @@ QString HolderListCaption(int holders) {
 
 HolderListModel::HolderListModel(Connection& src, QObject* parent)
     : QAbstractTableModel(parent), src_(src) {
-    sort_ = SortColumnFromSetting(ReadSettingText(kHolderListSortSetting, "NAME"));
+    sort_ = Column(HolderSortColumnOf(ReadSettingText(kHolderListSortSetting, "NAME")));
     reload();
 }
 
@@ -201,9 +199,7 @@ void HolderListModel::reload() {
                                   "gid.DESCX AS WORKGROUP FROM staffs "
                                   "LEFT JOIN gid ON staffs.WORKGRP = gid.ID "
                                   "ORDER BY %1, staffs.NAME")
-                              .arg(sort_ == CardColumn    ? "staffs.CARDNO"
-                                   : sort_ == GroupColumn ? "gid.DESCX"
-                                                          : "staffs.NAME"));
+                              .arg(HolderOrderFieldOf(sort_)));
     while (q.next())
         rows_.push_back({q.integer("CARDNO"), q.text("NAME"),
                          q.isNull("WORKGROUP") ? QString() : q.text("WORKGROUP")});
@@ -213,7 +209,7 @@ void HolderListModel::reload() {
 void HolderListModel::sortByColumn(int column) {
     if (column < 0 || column >= ColumnCount) return;
     sort_ = Column(column);
-    WriteSettingText(kHolderListSortSetting, SortSettingOf(sort_));
+    WriteSettingText(kHolderListSortSetting, HolderSortSettingOf(sort_));
     reload();
 }
 
@@ -243,7 +239,7 @@ QVariant HolderListModel::data(const QModelIndex& index, int role) const {
 
 QVariant HolderListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount) return {};
-    if (role == Qt::DisplayRole) return QString(kColumnTitles[section]);
+    if (role == Qt::DisplayRole) return QString(HolderColumnTitle(section));
     if (role == Qt::ToolTipRole) return QString("Double click to edit the record.");
     return {};
 }

@@ -90,6 +90,15 @@ std::optional<int> CheckNewHolderCard(Connection& src, const QString& typed, Mes
 std::optional<int> CardToEditFromLiveLog(bool loggedIn, std::optional<int> currentCard,
                                          Messages& messages);
 
+// The columns of the holder grids (the holder list and the pick lists), 0 CARDNO, 1 NAME,
+// 2 WORKGROUP: the sort column stored in a setting (the field name, DESCX for WORKGROUP; NAME
+// when unknown, so an edited settings file never reaches the SQL text), the field it orders
+// by and the column's title.
+int HolderSortColumnOf(const QString& setting);
+const char* HolderSortSettingOf(int column);
+const char* HolderOrderFieldOf(int column);
+const char* HolderColumnTitle(int column);
+
 // The holder list: CARDNO, NAME, WORKGROUP in the order of the sort column stored in
 // CI_member (NAME when absent or unknown), then NAME. Photos are read only for the row shown.
 class HolderListModel : public QAbstractTableModel {

@@ -1,14 +1,14 @@
 #include "reports/card_document.h"
 
-#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 #include <cmath>
 
 #include "people/photos.h"
+#include "reports/report_renderer.h"
 
 namespace horalog {
 
@@ -213,26 +213,8 @@ int RenderCards(const CardJob& job, QPagedPaintDevice& device) {
 }
 
 bool WriteCardsPdf(const CardJob& job, const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(300);
-        writer.setTitle("Member Cards");
-        writer.setCreator("Horalog");
-        if (RenderCards(job, writer) == 0) {
-            if (error) *error = "nothing to draw";
-            return false;
-        }
-    }
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return WritePagesPdf([&job](QPagedPaintDevice& d) { return RenderCards(job, d); },
+                         "Member Cards", path, error);
 }
 
 }  // namespace horalog

@@ -1,13 +1,13 @@
 #include "reports/member_list.h"
 
-#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include "common/format.h"
+#include "reports/report_renderer.h"
 
 namespace horalog {
 
@@ -129,26 +129,8 @@ int RenderMemberList(const MemberList& list, QPagedPaintDevice& device) {
 }
 
 bool WriteMemberListPdf(const MemberList& list, const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(300);
-        writer.setTitle(kMemberListTitle);
-        writer.setCreator("Horalog");
-        if (RenderMemberList(list, writer) == 0) {
-            if (error) *error = "cannot draw the list";
-            return false;
-        }
-    }
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return WritePagesPdf([&list](QPagedPaintDevice& d) { return RenderMemberList(list, d); },
+                         kMemberListTitle, path, error);
 }
 
 QStringList MemberListTextLines(const MemberList& list) {

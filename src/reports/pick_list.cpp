@@ -5,34 +5,9 @@
 
 namespace horalog {
 
-namespace {
-
-const char* const kTitles[] = {"CARDNO", "NAME", "WORKGROUP"};
-
-PickListModel::Column ColumnFromSetting(const QString& value) {
-    const QString v = value.trimmed().toUpper();
-    if (v == "CARDNO") return PickListModel::CardColumn;
-    if (v == "DESCX" || v == "WORKGROUP") return PickListModel::GroupColumn;
-    return PickListModel::NameColumn;
-}
-
-// The stored name of a sort column: the field name, DESCX for WORKGROUP.
-const char* SettingOf(PickListModel::Column c) {
-    switch (c) {
-        case PickListModel::CardColumn:
-            return "CARDNO";
-        case PickListModel::GroupColumn:
-            return "DESCX";
-        default:
-            return "NAME";
-    }
-}
-
-}  // namespace
-
 PickListModel::PickListModel(Connection& src, bool members, QObject* parent)
     : QAbstractTableModel(parent), src_(src), members_(members) {
-    sort_ = ColumnFromSetting(ReadSettingText(sortSetting(), "NAME"));
+    sort_ = Column(HolderSortColumnOf(ReadSettingText(sortSetting(), "NAME")));
     reload();
 }
 
@@ -48,14 +23,11 @@ QString PickListModel::caption() const {
 void PickListModel::reload() {
     beginResetModel();
     rows_.clear();
-    const char* order = sort_ == CardColumn    ? "staffs.CARDNO"
-                        : sort_ == GroupColumn ? "gid.DESCX"
-                                               : "staffs.NAME";
     auto q = src_.prepare(QString("SELECT staffs.CARDNO AS CARDNO, staffs.NAME AS NAME, "
                                   "gid.DESCX AS WORKGROUP FROM staffs "
                                   "LEFT JOIN gid ON staffs.WORKGRP = gid.ID "
                                   "WHERE staffs.PICKED %1 0 ORDER BY %2, staffs.NAME")
-                              .arg(members_ ? "<>" : "=", order));
+                              .arg(members_ ? "<>" : "=", HolderOrderFieldOf(sort_)));
     while (q.next())
         rows_.push_back({q.integer("CARDNO"), q.text("NAME"),
                          q.isNull("WORKGROUP") ? QString() : q.text("WORKGROUP")});
@@ -65,7 +37,7 @@ void PickListModel::reload() {
 void PickListModel::sortByColumn(int column) {
     if (column < 0 || column >= ColumnCount) return;
     sort_ = Column(column);
-    WriteSettingText(sortSetting(), SettingOf(sort_));
+    WriteSettingText(sortSetting(), HolderSortSettingOf(sort_));
     reload();
 }
 
@@ -94,7 +66,7 @@ QVariant PickListModel::data(const QModelIndex& index, int role) const {
 
 QVariant PickListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount) return {};
-    if (role == Qt::DisplayRole) return QString(kTitles[section]);
+    if (role == Qt::DisplayRole) return QString(HolderColumnTitle(section));
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
     return {};
 }

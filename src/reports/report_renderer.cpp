@@ -149,7 +149,8 @@ int RenderDocument(const ReportDocument& doc, QPagedPaintDevice& device) {
     return PageRenderer(doc, device).Run();
 }
 
-bool WriteReportPdf(const ReportDocument& doc, const QString& path, QString* error) {
+bool WritePagesPdf(const PagePainter& paint, const QString& title, const QString& path,
+                   QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error) *error = file.errorString();
@@ -158,10 +159,10 @@ bool WriteReportPdf(const ReportDocument& doc, const QString& path, QString* err
     {
         QPdfWriter writer(&file);
         writer.setResolution(300);
-        writer.setTitle(doc.title);
+        writer.setTitle(title);
         writer.setCreator("Horalog");
-        if (RenderDocument(doc, writer) == 0) {
-            if (error) *error = "cannot draw the report";
+        if (paint(writer) == 0) {
+            if (error) *error = "cannot draw the pages";
             return false;
         }
     }
@@ -170,6 +171,11 @@ bool WriteReportPdf(const ReportDocument& doc, const QString& path, QString* err
         return false;
     }
     return true;
+}
+
+bool WriteReportPdf(const ReportDocument& doc, const QString& path, QString* error) {
+    return WritePagesPdf([&doc](QPagedPaintDevice& d) { return RenderDocument(doc, d); },
+                         doc.title, path, error);
 }
 
 QStringList DocumentTextLines(const ReportDocument& doc) {

@@ -4,12 +4,21 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "reports/band_document.h"
 
 class QPagedPaintDevice;
 
 namespace horalog {
+
+// Draws every page on the device (setting its page layout first); answers the pages drawn.
+using PagePainter = std::function<int(QPagedPaintDevice&)>;
+
+// The pages into a PDF file; false with a reason when the file cannot be written or nothing
+// was drawn.
+bool WritePagesPdf(const PagePainter& paint, const QString& title, const QString& path,
+                   QString* error = nullptr);
 
 // Sets A4 portrait with the report margins on the device and draws every page. Answers the
 // number of pages drawn. Needs a QGuiApplication (fonts).

@@ -54,6 +54,7 @@ const std::vector<MenuRow>& MenuTable() {
         {"&Setup", "actWebcam", "Webcam", In, false, true},
         {"&Setup", "actDatabaseServer", "Database Server"},
         {"&Setup", kActWebReporter, "We&b Reporter", In, true},
+        {"&Setup", kActWebSettings, "Web Reporter Settings"},
         sep("&Setup"),
         {"&Setup", kActOffline, "&Offline Reader"},
         sep("&Setup"),

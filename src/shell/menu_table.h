@@ -46,6 +46,7 @@ inline constexpr const char* kActShowMe = "actShowMe";
 // Commands whose check mark the window sets at start.
 inline constexpr const char* kActSpeech = "actSpeech";
 inline constexpr const char* kActWebReporter = "actWebReporter";
+inline constexpr const char* kActWebSettings = "actWebSettings";
 inline constexpr const char* kActHideWebcam = "actHideWebcam";
 // The command of the "Offline Reader" button.
 inline constexpr const char* kActOffline = "actOffline";

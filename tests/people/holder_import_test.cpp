@@ -269,4 +269,45 @@ TEST_F(HolderImport, CommandLineExitStatus) {
     }
 }
 
+// The pick list from the command line: an unknown card changes nothing; the list is what
+// --persons list then chooses.
+TEST_F(HolderImport, PickListCommand) {
+    ASSERT_TRUE(ImportHolders(src(), write("g.csv", holders(3)), {}).ok);
+    struct Case {
+        QStringList words;
+        int status;
+        QString out, err;
+    };
+    const Case cases[] = {
+        {{"pick-list", "add", "1002", "1001"}, 0, "2 holder(s) on the pick list\n", ""},
+        {{"pick-list", "add", "1003", "999"},
+         1,
+         "",
+         "horalog pick-list: no holder has card 999; the pick list is unchanged\n"},
+        {{"pick-list", "remove", "1002"}, 0, "1 holder(s) on the pick list\n", ""},
+        {{"pick-list"}, 0, "", ""},  // the listing is checked below
+        {{"pick-list", "add"}, 2, "", "horalog pick-list: bad word \"add (no CARD)\" (see --help)\n"},
+        {{"pick-list", "add", "12x"}, 2, "", "horalog pick-list: bad word \"12x\" (see --help)\n"},
+        {{"pick-list", "clear", "1001"}, 2, "", "horalog pick-list: bad word \"1001\" (see --help)\n"},
+        {{"pick-list", "drop"}, 2, "", "horalog pick-list: bad word \"drop\" (see --help)\n"},
+        {{"pick-list", "clear"}, 0, "0 holder(s) on the pick list\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.words.join(' ').toStdString());
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        EXPECT_EQ(RunPickListCommand(c.words, data.path(), o, e), c.status);
+        o.flush();
+        e.flush();
+        EXPECT_EQ(err, c.err);
+        if (c.words.size() == 1) {
+            EXPECT_TRUE(out.startsWith("1001 ")) << out.toStdString();
+            EXPECT_TRUE(out.endsWith("\n1 holder(s) on the pick list\n")) << out.toStdString();
+            EXPECT_EQ(out.count('\n'), 2) << out.toStdString();
+        } else {
+            EXPECT_EQ(out, c.out);
+        }
+    }
+}
+
 }  // namespace

@@ -23,7 +23,8 @@ TEST(CommandLine, StatusOutputAndNoFileTouched) {
         {{"--help"},
          0,
          {"horalog [--data DIR]", "--capture-only", "--check-db", "report KIND", "export KIND",
-          "horalog cards", "horalog member-list", "holders import|export", "horalog audit",
+          "horalog cards", "horalog member-list", "holders import|export", "horalog pick-list",
+          "horalog audit",
           "--version"},
          ""},
         {{"-h"}, 0, {"--capture-only"}, ""},
@@ -49,6 +50,7 @@ TEST(CommandLine, StatusOutputAndNoFileTouched) {
         {{"cards", "--help"}, 0, {"horalog cards"}, ""},
         {{"holders", "--help"}, 0, {"horalog holders import"}, ""},
         {{"audit", "--help"}, 0, {"horalog audit"}, ""},
+        {{"pick-list", "--help"}, 0, {"horalog pick-list add|remove"}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());

@@ -11,10 +11,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -25,6 +27,7 @@
 #include <deque>
 #include <stdexcept>
 
+#include "net/ui/web_settings_dialog.h"
 #include "net/web_reporter.h"
 #include "net/web_switch.h"
 #include "reader/frames.h"
@@ -280,6 +283,50 @@ TEST_F(WiringTest, WebReporterToggleServesTheLogWithTheReaderNames) {
     EXPECT_FALSE(ReadSettingBool("WebEnabled", true));
     EXPECT_EQ(messages.last(), kWebDisabled);
     EXPECT_FALSE(NetworkRoom::of(w)->webReporter().running());
+}
+
+// "Web Reporter Settings" on a running reporter: the new password holds at once, and taking
+// it away opens the pages again; only the hash is stored.
+TEST_F(WiringTest, WebSettingsRestartTheRunningReporter) {
+    const int port = horalog::testing::FreeLoopbackPort();
+    WriteSettingInt("WebPort", port);
+    TTimeRec& w = start();
+    w.Login();
+    w.action(kActWebReporter)->trigger();
+    httplib::Client client("127.0.0.1", port);
+    ASSERT_TRUE(client.Get("/today"));
+    EXPECT_EQ(client.Get("/today")->status, 200);
+
+    auto settings = [&](std::function<void(TWebSettings*)> fill) {
+        messages.clear();
+        ModalScript script({[fill](QWidget* w) {
+            auto* dialog = qobject_cast<TWebSettings*>(w);
+            ASSERT_TRUE(dialog) << w->metaObject()->className();
+            fill(dialog);
+            dialog->confirm();
+        }});
+        w.action(kActWebSettings)->trigger();
+        EXPECT_TRUE(script.done());
+    };
+    settings([](TWebSettings* d) {
+        d->eBind->setText(" 127.0.0.1 ");
+        d->ePassword->setText("gate7");
+    });
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text,
+              QString(kWebEnabled) + QString("http://127.0.0.1:%1/").arg(port));
+    EXPECT_TRUE(ReadSettingText("WebPassword", "").startsWith("pbkdf2-sha256$"));
+    EXPECT_EQ(client.Get("/today")->status, 401);
+    client.set_basic_auth("clerk", "gate7");
+    EXPECT_EQ(client.Get("/today")->status, 200);
+
+    settings([](TWebSettings* d) {
+        EXPECT_TRUE(d->cbNoPassword->isVisibleTo(d));
+        d->cbNoPassword->setChecked(true);
+    });
+    EXPECT_EQ(ReadSettingText("WebPassword", "x"), "");
+    EXPECT_EQ(httplib::Client("127.0.0.1", port).Get("/today")->status, 200);
+    w.action(kActWebReporter)->trigger();
 }
 
 TEST_F(WiringTest, ExportHidesTheLiveLogAndBringsItBackAtTheLastRow) {

@@ -6,12 +6,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "common/ports.h"
+#include "common/ui/confirm_buttons.h"
 #include "net/mail_queue.h"
 
 namespace horalog {
@@ -68,17 +68,8 @@ TEmailSettings::TEmailSettings(Messages& messages, QWidget* parent)
     ol->addWidget(cbSendCapture);
     ol->addWidget(cbStaffOnly);
 
-    auto* bConfirm = new QPushButton("Confirm");
-    bConfirm->setToolTip("Confirm the settings and exit.");
-    bConfirm->setDefault(true);
-    auto* bCancel = new QPushButton("Cancel");
-    bCancel->setToolTip("Cancel operation and quit.");
-    connect(bConfirm, &QPushButton::clicked, this, &TEmailSettings::confirm);
-    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(bConfirm);
-    buttons->addWidget(bCancel);
+    auto* buttons = ConfirmCancelRow(this, "Confirm the settings and exit.",
+                                     "Cancel operation and quit.", [this] { confirm(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(server);

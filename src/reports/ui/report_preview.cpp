@@ -14,30 +14,6 @@
 
 namespace horalog {
 
-bool WritePagesPdf(const PagePainter& paint, const QString& title, const QString& path,
-                   QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    {
-        QPdfWriter writer(&file);
-        writer.setResolution(300);
-        writer.setTitle(title);
-        writer.setCreator("Horalog");
-        if (paint(writer) == 0) {
-            if (error) *error = "cannot draw the pages";
-            return false;
-        }
-    }
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 ReportPreview::ReportPreview(PagePainter paint, const QString& title, FileDialogs& files,
                              Messages& messages, QWidget* parent)
     : QPrintPreviewDialog(parent),

@@ -6,6 +6,8 @@
 #include <QPrintPreviewDialog>
 #include <functional>
 
+#include "reports/report_renderer.h"
+
 class QAction;
 class QPagedPaintDevice;
 
@@ -13,13 +15,6 @@ namespace horalog {
 
 class FileDialogs;
 class Messages;
-
-// Draws every page on the device (setting its page layout first); answers the pages drawn.
-using PagePainter = std::function<int(QPagedPaintDevice&)>;
-
-// The pages into a PDF file; false with a reason when the file cannot be written.
-bool WritePagesPdf(const PagePainter& paint, const QString& title, const QString& path,
-                   QString* error = nullptr);
 
 class ReportPreview : public QPrintPreviewDialog {
     Q_OBJECT

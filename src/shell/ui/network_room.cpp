@@ -7,6 +7,8 @@
 
 #include "common/ports.h"
 #include "net/ui/email_settings_dialog.h"
+#include "net/ui/web_settings_dialog.h"
+#include "net/web_reporter.h"
 #include "net/web_switch.h"
 #include "shell/menu_table.h"
 #include "shell/ui/main_window.h"
@@ -51,6 +53,7 @@ NetworkRoom::NetworkRoom(TTimeRec& window, CaptureRoom& capture)
     });
 
     window.setCommand(kActWebReporter, [this] { toggleWebReporter(); });
+    window.setCommand(kActWebSettings, [this] { RunCommand(window_, [this] { editWebSettings(); }); });
     window.setCommand("actEmail", [this] {
         RunCommand(window_, [this] { OpenEmailSettings(&window_, window_.messages(), mail_); });
     });
@@ -68,6 +71,17 @@ void NetworkRoom::toggleWebReporter() {
     const WebSwitchResult r =
         ToggleWebReporter(web_, !toggle->isChecked(), window_.store().folder());
     toggle->setChecked(r.checked);
+    if (r.failed)
+        window_.messages().error(r.message);
+    else
+        window_.messages().information(r.message);
+}
+
+void NetworkRoom::editWebSettings() {
+    TWebSettings dialog(window_.messages(), &window_);
+    if (dialog.exec() != QDialog::Accepted || !web_.running()) return;
+    // The running server takes the new address, password and certificate at once.
+    const WebSwitchResult r = StartWebReporter(web_, window_.store().folder());
     if (r.failed)
         window_.messages().error(r.message);
     else

@@ -69,6 +69,7 @@ public:
 
 private:
     void toggleWebReporter();
+    void editWebSettings();
 
     TTimeRec& window_;
     WebReporter web_;
