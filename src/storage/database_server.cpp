@@ -36,10 +36,10 @@ DatabaseServerTest TestDatabaseServer(const QString& url) {
         auto c = OpenServerDatabase(trimmed, OpenMode::ReadOnly);
         auto q = c->prepare("SELECT current_setting('server_version') AS V");
         const QString version = q.next() ? q.text("V").section(' ', 0, 0) : QString("?");
-        const int schema = ServerSchemaVersion(*c, "attend");
+        const bool ours = c->hasTable("schema_version") && c->hasTable("recorder");
         QString text = QString("Connected to %1 (PostgreSQL %2): ")
                            .arg(UrlWithoutPassword(trimmed), version);
-        text += schema > 0 ? QString("the database holds this program's tables.")
+        text += ours ? QString("the database holds this program's tables.")
                            : QString("the database holds no tables of this program yet; they "
                                      "are made at the next start.");
         return {true, text};
