@@ -40,7 +40,9 @@ TDatabaseServer::TDatabaseServer(Messages& messages, QWidget* parent)
     layout->addWidget(lResult);
     layout->addStretch();
     layout->addLayout(ConfirmCancelRow(this, kDatabaseServerNextStart, {}, [this] { confirm(); }));
-    setMinimumWidth(520);
+    // Wrapped texts of any length keep their lines: the dialog grows with them.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+    setMinimumWidth(560);
 }
 
 void TDatabaseServer::test() {
@@ -50,8 +52,10 @@ void TDatabaseServer::test() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const DatabaseServerTest r = TestDatabaseServer(eUrl->text());
     QApplication::restoreOverrideCursor();
-    lResult->setText(r.text);
+    // The server's own text comes in indented lines.
+    lResult->setText(r.text.simplified());
     lResult->setStyleSheet(r.ok ? "color: #1b6e20;" : "color: #b00020;");
+    adjustSize();
 }
 
 void TDatabaseServer::confirm() {
