@@ -11,6 +11,8 @@ PACKAGES=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
   # storage: SQLite built as SQLCipher, and its command-line tool
   libsqlcipher-dev sqlcipher libssl-dev
+  # the database server engine: its client library, and the server the tests start
+  libpq-dev postgresql
   # photos, web, mail, speech, spreadsheets
   libturbojpeg0-dev libjpeg62-turbo-dev libcpp-httplib-dev libmicrohttpd-dev libcurl4-openssl-dev
   libespeak-ng-dev espeak-ng-data libxlsxwriter-dev

@@ -18,14 +18,15 @@ using namespace horalog;
 
 namespace {
 
-// The words after the program name. "--data DIR" may stand anywhere and belongs to every
-// mode; the first other word chooses the mode, the rest belong to it.
+// The words after the program name. "--data DIR" and "--database URL" may stand anywhere and
+// belong to every mode; the first other word chooses the mode, the rest belong to it.
 struct CommandLine {
     int argc = 0;
     char** argv = nullptr;
     const char* word = nullptr;  // nullptr: the window
     std::vector<const char*> rest;
     const char* error = nullptr;  // the bad word
+    const char* databaseUrl = nullptr;
 };
 
 CommandLine Parse(int argc, char** argv) {
@@ -34,9 +35,14 @@ CommandLine Parse(int argc, char** argv) {
     line.argv = argv;
     std::vector<const char*> words;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--data") == 0) {
-            if (i + 1 >= argc) line.error = argv[i];
+        if (std::strcmp(argv[i], "--data") == 0 || std::strcmp(argv[i], "--database") == 0) {
+            if (i + 1 >= argc)
+                line.error = argv[i];
+            else if (argv[i][6] == 'b')
+                line.databaseUrl = argv[i + 1];
             ++i;
+        } else if (std::strncmp(argv[i], "--database=", 11) == 0) {
+            line.databaseUrl = argv[i] + 11;
         } else if (std::strncmp(argv[i], "--data=", 7) != 0) {
             words.push_back(argv[i]);
         }
@@ -94,7 +100,7 @@ int CheckDb(const CommandLine& line) {
 int CaptureOnly(const CommandLine& line) {
     if (AsksHelp(line)) {
         std::puts(
-            "usage: horalog --capture-only [--data DIR]\n"
+            "usage: horalog --capture-only [--data DIR] [--database URL]\n"
             "Serves the enabled readers without a window: one line per read on standard output,\n"
             "every error on standard error. SIGTERM or Ctrl+C stops it, SIGHUP reopens the\n"
             "reader ports from the reader table and the settings. Sends the mail queue when\n"
@@ -158,13 +164,16 @@ struct Command {
     const char* usage;
     const char* summary;
     int (*run)(const CommandLine&);
+    // Whether the mode reads and writes a database server; the others know only the data
+    // folder's files so far, and refuse --database rather than read the files instead.
+    bool server = false;
 };
 
 const Command kCommands[] = {
-    {nullptr, "horalog [--data DIR] [--screenshot FILE]", "the window (needs a display)",
-     RunWindow},
-    {"--capture-only", "horalog --capture-only [--data DIR]",
-     "the readers without a window (capture service)", CaptureOnly},
+    {nullptr, "horalog [--data DIR] [--database URL] [--screenshot FILE]",
+     "the window (needs a display)", RunWindow, true},
+    {"--capture-only", "horalog --capture-only [--data DIR] [--database URL]",
+     "the readers without a window (capture service)", CaptureOnly, true},
     {"--check-db", "horalog --check-db [--data DIR]", "check both databases and the reader table",
      CheckDb},
     {"report", "horalog report KIND [options] [--data DIR]",
@@ -174,8 +183,8 @@ const Command kCommands[] = {
     {"cards", "horalog cards [options] [--pdf FILE]", "identity cards (cards --help)", Cards},
     {"member-list", "horalog member-list [options] [--pdf FILE]",
      "the member list (member-list --help)", Cards},
-    {"repair", "horalog repair [--swap]",
-     "copy the readable rows of a damaged log (repair --help)", Repair},
+    {"repair", "horalog repair [--swap]", "copy the readable rows of a damaged log (repair --help)",
+     Repair},
     {"holders", "horalog holders import|export FILE [options]",
      "holders from or to a .csv or .xlsx file (holders --help)", Holders},
     {"pick-list", "horalog pick-list [add|remove CARD... | clear]",
@@ -184,8 +193,8 @@ const Command kCommands[] = {
      "the audit trail of changes (audit --help)", Audit},
     {"schedules", "horalog schedules [check CARD COMn [--at \"YYYY-MM-DD HH:MM\"]]",
      "time profiles and holidays; why a card is admitted or not (schedules --help)", Schedules},
-    {"--help", "horalog --help", "this list", Help},
-    {"--version", "horalog --version", "the program's version", Version},
+    {"--help", "horalog --help", "this list", Help, true},
+    {"--version", "horalog --version", "the program's version", Version, true},
 };
 
 int Help(const CommandLine& line) {
@@ -194,6 +203,9 @@ int Help(const CommandLine& line) {
     for (const Command& c : kCommands) std::printf("  %s\n      %s\n", c.usage, c.summary);
     std::puts(
         "\nThe data folder is --data DIR, else $HORALOG_DATA, else ~/.local/share/Horalog.\n"
+        "The database is the data folder's files, or the PostgreSQL server of --database URL\n"
+        "(else the setting DatabaseUrl), e.g. postgresql://user@host/db; its password comes\n"
+        "from ~/.pgpass or a service file, never from the command line or the settings.\n"
         "Each command takes --help. Exit status: 0 done, 1 failure, 2 bad command line.");
     return 0;
 }
@@ -203,7 +215,8 @@ int Help(const CommandLine& line) {
 int main(int argc, char** argv) {
     const CommandLine line = Parse(argc, argv);
     if (line.error) {
-        std::fprintf(stderr, "horalog: %s needs a folder\n", line.error);
+        std::fprintf(stderr, "horalog: %s needs a %s\n", line.error,
+                     std::strcmp(line.error, "--database") == 0 ? "url" : "folder");
         return 2;
     }
     const char* word = line.word;
@@ -212,6 +225,16 @@ int main(int argc, char** argv) {
     for (const Command& c : kCommands)
         if (word ? c.word && std::strcmp(c.word, word) == 0 : !c.word) command = &c;
     if (!command) return BadWord(word);
+    if (line.databaseUrl) {
+        if (!command->server) {
+            std::fprintf(stderr,
+                         "horalog: %s does not use a database server yet; run it without "
+                         "--database\n",
+                         command->word);
+            return 2;
+        }
+        SetCommandLineDatabaseUrl(QString::fromLocal8Bit(line.databaseUrl));
+    }
     if (command->word) return command->run(line);
 
     if (command->run(line) != 0) return 2;

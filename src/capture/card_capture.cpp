@@ -4,6 +4,7 @@
 #include <QtDebug>
 
 #include "capture/mail_record.h"
+#include "capture/passback.h"
 #include "capture/speech.h"
 #include "reader/reader_ports.h"
 #include "storage/audit.h"
@@ -128,23 +129,7 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
                 TRfidReader* lockLink = links_.link(lockPort);
                 if (allowed && lockLink && lockLink->Apb) {
                     try {
-                        auto q = store_.src().prepare("SELECT STATE FROM apb WHERE CARDNO = ?");
-                        q.bindAll(code);
-                        if (q.next()) {
-                            if (q.integer("STATE") == mode) {
-                                allowed = false;
-                            } else {
-                                auto u = store_.src().prepare(
-                                    "UPDATE apb SET STATE = ? WHERE CARDNO = ?");
-                                u.bindAll(mode, code);
-                                u.exec();
-                            }
-                        } else {
-                            auto i = store_.src().prepare(
-                                "INSERT INTO apb (CARDNO, STATE) VALUES (?, ?)");
-                            i.bindAll(code, mode);
-                            i.exec();
-                        }
+                        allowed = TakePassage(store_.src(), code, mode);
                     } catch (const DbError&) {
                         // the verdict reached so far stands
                     }

@@ -7,6 +7,24 @@ namespace horalog {
 
 namespace {
 QString g_dataFolder;
+QString g_databaseUrl;
+}  // namespace
+
+QString ResolveDatabaseUrl(const QStringList& arguments) {
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == "--database" && i + 1 < arguments.size()) return arguments[i + 1];
+        if (a.startsWith("--database=")) return a.mid(11);
+    }
+    return QString();
+}
+
+void SetCommandLineDatabaseUrl(const QString& url) {
+    g_databaseUrl = url;
+}
+
+QString CommandLineDatabaseUrl() {
+    return g_databaseUrl;
 }
 
 QString ResolveDataFolder(const QStringList& arguments) {
@@ -41,11 +59,11 @@ QString PhotosFolder() {
 QStringList CommandWords(const QStringList& arguments) {
     QStringList words;
     for (int i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--data") {
+        if (arguments[i] == "--data" || arguments[i] == "--database") {
             ++i;
             continue;
         }
-        if (arguments[i].startsWith("--data=")) continue;
+        if (arguments[i].startsWith("--data=") || arguments[i].startsWith("--database=")) continue;
         words << arguments[i];
     }
     return words;

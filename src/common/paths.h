@@ -10,7 +10,15 @@ namespace horalog {
 // user's data directory (~/.local/share/Horalog). Does not create it.
 QString ResolveDataFolder(const QStringList& arguments);
 
-// The words of a command line after the program name, without the data folder option.
+// The database server named by "--database URL" among the arguments; empty when none (the
+// setting DatabaseUrl decides then).
+QString ResolveDatabaseUrl(const QStringList& arguments);
+// The one the command line named, for the whole run (set once at start).
+void SetCommandLineDatabaseUrl(const QString& url);
+QString CommandLineDatabaseUrl();
+
+// The words of a command line after the program name, without the data folder and database
+// options.
 QStringList CommandWords(const QStringList& arguments);
 QStringList ArgumentList(int argc, char** argv);
 

@@ -33,7 +33,7 @@ void Audited(Connection& att, const QString& auditDb,
         return;
     }
     AttachedSystemDb attached(att, auditDb);
-    AuditLog audit(att, AttachedSystemDb::kSchema);
+    AuditLog audit(att, attached.schema());
     Transaction t(att);
     change(&audit);
     t.commit();

@@ -52,6 +52,7 @@ const std::vector<MenuRow>& MenuTable() {
         {"&Setup", "actDoorOpenSetup", "Door Open Button"},
         {"&Setup", "actAccessSchedules", "Access Schedules"},
         {"&Setup", "actWebcam", "Webcam", In, false, true},
+        {"&Setup", "actDatabaseServer", "Database Server"},
         {"&Setup", kActWebReporter, "We&b Reporter", In, true},
         {"&Setup", kActWebSettings, "Web Reporter Settings"},
         sep("&Setup"),

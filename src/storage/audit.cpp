@@ -108,12 +108,15 @@ qint64 AuditLog::count() {
 }
 
 AttachedSystemDb::AttachedSystemDb(Connection& att, const QString& sysDbPath) : att_(att) {
+    if (att_.hasTable("audit")) return;
     auto q = att_.prepare(QString("ATTACH DATABASE ? AS %1 KEY ?").arg(kSchema));
     q.bindAll(sysDbPath, QString(kSysDbPassword));
     q.exec();
+    attached_ = true;
 }
 
 AttachedSystemDb::~AttachedSystemDb() {
+    if (!attached_) return;
     try {
         att_.execute(QString("DETACH DATABASE %1").arg(kSchema));
     } catch (const DbError&) {

@@ -87,7 +87,8 @@ private:
 };
 
 // The system database attached to the log connection as "sysdat" while this lives, so that
-// AuditLog(att, "sysdat") writes in the log connection's transaction.
+// AuditLog(att, schema()) writes in the log connection's transaction. On a database server the
+// log's connection holds the system tables already: nothing is attached, schema() is "main".
 class AttachedSystemDb {
 public:
     AttachedSystemDb(Connection& att, const QString& sysDbPath);
@@ -95,9 +96,11 @@ public:
     AttachedSystemDb(const AttachedSystemDb&) = delete;
     AttachedSystemDb& operator=(const AttachedSystemDb&) = delete;
     static constexpr const char* kSchema = "sysdat";
+    QString schema() const { return attached_ ? kSchema : "main"; }
 
 private:
     Connection& att_;
+    bool attached_ = false;
 };
 
 // The audit trail outlives the system database file it is kept in: a restore or format puts

@@ -1,7 +1,7 @@
 #pragma once
 // The database engine seen by the rest of the program: connections, prepared statements with
 // bound parameters, transactions and typed column access by name. The SQLCipher driver lives
-// in sqlite_driver.cpp; another driver fits behind the same two classes.
+// in sqlite_driver.cpp, the PostgreSQL driver in postgres_driver.cpp (postgres_driver.h).
 
 #include <QByteArray>
 #include <QString>
@@ -95,6 +95,8 @@ public:
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
     virtual QString path() const = 0;
+    // Whether a table (or view) of that name exists.
+    virtual bool hasTable(const QString& name) = 0;
     // Writes every committed change into the main file (nothing left in a side log).
     virtual void checkpoint() = 0;
     // Brings committed changes to disk without waiting for readers.

@@ -316,7 +316,7 @@ qint64 EraseLogRecords(Tdsrc& store, const EraseLogChoice& choice, Progress& pro
                     del.reset();
                 }
                 if (attached) {
-                    AuditLog(att, AttachedSystemDb::kSchema)
+                    AuditLog(att, attached->schema())
                         .write(audit::kLogErased,
                                choice.all ? QString("all records")
                                           : "records before " +

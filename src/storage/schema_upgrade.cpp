@@ -1,8 +1,26 @@
 #include "storage/schema_upgrade.h"
 
+#include <QFile>
 #include <optional>
 
+static void initStorageResources() {
+    Q_INIT_RESOURCE(storage);
+}
+
 namespace horalog {
+
+QString SchemaSection(const QString& which) {
+    initStorageResources();
+    QFile f(":/storage/schema.sql");
+    if (!f.open(QIODevice::ReadOnly)) throw DbError("schema resource missing");
+    QString all = QString::fromUtf8(f.readAll());
+    const QString marker = "-- @file " + which + "\n";
+    int start = all.indexOf(marker);
+    if (start < 0) throw DbError("no schema section " + which);
+    start += marker.size();
+    int end = all.indexOf("-- @file ", start);
+    return all.mid(start, end < 0 ? -1 : end - start);
+}
 
 const std::vector<SchemaStep>& SchemaSteps() {
     static const std::vector<SchemaStep> steps = {
@@ -59,9 +77,7 @@ const std::vector<SchemaStep>& SchemaSteps() {
 
 namespace {
 bool HasVersionTable(Connection& c) {
-    auto t = c.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
-    t.bindAll(QString("schema_version"));
-    return t.next();
+    return c.hasTable("schema_version");
 }
 }  // namespace
 
@@ -78,6 +94,18 @@ int LatestSchemaVersion(const QString& file) {
     return latest;
 }
 
+int ApplySchemaSteps(Connection& c, const QString& file, int have) {
+    int version = have;
+    for (const SchemaStep& s : SchemaSteps()) {
+        if (file != QLatin1String(s.file) || s.version <= version) continue;
+        if (s.version != version + 1)
+            throw DbError(QString("schema step %1 of %2 out of order").arg(s.version).arg(file));
+        c.execute(QString::fromUtf8(s.sql));
+        version = s.version;
+    }
+    return version;
+}
+
 int UpgradeSchema(Connection& c, const QString& file) {
     const bool versioned = HasVersionTable(c);
     const int have = SchemaVersion(c);
@@ -89,16 +117,8 @@ int UpgradeSchema(Connection& c, const QString& file) {
         c.execute(
             "CREATE TABLE schema_version (VERSION INTEGER NOT NULL);"
             "INSERT INTO schema_version (VERSION) VALUES (0)");
-    int applied = 0;
-    int version = have;
-    for (const SchemaStep& s : SchemaSteps()) {
-        if (file != QLatin1String(s.file) || s.version <= version) continue;
-        if (s.version != version + 1)
-            throw DbError(QString("schema step %1 of %2 out of order").arg(s.version).arg(file));
-        c.execute(QString::fromUtf8(s.sql));
-        version = s.version;
-        ++applied;
-    }
+    const int version = ApplySchemaSteps(c, file, have);
+    const int applied = version - have;
     auto u = c.prepare("UPDATE schema_version SET VERSION = ?");
     u.bindAll(version);
     u.exec();

@@ -26,6 +26,14 @@ int SchemaVersion(Connection& c);
 // The version every step of that file brings it to.
 int LatestSchemaVersion(const QString& file);
 
+// The tables of a template as the schema file makes them ("attend" or "sysdat"), before any
+// step.
+QString SchemaSection(const QString& which);
+
+// Applies the steps of file after version have, in order, inside the caller's transaction;
+// answers the version reached.
+int ApplySchemaSteps(Connection& c, const QString& file, int have);
+
 // Applies the steps of file newer than its version, in one transaction (on an error nothing
 // of it stays and DbError is thrown). Answers the number of steps applied.
 int UpgradeSchema(Connection& c, const QString& file);

@@ -6,25 +6,9 @@
 #include <QFileInfo>
 
 #include "storage/database.h"
+#include "storage/statement_impl.h"
 
 namespace horalog {
-
-class StatementImpl {
-public:
-    virtual ~StatementImpl() = default;
-    virtual void bind(int index, const QVariant& v) = 0;
-    virtual int parameterIndex(const QString& name) const = 0;
-    virtual bool next() = 0;
-    virtual void reset() = 0;
-    virtual int columnCount() const = 0;
-    virtual QString columnName(int i) const = 0;
-    virtual QVariant value(int i) const = 0;
-    virtual bool isNull(int i) const = 0;
-    virtual qint64 int64(int i) const = 0;
-    virtual double real(int i) const = 0;
-    virtual QString text(int i) const = 0;
-    virtual QByteArray blob(int i) const = 0;
-};
 
 namespace {
 
@@ -202,6 +186,12 @@ public:
     void rollback() override { execute("ROLLBACK"); }
     bool inTransaction() const override { return !sqlite3_get_autocommit(db_); }
     QString path() const override { return path_; }
+    bool hasTable(const QString& name) override {
+        auto q =
+            prepare("SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?");
+        q.bind(1, name);
+        return q.next();
+    }
 
     void flush() override {
         int rc =
@@ -289,59 +279,6 @@ private:
 };
 
 }  // namespace
-
-Statement::Statement(std::unique_ptr<StatementImpl> impl) : impl_(std::move(impl)) {}
-Statement::Statement(Statement&&) noexcept = default;
-Statement& Statement::operator=(Statement&&) noexcept = default;
-Statement::~Statement() = default;
-
-Statement& Statement::bind(int index, const QVariant& value) {
-    impl_->bind(index, value);
-    return *this;
-}
-Statement& Statement::bind(const QString& name, const QVariant& value) {
-    impl_->bind(impl_->parameterIndex(name), value);
-    return *this;
-}
-bool Statement::next() {
-    return impl_->next();
-}
-void Statement::exec() {
-    while (impl_->next()) {
-    }
-}
-void Statement::reset() {
-    impl_->reset();
-}
-int Statement::columnCount() const {
-    return impl_->columnCount();
-}
-QString Statement::columnName(int index) const {
-    return impl_->columnName(index);
-}
-int Statement::columnIndex(const QString& name) const {
-    for (int i = 0, n = impl_->columnCount(); i < n; ++i)
-        if (impl_->columnName(i).compare(name, Qt::CaseInsensitive) == 0) return i;
-    throw DbError("no column " + name);
-}
-QVariant Statement::value(int index) const {
-    return impl_->value(index);
-}
-bool Statement::isNull(const QString& name) const {
-    return impl_->isNull(columnIndex(name));
-}
-qint64 Statement::int64(const QString& name) const {
-    return impl_->int64(columnIndex(name));
-}
-QString Statement::text(const QString& name) const {
-    return impl_->text(columnIndex(name));
-}
-DateTime Statement::dateTime(const QString& name) const {
-    return DateTime(impl_->real(columnIndex(name)));
-}
-QByteArray Statement::blob(const QString& name) const {
-    return impl_->blob(columnIndex(name));
-}
 
 std::unique_ptr<Connection> OpenDatabase(const QString& path, const QString& password,
                                          OpenMode mode, bool create) {

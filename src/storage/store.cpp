@@ -9,33 +9,14 @@
 #include <QThread>
 #include <QtDebug>
 
+#include "common/paths.h"
 #include "common/ports.h"
 #include "storage/audit.h"
+#include "storage/postgres_driver.h"
 #include "storage/schema_upgrade.h"
 #include "storage/settings.h"
 
-static void initStorageResources() {
-    Q_INIT_RESOURCE(storage);
-}
-
 namespace horalog {
-
-namespace {
-
-QString schemaSection(const QString& which) {
-    initStorageResources();
-    QFile f(":/storage/schema.sql");
-    if (!f.open(QIODevice::ReadOnly)) throw DbError("schema resource missing");
-    QString all = QString::fromUtf8(f.readAll());
-    const QString marker = "-- @file " + which + "\n";
-    int start = all.indexOf(marker);
-    if (start < 0) throw DbError("no schema section " + which);
-    start += marker.size();
-    int end = all.indexOf("-- @file ", start);
-    return all.mid(start, end < 0 ? -1 : end - start);
-}
-
-}  // namespace
 
 void CreateTemplate(const QString& path, const QString& which, const QString& password) {
     QString tmp = path + ".part";
@@ -45,7 +26,7 @@ void CreateTemplate(const QString& path, const QString& which, const QString& pa
         // A template is one self-contained file: no write-ahead log beside it.
         c->execute("PRAGMA journal_mode=DELETE");
         Transaction t(*c);
-        c->execute(schemaSection(which));
+        c->execute(SchemaSection(which));
         UpgradeSchema(*c, which);
         t.commit();
     }
@@ -79,8 +60,10 @@ void EnsureDataFolder(const QString& folder) {
     dir.mkpath("photos");
 }
 
-Tdsrc::Tdsrc(QString folder)
-    : folder_(std::move(folder)), journal_(QDir(folder_).filePath(kJournalFile)) {
+Tdsrc::Tdsrc(QString folder, std::optional<QString> databaseUrl)
+    : folder_(std::move(folder)),
+      chosenUrl_(std::move(databaseUrl)),
+      journal_(QDir(folder_).filePath(kJournalFile)) {
     // Commits do not wait for the disk; once a second they are brought there.
     flushTimer_.setInterval(1000);
     QObject::connect(&flushTimer_, &QTimer::timeout, [this] {
@@ -104,6 +87,13 @@ QString Tdsrc::sysDbPath() const {
 }
 
 void Tdsrc::OpenStore() {
+    QString url = chosenUrl_.value_or(CommandLineDatabaseUrl());
+    if (!chosenUrl_ && url.isEmpty()) url = ReadSettingText("DatabaseUrl", QString());
+    if (!url.isEmpty()) {
+        openServer(url);
+        return;
+    }
+    serverUrl_.clear();
     try {
         att_ = OpenDatabase(logDbPath(), kLogDbPassword, OpenMode::ReadWrite);
         att_->prepare("SELECT count(*) FROM recorder").exec();
@@ -147,6 +137,22 @@ void Tdsrc::OpenStore() {
     // left to the engine.
     if (QCoreApplication::instance() && QThread::currentThread() == qApp->thread())
         flushTimer_.start();
+    mergeJournal();
+}
+
+void Tdsrc::openServer(const QString& url) {
+    serverUrl_ = UrlWithoutPassword(url);
+    try {
+        att_ = OpenServerDatabase(url, OpenMode::ReadWrite);
+        UpgradeServerSchema(*att_);
+        setDurableCommits(ReadSettingBool("DurableCommits", true));
+        src_ = OpenServerDatabase(url, OpenMode::ReadWrite);
+    } catch (const DbError& e) {
+        src_.reset();
+        att_.reset();
+        throw StoreError(QString(kCannotOpenServerDb).arg(e.text()).toStdString());
+    }
+    // The server keeps its own pages sound and on disk: no file check, no flush timer.
     mergeJournal();
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -27,6 +28,9 @@ inline constexpr const char* kSysDbPassword = "tpwx.kq";
 
 inline constexpr const char* kCannotOpenLogDb = "System Error: Cannot open attend.mdb";
 inline constexpr const char* kCannotOpenSysDb = "System Error: Cannot open sysdat.mdb";
+// %1 what failed, in plain words first (postgres_driver.h, ServerProblem).
+inline constexpr const char* kCannotOpenServerDb =
+    "System Error: Cannot open the database server: %1";
 inline constexpr const char* kReaderTableError = "Database error. Please re-format the database.";
 inline constexpr const char* kInvalidDatabase = "Invalid Database";
 // %1 the engine's first line of damage.
@@ -48,16 +52,20 @@ void CreateTemplate(const QString& path, const QString& which, const QString& pa
 void EnsureDataFolder(const QString& folder);
 
 // The data module: owns the connection to the log database (att) and to the system
-// database (src) for the whole run.
+// database (src) for the whole run. Both are the embedded files of the data folder, or, when a
+// database server is chosen, two connections to the one server database.
 class Tdsrc {
 public:
-    explicit Tdsrc(QString folder);
+    // databaseUrl: the server to use; without it OpenStore asks the command line
+    // (--database) and then the setting DatabaseUrl (empty: the embedded files).
+    explicit Tdsrc(QString folder, std::optional<QString> databaseUrl = std::nullopt);
     ~Tdsrc();
 
-    // Opens both files and checks the log: a damaged log is refused (StoreError with
-    // kLogDbDamaged); a check that does not fit in a second goes on in the background (see
-    // logDamage). Reads waiting in the journal are then merged into the log. Throws StoreError
-    // with kCannotOpenLogDb / kCannotOpenSysDb.
+    // Opens both files and checks the log (on a server: connects twice and makes or upgrades
+    // its schema; a failure is StoreError with kCannotOpenServerDb): a damaged log is refused
+    // (StoreError with kLogDbDamaged); a check that does not fit in a second goes on in the
+    // background (see logDamage). Reads waiting in the journal are then merged into the log. Throws
+    // StoreError with kCannotOpenLogDb / kCannotOpenSysDb.
     void OpenStore();
     // Runs the close hooks (reader links, displays, live log, web reporter), then closes
     // both connections.
@@ -82,6 +90,8 @@ public:
     // default on); off, the log is brought to disk once a second.
     void setDurableCommits(bool on);
     const QString& folder() const { return folder_; }
+    // The server in use (without password); empty on the embedded files.
+    QString serverUrl() const { return serverUrl_; }
     QString logDbPath() const;
     QString sysDbPath() const;
 
@@ -92,6 +102,8 @@ public:
 
 private:
     QString folder_;
+    std::optional<QString> chosenUrl_;
+    QString serverUrl_;
     std::unique_ptr<Connection> att_;
     std::unique_ptr<Connection> src_;
     std::vector<std::function<void()>> closeHooks_;
@@ -104,6 +116,7 @@ private:
     std::atomic<bool> stopCheck_{false};
 
     void checkLog();
+    void openServer(const QString& url);
     void stopBackgroundCheck();
 };
 

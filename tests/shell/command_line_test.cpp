@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/free_port.h"
 #include "support/program_run.h"
 #include "support/temp_data.h"
 
@@ -38,6 +39,12 @@ TEST(CommandLine, StatusOutputAndNoFileTouched) {
         {{"--help", "more"}, 2, {}, "unknown command or option 'more'"},
         {{"--screenshot"}, 2, {}, "unknown command or option '--screenshot'"},
         {{"--data"}, 2, {}, "horalog: --data needs a folder"},
+        {{"--database"}, 2, {}, "horalog: --database needs a url"},
+        {{"--database", "postgresql://127.0.0.1:1/x", "--version"}, 0, {"horalog 2.1\n"}, ""},
+        {{"report", "--database=postgresql:///x", "--help"},
+         2,
+         {},
+         "horalog: report does not use a database server yet"},
         {{"--screenshot-editor", "1", "x.png", "y"}, 2, {}, "unknown command or option 'y'"},
         {{"export", "--help"}, 0, {"horalog export"}, ""},
         {{"cards", "--help"}, 0, {"horalog cards"}, ""},
@@ -61,6 +68,21 @@ TEST(CommandLine, StatusOutputAndNoFileTouched) {
         }
         EXPECT_EQ(home.created(), QStringList()) << "a file was written";
     }
+}
+
+// A server that cannot be reached stops the start at once, saying so in plain words.
+TEST(CommandLine, CaptureOnlyWithAnUnreachableServer) {
+    PrivateHome home;
+    const QString url = QString("postgresql://127.0.0.1:%1/horalog").arg(FreeLoopbackPort());
+    const ProgramRun run =
+        RunToEnd(BinaryPath("horalog"),
+                 {"--capture-only", "--data", home.path() + "/data", "--database", url},
+                 home.environment(), 20000);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(
+        "cannot start: System Error: Cannot open the database server: Database server "
+        "unreachable: "))
+        << run.err.toStdString();
 }
 
 }  // namespace

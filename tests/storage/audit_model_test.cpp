@@ -5,38 +5,38 @@
 #include <QFile>
 
 #include "common/csv.h"
+#include "engines.h"
 #include "storage/store.h"
 #include "support/temp_data.h"
 
 using namespace horalog;
+using horalog::testing::EngineFixture;
 using horalog::testing::TempDataFolder;
 
 namespace {
 
-class AuditModelTest : public ::testing::Test {
+// The trail on both engines: paging, filters (text without regard to case) and export.
+class AuditModelTest : public EngineFixture {
 protected:
     void SetUp() override {
-        EnsureDataFolder(data.path());
-        store.OpenStore();
+        EngineFixture::SetUp();
+        if (IsSkipped()) return;
         // 450 rows, one a minute from 2004-06-26 00:00; every tenth is a login. Two rows share
         // each time, so the walk must order by the row too.
-        Transaction t(store.src());
+        Transaction t(src());
         for (int i = 0; i < 450; ++i) {
             AuditLog::setClock(
                 FixedClock(EncodeDateTime(2004, 6, 26, 0, 0, 0).addSecs(60 * (i / 2))));
-            AuditLog(store.src())
-                .write(i % 10 ? "Holder changed" : "Login", QString("row %1").arg(i), "a,\"b\"",
-                       "c");
+            AuditLog(src()).write(i % 10 ? "Holder changed" : "Login", QString("row %1").arg(i),
+                                  "a,\"b\"", "c");
         }
         t.commit();
         AuditLog::setClock(SystemClock());
     }
-    TempDataFolder data;
-    Tdsrc store{data.path()};
 };
 
-TEST_F(AuditModelTest, PagesNewestFirstWithoutGapsOrRepeats) {
-    AuditModel model(store.src());
+TEST_P(AuditModelTest, PagesNewestFirstWithoutGapsOrRepeats) {
+    AuditModel model(src());
     EXPECT_EQ(model.rowCount(), AuditModel::kPage);
     while (model.canFetchMore({})) model.fetchMore({});
     ASSERT_EQ(model.rowCount(), 450);
@@ -44,7 +44,7 @@ TEST_F(AuditModelTest, PagesNewestFirstWithoutGapsOrRepeats) {
         ASSERT_EQ(model.record(r).subject, QString("row %1").arg(449 - r)) << r;
 }
 
-TEST_F(AuditModelTest, FiltersByDaysAndText) {
+TEST_P(AuditModelTest, FiltersByDaysAndText) {
     struct Case {
         std::optional<QDate> from, to;
         QString text;
@@ -58,7 +58,7 @@ TEST_F(AuditModelTest, FiltersByDaysAndText) {
         {std::nullopt, std::nullopt, "row 1_", 0},  // _ and % are plain characters
         {std::nullopt, std::nullopt, "row 12", 11},
     };
-    AuditModel model(store.src());
+    AuditModel model(src());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
         model.setFilter({c.from, c.to, c.text});
@@ -67,12 +67,11 @@ TEST_F(AuditModelTest, FiltersByDaysAndText) {
     }
 }
 
-TEST_F(AuditModelTest, ExportsTheFilteredRowsAsCsv) {
+TEST_P(AuditModelTest, ExportsTheFilteredRowsAsCsv) {
     const QString path = data.file("audit.csv");
     QString error;
     qint64 n = 0;
-    ASSERT_TRUE(
-        ExportAuditCsv(store.src(), {std::nullopt, std::nullopt, "login"}, path, error, &n));
+    ASSERT_TRUE(ExportAuditCsv(src(), {std::nullopt, std::nullopt, "login"}, path, error, &n));
     EXPECT_EQ(n, 45);
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -84,5 +83,8 @@ TEST_F(AuditModelTest, ExportsTheFilteredRowsAsCsv) {
     EXPECT_EQ(rows[1].fields, QStringList({"2004-06-26 00:00:00", AuditLog::station(), "Login",
                                            "row 0", "a,\"b\"", "c"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, AuditModelTest, horalog::testing::kBothEngines,
+                         horalog::testing::EngineName);
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include "storage/store.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -7,37 +9,36 @@
 #include <QFile>
 
 #include "common/format.h"
+#include "engines.h"
 #include "storage/log_table.h"
 #include "storage/lookups.h"
 #include "storage/rows.h"
 #include "storage/staff_table.h"
-#include "storage/store.h"
 #include "support/recording_ports.h"
 #include "support/temp_data.h"
 
 using namespace horalog;
+using horalog::testing::EngineFixture;
 using horalog::testing::RecordingMessages;
 using horalog::testing::TempDataFolder;
 
 namespace {
 
-class StoreTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        EnsureDataFolder(data.path());
-        store.OpenStore();
-    }
-    TempDataFolder data;
-    Tdsrc store{data.path()};
-};
+// Cases that go through Connection run on both engines.
+class StoreTest : public EngineFixture {};
 
-TEST_F(StoreTest, FirstStartCreatesTemplatesDatabasesAndPhotos) {
+TEST(StoreFiles, FirstStartCreatesTemplatesDatabasesAndPhotos) {
+    TempDataFolder data;
+    EnsureDataFolder(data.path());
     for (const char* f : {"attend-b.mdb", "sysdat-b.mdb", "attend.mdb", "sysdat.mdb"})
         EXPECT_TRUE(QFile::exists(data.file(f))) << f;
     EXPECT_TRUE(QDir(data.file("photos")).exists());
-    EXPECT_TRUE(ReaderTableOk(store.src()));
-    EXPECT_EQ(GroupName(store.src(), 1), "DEFAULT");
-    auto q = store.src().prepare("SELECT * FROM gid WHERE ID = 1");
+}
+
+TEST_P(StoreTest, ANewStoreHoldsTheDefaultGroupAndEightReaders) {
+    EXPECT_TRUE(ReaderTableOk(src()));
+    EXPECT_EQ(GroupName(src(), 1), "DEFAULT");
+    auto q = src().prepare("SELECT * FROM gid WHERE ID = 1");
     ASSERT_TRUE(q.next());
     EXPECT_EQ(FormatDateTime("hh:mm", q.dateTime("WD_FROM_1")), "09:00");
     EXPECT_EQ(FormatDateTime("hh:mm", q.dateTime("WD_TO_1")), "13:00");
@@ -45,36 +46,36 @@ TEST_F(StoreTest, FirstStartCreatesTemplatesDatabasesAndPhotos) {
     EXPECT_EQ(FormatDateTime("hh:mm", q.dateTime("WD_TO_2")), "17:00");
     EXPECT_EQ(q.integer("OT_MIN"), 15);
     EXPECT_EQ(q.integer("OT_MULTI"), 5);
-    ReaderNames names = ReaderDescriptions(store.src());
+    ReaderNames names = ReaderDescriptions(src());
     EXPECT_EQ(names[0], "COM1");
     EXPECT_EQ(names[7], "COM8");
 }
 
-TEST_F(StoreTest, SharedLookups) {
-    ReaderNames names = ReaderDescriptions(store.src());
+TEST_P(StoreTest, SharedLookups) {
+    ReaderNames names = ReaderDescriptions(src());
     EXPECT_EQ(ReaderName(9, names), "ERROR");
     EXPECT_EQ(ReaderName(-1, names), "ERROR");
     EXPECT_EQ(ReaderName(0, names), "DENIED");
     EXPECT_EQ(ReaderName(3, names), "COM3");
-    store.src().execute("UPDATE reader SET \"DESC\" = 'Front door' WHERE PORTNO = 2");
-    store.src().execute("UPDATE reader SET \"DESC\" = '  ' WHERE PORTNO = 4");
-    names = ReaderDescriptions(store.src());
+    src().execute("UPDATE reader SET \"DESC\" = 'Front door' WHERE PORTNO = 2");
+    src().execute("UPDATE reader SET \"DESC\" = '  ' WHERE PORTNO = 4");
+    names = ReaderDescriptions(src());
     EXPECT_EQ(ReaderName(2, names), "Front door");
     EXPECT_EQ(ReaderName(4, names), "COM4");
 
     // A holder of a deleted group: empty name, null group columns in a left join.
-    qint64 gid = AppendRow(store.src(), "gid", {{"DESCX", "OFFICE"}});
+    qint64 gid = AppendRow(src(), "gid", {{"DESCX", "OFFICE"}});
     HolderRecord h;
     h.cardno = 123;
     h.name = "John";
     h.workgrp = int(gid);
-    StaffTable(store.src()).append(h);
-    EXPECT_EQ(GroupName(store.src(), int(gid)), "OFFICE");
-    EXPECT_EQ(GroupIdOf(store.src(), "OFFICE"), gid);
-    DeleteRow(store.src(), "gid", "ID", gid);
-    EXPECT_EQ(GroupName(store.src(), int(gid)), "");
-    EXPECT_EQ(GroupIdOf(store.src(), "OFFICE"), 0);
-    auto q = store.src().prepare(
+    StaffTable(src()).append(h);
+    EXPECT_EQ(GroupName(src(), int(gid)), "OFFICE");
+    EXPECT_EQ(GroupIdOf(src(), "OFFICE"), gid);
+    DeleteRow(src(), "gid", "ID", gid);
+    EXPECT_EQ(GroupName(src(), int(gid)), "");
+    EXPECT_EQ(GroupIdOf(src(), "OFFICE"), 0);
+    auto q = src().prepare(
         "SELECT staffs.NAME, gid.DESCX FROM staffs LEFT JOIN gid ON staffs.WORKGRP = gid.ID");
     ASSERT_TRUE(q.next());
     EXPECT_TRUE(q.isNull("DESCX"));
@@ -87,8 +88,8 @@ TEST_F(StoreTest, SharedLookups) {
               QDir(data.file("photos")).filePath("040626-182406-123.jpg"));
 }
 
-TEST_F(StoreTest, LogRowsAppendLocatePageAndStream) {
-    LogTable log(store.att());
+TEST_P(StoreTest, LogRowsAppendLocatePageAndStream) {
+    LogTable log(att());
     const DateTime day = EncodeDate(2004, 6, 26);
     for (int i = 0; i < 10; ++i) {
         LogRecord r{0, day.addSecs(3600 * 8 + i * 60), 100 + i % 3, 1, 1, 0};
@@ -128,8 +129,8 @@ TEST_F(StoreTest, LogRowsAppendLocatePageAndStream) {
     EXPECT_EQ(log.last()->systime, day.addSecs(3600 * 8 + 8 * 60));
 }
 
-TEST_F(StoreTest, HoldersAndGenericRowOperations) {
-    StaffTable staff(store.src());
+TEST_P(StoreTest, HoldersAndGenericRowOperations) {
+    StaffTable staff(src());
     HolderRecord h;
     h.cardno = 1234567;
     h.name = "Ann";
@@ -153,20 +154,19 @@ TEST_F(StoreTest, HoldersAndGenericRowOperations) {
     dup.name = "ann";
     EXPECT_THROW(staff.append(dup), DbError);
 
-    EXPECT_EQ(*LocatePrefix(store.src(), "staffs", "CARDNO", "NAME", "an"), 1234567);
-    EXPECT_FALSE(LocatePrefix(store.src(), "staffs", "CARDNO", "NAME", "Bo"));
-    EXPECT_EQ(*LocateRow(store.src(), "staffs", "SEQ", {{"CARDNO", 1234567}, {"NAME", "Ann"}}),
-              h.seq);
-    EXPECT_EQ(CountRows(store.src(), "staffs"), 1);
-    EXPECT_THROW(CountRows(store.src(), "staffs; DROP TABLE gid"), DbError);
+    EXPECT_EQ(*LocatePrefix(src(), "staffs", "CARDNO", "NAME", "an"), 1234567);
+    EXPECT_FALSE(LocatePrefix(src(), "staffs", "CARDNO", "NAME", "Bo"));
+    EXPECT_EQ(*LocateRow(src(), "staffs", "SEQ", {{"CARDNO", 1234567}, {"NAME", "Ann"}}), h.seq);
+    EXPECT_EQ(CountRows(src(), "staffs"), 1);
+    EXPECT_THROW(CountRows(src(), "staffs; DROP TABLE gid"), DbError);
     EXPECT_TRUE(staff.removeByCard(1234567));
     EXPECT_FALSE(staff.removeByCard(1234567));
 }
 
-TEST_F(StoreTest, UncommittedChangeLeavesNothing) {
-    LogTable log(store.att());
+TEST_P(StoreTest, UncommittedChangeLeavesNothing) {
+    LogTable log(att());
     try {
-        Transaction t(store.att());
+        Transaction t(att());
         LogRecord r{0, EncodeDate(2004, 6, 26), 5, 1, 1, 0};
         log.append(r);
         throw DbError("simulated failure");
@@ -174,6 +174,9 @@ TEST_F(StoreTest, UncommittedChangeLeavesNothing) {
     }
     EXPECT_EQ(log.count(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, StoreTest, horalog::testing::kBothEngines,
+                         horalog::testing::EngineName);
 
 TEST(StoreFiles, PasswordsAndInvalidFiles) {
     TempDataFolder data;
@@ -185,9 +188,12 @@ TEST(StoreFiles, PasswordsAndInvalidFiles) {
         bool ok;
     };
     const Case cases[] = {
-        {"attend.mdb", kLogDbPassword, true},  {"sysdat.mdb", kSysDbPassword, true},
-        {"attend.mdb", kSysDbPassword, false}, {"sysdat.mdb", kLogDbPassword, false},
-        {"attend.mdb", "", false},             {"missing.mdb", kLogDbPassword, false},
+        {"attend.mdb", kLogDbPassword, true},
+        {"sysdat.mdb", kSysDbPassword, true},
+        {"attend.mdb", kSysDbPassword, false},
+        {"sysdat.mdb", kLogDbPassword, false},
+        {"attend.mdb", "", false},
+        {"missing.mdb", kLogDbPassword, false},
     };
     for (const auto& c : cases) {
         messages.clear();

@@ -11,6 +11,7 @@
 #include "shell/ui/main_window.h"
 #include "shell/ui/rooms.h"
 #include "storage/store.h"
+#include "storage/ui/database_server_dialog.h"
 
 namespace horalog {
 
@@ -65,6 +66,7 @@ void AttachPeople(TTimeRec& window, CaptureRoom& capture) {
         if (RunImportHoldersCommand(w->store(), w)) w->RefreshLiveLog(true);
     });
     command("actAuditTrail", [w] { RunAuditTrailCommand(w->store(), w); });
+    command("actDatabaseServer", [w] { RunDatabaseServerCommand(w->messages(), w); });
 
     // Double click, logged in (the window refuses it otherwise).
     window.hooks().openHolderEditor = [w, &capture](std::optional<int> card) {

@@ -1,0 +1,36 @@
+#pragma once
+// The database server engine (PostgreSQL through libpq) behind Connection and Statement. The
+// log and the system tables live in one server database; its schema is the embedded one,
+// translated by ServerSql (server_dialect.h).
+
+#include <QString>
+#include <memory>
+
+#include "storage/database.h"
+
+namespace horalog {
+
+// Connects to the server at url ("postgresql://user@host:port/db" or a libpq connection
+// string; the password from ~/.pgpass or a service file, never from the settings). An
+// unreachable server fails within the connect timeout (connect_timeout in the url, else 3 s).
+// Fails with DbError whose text begins with the plain words of ServerProblem when it knows
+// them, followed by the server's own text.
+std::unique_ptr<Connection> OpenServerDatabase(const QString& url, OpenMode mode);
+
+// What went wrong, in the words a user understands, for the failures users meet when
+// connecting: "Database server unreachable", "Authentication failed", "Database does not
+// exist". Empty for anything else.
+QString ServerProblem(const QString& serverText);
+
+// The url as it may be shown or logged: without a password.
+QString UrlWithoutPassword(const QString& url);
+
+// Creates the tables of both sections (log and system) in an empty server database, or
+// applies the steps it lacks, in one transaction; two stations starting together do it once.
+// Answers the number of steps applied (a new database counts its sections as steps).
+int UpgradeServerSchema(Connection& c);
+
+// The schema version of one section in a server database; 0 when it has none.
+int ServerSchemaVersion(Connection& c, const QString& file);
+
+}  // namespace horalog
