@@ -226,7 +226,9 @@ void CopyTable(const SourceTable& t, Connection& server, QTextStream& out) {
     std::vector<QVariant> values;
     values.reserve(size_t(perInsert * width));
     qint64 copied = 0;
-    const qint64 step = std::max(kProgressStep, t.rows / 10);
+    // photos are slow to send: their tables report each tenth
+    const qint64 step = t.hasBlob ? std::max<qint64>(kMaxRowsWithBlobs, t.rows / 10)
+                                  : std::max(kProgressStep, t.rows / 10);
     qint64 nextLine = step;
     auto progress = [&] {
         out << t.name << ": " << copied << " of " << t.rows << " rows" << Qt::endl;
