@@ -11,16 +11,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QUrlQuery>
+#include <cerrno>
+#include <csignal>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "common/paths.h"
 #include "storage/data_files.h"
+#include "storage/folder_lock.h"
 #include "storage/postgres_driver.h"
 #include "storage/schema_upgrade.h"
 #include "storage/store.h"
@@ -86,6 +91,17 @@ std::unique_ptr<Connection> OpenSource(const QString& folder, DatabaseKind kind,
     c = OpenDatabase(copy, DatabasePassword(kind), OpenMode::ReadWrite);
     UpgradeSchema(*c, section);
     return c;
+}
+
+// The process id of a capture service serving the folder now, else 0. Its lock file is only
+// read: taking the lock would write into the folder.
+qint64 CaptureServing(const QString& folder) {
+    QLockFile lock(QDir(folder).filePath(kFolderLockFile));
+    qint64 pid = 0;
+    QString host, app;
+    if (!lock.getLockInfo(&pid, &host, &app) || pid <= 0) return 0;
+    if (!host.isEmpty() && host != QSysInfo::machineHostName()) return 0;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM ? pid : 0;
 }
 
 std::vector<SourceTable> ListTables(Connection& file, const QString& fileName) {
@@ -350,6 +366,11 @@ int RunMigrateCommand(const QStringList& words, const QString& folder, QTextStre
 
     const QString where = UrlWithoutPassword(options.url);
     try {
+        if (const qint64 pid = CaptureServing(folder))
+            throw Failure{QString("a capture service serves %1 (pid %2): stop it first, so "
+                                  "that no read comes after the copy")
+                              .arg(folder)
+                              .arg(pid)};
         QTemporaryDir scratch;
         if (!scratch.isValid()) throw Failure{"cannot make a temporary folder"};
         // before the connections, so that it goes after them

@@ -11,6 +11,7 @@
 #include "engines.h"
 #include "reports/report_command.h"
 #include "reports/store_report_source.h"
+#include "storage/folder_lock.h"
 #include "storage/postgres_driver.h"
 #include "support/free_port.h"
 
@@ -226,6 +227,53 @@ TEST(Migrate, EveryTableRowIdAndPhotoArrivesAndReportsReadTheSame) {
     EXPECT_EQ(n.int64("N"), 29);
     server.att().execute("DELETE FROM recorder WHERE ID = 31");
     EXPECT_THROW(server.src().execute("DELETE FROM audit"), DbError);
+}
+
+// A file of an older version is upgraded on a private copy: the folder stays as it was, and
+// a folder a capture service is serving is not copied at all.
+TEST(Migrate, AnOlderFileIsReadAsItIsAndAServedFolderIsRefused) {
+    HORALOG_NEW_SERVER_DATABASE(url);
+    TempDataFolder data;
+    EnsureDataFolder(data.path());
+    {
+        auto sys = OpenDatabase(data.file(kSysDbFile), kSysDbPassword, OpenMode::ReadWrite);
+        auto holder =
+            sys->prepare("INSERT INTO staffs (CARDNO, NAME, PHOTO) VALUES (101, 'ALICE', ?)");
+        holder.bindAll(Photo(101));
+        holder.exec();
+        // as a file from before the audit trail and the time profiles
+        sys->execute(
+            "DROP TABLE audit; DROP TABLE schema_version; DROP INDEX staffs_doors; "
+            "DROP TABLE timeprofile; DROP TABLE holiday; DROP INDEX staffs_profile");
+        sys->checkpoint();
+    }
+    const QByteArray before = Checksum(data.file(kSysDbFile));
+
+    {
+        DataFolderLock capture(data.path());
+        ASSERT_TRUE(capture.acquire());
+        const Outcome r = Migrate(data.path(), {"--to", url});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.contains("a capture service serves")) << r.err.toStdString();
+        auto server = OpenServerDatabase(url, OpenMode::ReadOnly);
+        EXPECT_FALSE(server->hasTable("recorder"));
+    }
+
+    const Outcome r = Migrate(data.path(), {"--to", url});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("timeprofile: 1 of 1 rows")) << r.out.toStdString();
+    EXPECT_EQ(Checksum(data.file(kSysDbFile)), before);
+    auto sys = OpenDatabase(data.file(kSysDbFile), kSysDbPassword, OpenMode::ReadOnly);
+    EXPECT_FALSE(sys->hasTable("audit"));
+
+    auto server = OpenServerDatabase(url, OpenMode::ReadOnly);
+    auto q = server->prepare(
+        "SELECT s.PHOTO, s.ACCESSGRP, p.NAME FROM staffs s JOIN timeprofile p ON p.ID = "
+        "s.ACCESSGRP");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.blob("PHOTO"), Photo(101));
+    EXPECT_EQ(q.text("NAME"), "Always");
+    EXPECT_FALSE(q.next());
 }
 
 TEST(Migrate, ADatabaseInUseIsRefusedAndLeftAsItWas) {
