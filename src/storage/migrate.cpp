@@ -27,6 +27,7 @@
 #include "storage/data_files.h"
 #include "storage/folder_lock.h"
 #include "storage/postgres_driver.h"
+#include "storage/read_journal.h"
 #include "storage/schema_upgrade.h"
 #include "storage/store.h"
 
@@ -63,6 +64,7 @@ QString Quoted(const QString& name) {
 // One table of an embedded file, with the columns to copy.
 struct SourceTable {
     QString name;
+    QString create;  // the table's statement in the file, for a table the server lacks
     Connection* file = nullptr;
     QString fileName;
     QStringList columns;
@@ -104,15 +106,26 @@ qint64 CaptureServing(const QString& folder) {
     return ::kill(pid_t(pid), 0) == 0 || errno == EPERM ? pid : 0;
 }
 
+// Reads the journal keeps that are not in the log yet (read without opening it for writing).
+qint64 WaitingReads(const QString& folder) {
+    const QString path = QDir(folder).filePath(kJournalFile);
+    if (!QFileInfo::exists(path)) return 0;
+    auto c = OpenDatabase(path, kLogDbPassword, OpenMode::ReadOnly);
+    auto has = c->prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'journal'");
+    if (!has.next()) return 0;
+    return Count(*c, "journal");
+}
+
 std::vector<SourceTable> ListTables(Connection& file, const QString& fileName) {
     std::vector<SourceTable> tables;
     {
         auto q = file.prepare(
-            "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
-            "AND name <> 'schema_version' ORDER BY rowid");
+            "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+            "'sqlite%' AND name <> 'schema_version' ORDER BY rowid");
         while (q.next()) {
             SourceTable t;
             t.name = q.text("name");
+            t.create = q.text("sql");
             t.file = &file;
             t.fileName = fileName;
             tables.push_back(t);
@@ -374,8 +387,15 @@ int RunMigrateCommand(const QStringList& words, const QString& folder, QTextStre
         QTemporaryDir scratch;
         if (!scratch.isValid()) throw Failure{"cannot make a temporary folder"};
         // before the connections, so that it goes after them
-        const SideFiles sideFiles(
-            {QDir(folder).filePath(kLogDbFile), QDir(folder).filePath(kSysDbFile)});
+        const SideFiles sideFiles({QDir(folder).filePath(kLogDbFile),
+                                   QDir(folder).filePath(kSysDbFile),
+                                   QDir(folder).filePath(kJournalFile)});
+        if (const qint64 waiting = WaitingReads(folder))
+            throw Failure{QString("%1 reads wait in %2 to be merged into the log: start horalog "
+                                  "on the folder once (or run horalog repair --swap), then "
+                                  "migrate")
+                              .arg(waiting)
+                              .arg(kJournalFile)};
         auto att = OpenSource(folder, DatabaseKind::Log, "attend", scratch);
         auto src = OpenSource(folder, DatabaseKind::System, "sysdat", scratch);
         // one consistent picture of each file for the whole copy
@@ -405,9 +425,12 @@ int RunMigrateCommand(const QStringList& words, const QString& folder, QTextStre
                                   .arg(LatestSchemaVersion(section))};
         }
         for (SourceTable& t : tables) {
-            const QStringList target = ServerColumns(*server, t.name);
-            if (target.isEmpty())
-                throw Failure{"the server has no table " + t.name + "; nothing was copied"};
+            QStringList target = ServerColumns(*server, t.name);
+            if (target.isEmpty()) {
+                // a table the files make as they need it (the journal's merged ids)
+                server->execute(t.create);
+                target = ServerColumns(*server, t.name);
+            }
             for (const QString& c : t.columns)
                 if (!target.contains(c, Qt::CaseInsensitive))
                     throw Failure{"the server's table " + t.name + " has no column " + c +

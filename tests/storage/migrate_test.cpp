@@ -13,6 +13,7 @@
 #include "reports/store_report_source.h"
 #include "storage/folder_lock.h"
 #include "storage/postgres_driver.h"
+#include "storage/read_journal.h"
 #include "support/free_port.h"
 
 using namespace horalog;
@@ -102,6 +103,11 @@ void FillFolder(Tdsrc& store) {
         }
     att.execute("DELETE FROM recorder WHERE ID IN (4, 17)");
     t.commit();
+
+    // a read kept in the journal once and merged: the log keeps its unique id
+    ReadJournal journal(store.journal().path());
+    journal.append({0, At("2004-06-25 18:00"), 103, 2, 1, 0});
+    journal.mergeInto(att);
 }
 
 // Each table's rows in key order, every column as its value.
@@ -172,8 +178,8 @@ TEST(Migrate, EveryTableRowIdAndPhotoArrivesAndReportsReadTheSame) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString() << r.out.toStdString();
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
     for (const char* line :
-         {"recorder: 28 of 28 rows\n", "staffs: 3 of 3 rows\n", "audit: 2 of 2 rows\n",
-          "reader: 8 of 8 rows\n", "Verified: the row counts of all "})
+         {"recorder: 29 of 29 rows\n", "journal_merged: 1 of 1 rows\n", "staffs: 3 of 3 rows\n",
+          "audit: 2 of 2 rows\n", "reader: 8 of 8 rows\n", "Verified: the row counts of all "})
         EXPECT_TRUE(r.out.contains(line)) << line << "\n" << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("Front gate: this version keeps no station")) << r.out.toStdString();
 
@@ -220,17 +226,17 @@ TEST(Migrate, EveryTableRowIdAndPhotoArrivesAndReportsReadTheSame) {
     auto read = server.att().prepare("INSERT INTO recorder (SYSTIME, CARDNO) VALUES (?, 101)");
     read.bindAll(At("2004-06-28 08:00"));
     read.exec();
-    EXPECT_EQ(server.att().lastInsertId(), 31);
+    EXPECT_EQ(server.att().lastInsertId(), 32);
     // the log's triggers work again after the copy
     auto n = server.att().prepare("SELECT N FROM recorder_count");
     ASSERT_TRUE(n.next());
-    EXPECT_EQ(n.int64("N"), 29);
-    server.att().execute("DELETE FROM recorder WHERE ID = 31");
+    EXPECT_EQ(n.int64("N"), 30);
+    server.att().execute("DELETE FROM recorder WHERE ID = 32");
     EXPECT_THROW(server.src().execute("DELETE FROM audit"), DbError);
 }
 
-// A file of an older version is upgraded on a private copy: the folder stays as it was, and
-// a folder a capture service is serving is not copied at all.
+// A file of an older version is upgraded on a private copy: the folder stays as it was. A
+// folder a capture service is serving, or with reads still in its journal, is not copied.
 TEST(Migrate, AnOlderFileIsReadAsItIsAndAServedFolderIsRefused) {
     HORALOG_NEW_SERVER_DATABASE(url);
     TempDataFolder data;
@@ -249,6 +255,15 @@ TEST(Migrate, AnOlderFileIsReadAsItIsAndAServedFolderIsRefused) {
     }
     const QByteArray before = Checksum(data.file(kSysDbFile));
 
+    {
+        ReadJournal journal(data.file(kJournalFile));
+        journal.append({0, At("2004-06-25 18:00"), 101, 1, 1, 0});
+        journal.close();
+        const Outcome r = Migrate(data.path(), {"--to", url});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.contains("1 reads wait in attend-journal.mdb")) << r.err.toStdString();
+        ASSERT_TRUE(QFile::remove(data.file(kJournalFile)));
+    }
     {
         DataFolderLock capture(data.path());
         ASSERT_TRUE(capture.acquire());
