@@ -156,25 +156,40 @@ std::vector<SourceTable> ListTables(Connection& file, const QString& fileName) {
     return tables;
 }
 
-// Rows of each table that a new schema holds before any use (the default group, the eight
-// readers, ...): a server database with only these counts as empty.
-QHash<QString, qint64> SeedRows() {
-    QTemporaryDir dir;
-    if (!dir.isValid()) throw Failure{"cannot make a temporary folder"};
-    QHash<QString, qint64> seeds;
-    for (const char* section : {"attend", "sysdat"}) {
-        const QString path = dir.filePath(QString(section) + ".mdb");
-        CreateTemplate(path, section, "seed");
-        auto c = OpenDatabase(path, "seed", OpenMode::ReadOnly);
-        for (const SourceTable& t : ListTables(*c, section)) seeds.insert(t.name.toLower(), t.rows);
+// The rows of each table that a new schema holds before any use (the default group, the
+// eight readers, ...), in fresh templates: a server database with only these counts as empty,
+// and a copy that fails puts them back.
+class NewSchemaRows {
+public:
+    NewSchemaRows() {
+        if (!dir_.isValid()) throw Failure{"cannot make a temporary folder"};
+        for (const char* section : {"attend", "sysdat"}) {
+            const QString path = dir_.filePath(QString(section) + ".mdb");
+            CreateTemplate(path, section, "seed");
+            files_.push_back(OpenDatabase(path, "seed", OpenMode::ReadOnly));
+            for (SourceTable& t : ListTables(*files_.back(), section))
+                tables_.push_back(std::move(t));
+        }
     }
-    return seeds;
-}
+    const SourceTable* table(const QString& name) const {
+        for (const SourceTable& t : tables_)
+            if (t.name.compare(name, Qt::CaseInsensitive) == 0) return &t;
+        return nullptr;
+    }
+    qint64 rows(const QString& name) const {
+        const SourceTable* t = table(name);
+        return t ? t->rows : 0;
+    }
+
+private:
+    QTemporaryDir dir_;
+    std::vector<std::unique_ptr<Connection>> files_;
+    std::vector<SourceTable> tables_;
+};
 
 // The tables of the server database that hold rows a new schema would not: "recorder (5
 // rows)".
-QStringList TablesInUse(Connection& server) {
-    const QHash<QString, qint64> seeds = SeedRows();
+QStringList TablesInUse(Connection& server, const NewSchemaRows& seeds) {
     QStringList names;
     {
         auto q = server.prepare(
@@ -187,7 +202,7 @@ QStringList TablesInUse(Connection& server) {
     for (const QString& name : names) {
         if (name == "schema_version") continue;
         const qint64 n = Count(server, name);
-        if (n != seeds.value(name, 0)) used << QString("%1 (%2 rows)").arg(name).arg(n);
+        if (n != seeds.rows(name)) used << QString("%1 (%2 rows)").arg(name).arg(n);
     }
     return used;
 }
@@ -295,6 +310,34 @@ void CopyTable(const SourceTable& t, Connection& server, QTextStream& out) {
     server.execute("ALTER TABLE " + table + " ENABLE TRIGGER USER");
     transaction.commit();
     progress();
+}
+
+// After a failed copy: the tables copied before hold a new schema's rows again, so that the
+// database is empty for the next attempt. False when that fails too.
+bool UndoCopies(Connection& server, const std::vector<const SourceTable*>& done,
+                const NewSchemaRows& seeds) {
+    QString ignored;
+    QTextStream quiet(&ignored);
+    try {
+        for (const SourceTable* t : done) {
+            if (const SourceTable* seed = seeds.table(t->name)) {
+                SourceTable again = *seed;
+                again.copyRowid = t->copyRowid && seed->copyRowid;
+                again.sequence = 0;
+                CopyTable(again, server, quiet);
+            } else {
+                Transaction transaction(server);
+                const QString table = Quoted(t->name.toLower());
+                server.execute("ALTER TABLE " + table + " DISABLE TRIGGER USER");
+                server.execute("DELETE FROM " + table);
+                server.execute("ALTER TABLE " + table + " ENABLE TRIGGER USER");
+                transaction.commit();
+            }
+        }
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
 }
 
 // A read-only connection to a file in WAL mode makes the engine's side files but cannot remove
@@ -410,7 +453,8 @@ int RunMigrateCommand(const QStringList& words, const QString& folder, QTextStre
         } catch (const DbError& e) {
             throw Failure{e.text()};
         }
-        const QStringList used = TablesInUse(*server);
+        const NewSchemaRows seeds;
+        const QStringList used = TablesInUse(*server, seeds);
         if (!used.isEmpty())
             throw Failure{"the database at " + where + " is not empty: " + used.join(", ") +
                           "; nothing was copied. Migrate into a new, empty database."};
@@ -444,13 +488,17 @@ int RunMigrateCommand(const QStringList& words, const QString& folder, QTextStre
             out << "Station " << options.station
                 << ": this version keeps no station in the database; nothing recorded for it"
                 << Qt::endl;
+        std::vector<const SourceTable*> done;
         for (const SourceTable& t : tables) {
             try {
                 CopyTable(t, *server, out);
+                done.push_back(&t);
             } catch (const DbError& e) {
                 throw Failure{"copying " + t.name + " failed: " + e.text() +
-                              ". The tables before it are on the server: empty the database "
-                              "before trying again."};
+                              (UndoCopies(*server, done, seeds)
+                                   ? QString("; the database is empty again")
+                                   : QString("; the tables before it are on the server: empty "
+                                             "the database before trying again"))};
             }
         }
 

@@ -336,6 +336,53 @@ TEST(Migrate, ADatabaseInUseIsRefusedAndLeftAsItWas) {
     }
 }
 
+// A row the server cannot take (text in a number column, which the embedded engine keeps)
+// stops the copy; the tables copied before are emptied again, so the next try can start.
+TEST(Migrate, AFailedCopyLeavesTheDatabaseEmpty) {
+    HORALOG_NEW_SERVER_DATABASE(url);
+    TempDataFolder data;
+    EnsureDataFolder(data.path());
+    {
+        Tdsrc folder(data.path(), QString());
+        folder.OpenStore();
+        FillFolder(folder);
+        folder.src().execute("UPDATE apb SET STATE = 'half' WHERE CARDNO = 102");
+    }
+    Outcome r = Migrate(data.path(), {"--to", url});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("copying apb failed")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("the database is empty again")) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("staffs: 3 of 3 rows")) << r.out.toStdString();
+    {
+        auto server = OpenServerDatabase(url, OpenMode::ReadOnly);
+        auto q = server->prepare(
+            "SELECT (SELECT count(*) FROM recorder) AS r, (SELECT N FROM recorder_count) AS n, "
+            "(SELECT count(*) FROM staffs) AS s, (SELECT count(*) FROM reader) AS readers, "
+            "(SELECT \"DESC\" FROM reader WHERE PORTNO = 1) AS d, (SELECT count(*) FROM "
+            "journal_merged) AS j");
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.int64("r"), 0);
+        EXPECT_EQ(q.int64("n"), 0);
+        EXPECT_EQ(q.int64("s"), 0);
+        EXPECT_EQ(q.int64("readers"), 8);
+        EXPECT_EQ(q.text("d"), "COM1");
+        EXPECT_EQ(q.int64("j"), 0);
+    }
+
+    {
+        auto sys = OpenDatabase(data.file(kSysDbFile), kSysDbPassword, OpenMode::ReadWrite);
+        sys->execute("UPDATE apb SET STATE = 2 WHERE CARDNO = 102");
+    }
+    r = Migrate(data.path(), {"--to", url});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    Tdsrc server(data.path(), url);
+    server.OpenStore();
+    auto read = server.att().prepare("INSERT INTO recorder (SYSTIME, CARDNO) VALUES (?, 101)");
+    read.bindAll(At("2004-06-28 08:00"));
+    read.exec();
+    EXPECT_EQ(server.att().lastInsertId(), 32);
+}
+
 TEST(Migrate, BadUrlsAndCommandLines) {
     TempDataFolder data;
     EnsureDataFolder(data.path());
