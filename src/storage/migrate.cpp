@@ -1,4 +1,4 @@
-// The copy reads each file inside one read transaction, so a capture still writing to the
+// The copy reads each file inside one read transaction, so a window still writing to the
 // folder cannot leave the tables of one file out of step with each other. Rows go over in
 // multi-row inserts (a round trip per row would make a large log take minutes); the target's
 // triggers are off while a table is filled, because the copied rows already carry what the
@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <memory>
 #include <optional>
@@ -50,7 +51,7 @@ const char* const kUsage =
 constexpr int kMaxParameters = 30000;
 constexpr int kMaxRowsPerInsert = 1000;
 constexpr int kMaxRowsWithBlobs = 50;
-// A progress line at least every this many rows (and every tenth of a larger table).
+// A progress line every this many rows, or every tenth of a larger table.
 constexpr qint64 kProgressStep = 10000;
 
 struct Failure {
@@ -187,6 +188,30 @@ private:
     std::vector<SourceTable> tables_;
 };
 
+// Whether the server's rows of a table are a new schema's own, value for value (day fractions
+// within rounding: the server computes the first group's times in decimals).
+bool SameAsNew(Connection& server, const SourceTable& seed) {
+    QStringList columns;
+    for (const QString& c : seed.columns) columns << Quoted(c);
+    const QString select = "SELECT " + columns.join(", ") + " FROM %1 ORDER BY 1";
+    try {
+        auto mine = seed.file->prepare(select.arg(Quoted(seed.name)));
+        auto theirs = server.prepare(select.arg(Quoted(seed.name.toLower())));
+        while (mine.next()) {
+            if (!theirs.next()) return false;
+            for (int i = 0; i < columns.size(); ++i) {
+                const QVariant a = mine.value(i), b = theirs.value(i);
+                const bool reals = a.metaType().id() == QMetaType::Double ||
+                                   b.metaType().id() == QMetaType::Double;
+                if (reals ? std::abs(a.toDouble() - b.toDouble()) > 1e-9 : a != b) return false;
+            }
+        }
+        return !theirs.next();
+    } catch (const DbError&) {
+        return true;  // an older schema on the server: its counts decide
+    }
+}
+
 // The tables of the server database that hold rows a new schema would not: "recorder (5
 // rows)".
 QStringList TablesInUse(Connection& server, const NewSchemaRows& seeds) {
@@ -202,7 +227,9 @@ QStringList TablesInUse(Connection& server, const NewSchemaRows& seeds) {
     for (const QString& name : names) {
         if (name == "schema_version") continue;
         const qint64 n = Count(server, name);
-        if (n != seeds.rows(name)) used << QString("%1 (%2 rows)").arg(name).arg(n);
+        const SourceTable* seed = seeds.table(name);
+        const bool asNew = seed ? n == seed->rows && (n == 0 || SameAsNew(server, *seed)) : n == 0;
+        if (!asNew) used << QString("%1 (%2 rows)").arg(name).arg(n);
     }
     return used;
 }

@@ -307,7 +307,9 @@ TEST(Migrate, ADatabaseInUseIsRefusedAndLeftAsItWas) {
     } cases[] = {
         {"a log row", "INSERT INTO recorder (SYSTIME, CARDNO) VALUES (38000, 7)", true,
          "recorder (1 rows)"},
-        {"a renamed group", "INSERT INTO gid (DESCX) VALUES ('EXTRA')", true, "gid (2 rows)"},
+        {"a second group", "INSERT INTO gid (DESCX) VALUES ('EXTRA')", true, "gid (2 rows)"},
+        {"a renamed reader", "UPDATE reader SET \"DESC\" = 'Back door' WHERE PORTNO = 2", true,
+         "reader (8 rows)"},
         {"another program's table", "CREATE TABLE notes (T TEXT); INSERT INTO notes VALUES ('x')",
          false, "notes (1 rows)"},
     };
