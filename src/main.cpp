@@ -12,6 +12,7 @@
 #include "shell/display.h"
 #include "shell/ui/program.h"
 #include "storage/log_repair.h"
+#include "storage/migrate.h"
 #include "storage/store.h"
 
 using namespace horalog;
@@ -193,6 +194,9 @@ const Command kCommands[] = {
      "the audit trail of changes (audit --help)", Audit},
     {"schedules", "horalog schedules [check CARD COMn [--at \"YYYY-MM-DD HH:MM\"]]",
      "time profiles and holidays; why a card is admitted or not (schedules --help)", Schedules},
+    {"migrate", "horalog migrate --to URL [--station NAME]",
+     "copy the data folder's files into an empty server database (migrate --help)",
+     [](const CommandLine& l) { return RunMigrateProgram(l.argc, l.argv); }},
     {"--help", "horalog --help", "this list", Help, true},
     {"--version", "horalog --version", "the program's version", Version, true},
 };
