@@ -14,6 +14,8 @@
 
 #include "net/web_pages.h"
 #include "people/login.h"
+#include "storage/database_choice.h"
+#include "storage/postgres_driver.h"
 #include "storage/settings.h"
 #include "storage/store.h"
 
@@ -275,6 +277,11 @@ std::unique_ptr<WebReporter::Pair> WebReporter::acquire() {
     // Never waits for a pair that a slow reader of a long page holds: a busy moment opens
     // another one.
     auto pair = std::make_unique<Pair>();
+    if (const QString url = ChosenDatabaseUrl(); !url.isEmpty()) {
+        pair->att = OpenServerDatabase(url, OpenMode::ReadOnly);
+        pair->src = OpenServerDatabase(url, OpenMode::ReadOnly);
+        return pair;
+    }
     QDir dir(folder_);
     pair->att = OpenDatabase(dir.filePath(kLogDbFile), kLogDbPassword, OpenMode::ReadOnly);
     pair->src = OpenDatabase(dir.filePath(kSysDbFile), kSysDbPassword, OpenMode::ReadOnly);

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QGuiApplication>
 
+#include "storage/database_choice.h"
+#include "storage/postgres_driver.h"
 #include "storage/store.h"
 
 namespace horalog {
@@ -38,6 +40,17 @@ std::unique_ptr<QCoreApplication> MakeCommandApplication(int& argc, char** argv,
 }
 
 StoreReportSource* ReadOnlyStore::Open(QTextStream& err, const QString& command) {
+    if (const QString url = ChosenDatabaseUrl(); !url.isEmpty()) {
+        try {
+            att_ = OpenServerDatabase(url, OpenMode::ReadOnly);
+            src_ = OpenServerDatabase(url, OpenMode::ReadOnly);
+        } catch (const DbError& e) {
+            err << command << ": " << QString(kCannotOpenServerDb).arg(e.text()) << Qt::endl;
+            return nullptr;
+        }
+        source_ = std::make_unique<StoreReportSource>(*att_, *src_);
+        return source_.get();
+    }
     const QDir dir(folder_);
     const char* failure = kCannotOpenLogDb;
     try {

@@ -218,8 +218,12 @@ public:
         PQsetNoticeProcessor(
             conn_, [](void*, const char*) {}, nullptr);
         try {
+            // A reader's transaction sees one snapshot throughout, as on the embedded engine
+            // (a page's count and its rows agree).
             if (mode == OpenMode::ReadOnly)
-                execute("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
+                execute(
+                    "SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION LEVEL REPEATABLE READ, "
+                    "READ ONLY");
         } catch (...) {
             PQfinish(conn_);
             conn_ = nullptr;

@@ -12,6 +12,7 @@
 #include "common/paths.h"
 #include "common/ports.h"
 #include "storage/audit.h"
+#include "storage/database_choice.h"
 #include "storage/postgres_driver.h"
 #include "storage/schema_upgrade.h"
 #include "storage/settings.h"
@@ -87,8 +88,7 @@ QString Tdsrc::sysDbPath() const {
 }
 
 void Tdsrc::OpenStore() {
-    QString url = chosenUrl_.value_or(CommandLineDatabaseUrl());
-    if (!chosenUrl_ && url.isEmpty()) url = ReadSettingText("DatabaseUrl", QString());
+    const QString url = chosenUrl_.value_or(ChosenDatabaseUrl());
     if (!url.isEmpty()) {
         openServer(url);
         return;

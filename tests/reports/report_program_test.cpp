@@ -8,12 +8,17 @@
 
 #include "report_fixture.h"
 #include "storage/store.h"
+#include "support/private_postgres.h"
 #include "support/temp_data.h"
 
 using namespace horalog;
 using namespace horalog::testing;
 
 namespace {
+
+// One private server for the program, stopped after its last test.
+::testing::Environment* const kServer =
+    ::testing::AddGlobalTestEnvironment(new PrivatePostgresEnvironment);
 
 struct ProgramRun {
     int status = -1;
@@ -43,6 +48,9 @@ protected:
     void AddWeek() {
         Tdsrc store(data.path());
         store.OpenStore();
+        AddWeek(store);
+    }
+    void AddWeek(Tdsrc& store) {
         store.src().execute("UPDATE gid SET DESCX = 'OFFICE', WD_TO_2 = 17.5 / 24 WHERE ID = 1");
         HolderRecord h;
         h.cardno = 101;
@@ -80,15 +88,18 @@ TEST_F(ReportProgram, EmptyLogAndBadOptions) {
     EXPECT_EQ(r.err.count('\n'), 1);
 }
 
+const QStringList kFiloArgs = {"report",     "first-last", "--from", "2004-06-21", "--to",
+                               "2004-06-25", "--records",  "inout",  "--format",   "1"};
+const QString kFiloText =
+    "First In Last Out (IN/OUT)\nFrom: 21/Jun/2004 To: 25/Jun/2004\n\n [101] ALICE (OFFICE) \n"
+    "  Jun 23, 2004 Wed - 08:55:00[IN]    17:52:00[OUT]   [OT(00:20:00)]\n"
+    " Clocked day=1, Error day=0, Late day=0(00:00:00 ), Early Leave day=0(00:00:00 ), "
+    "Overtime day=1(00:20:00 ) \n";
+
 TEST_F(ReportProgram, TextLinesAndPdfFromTheDataFolder) {
     AddWeek();
-    const QStringList args = {"report",     "first-last", "--from", "2004-06-21", "--to",
-                              "2004-06-25", "--records",  "inout",  "--format",   "1"};
-    const QString expected =
-        "First In Last Out (IN/OUT)\nFrom: 21/Jun/2004 To: 25/Jun/2004\n\n [101] ALICE (OFFICE) \n"
-        "  Jun 23, 2004 Wed - 08:55:00[IN]    17:52:00[OUT]   [OT(00:20:00)]\n"
-        " Clocked day=1, Error day=0, Late day=0(00:00:00 ), Early Leave day=0(00:00:00 ), "
-        "Overtime day=1(00:20:00 ) \n";
+    const QStringList& args = kFiloArgs;
+    const QString& expected = kFiloText;
     // the folder from HORALOG_DATA, with the databases closed and then open in the program
     ProgramRun r = Horalog(args, {"HORALOG_DATA=" + data.path()});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
@@ -112,6 +123,29 @@ TEST_F(ReportProgram, TextLinesAndPdfFromTheDataFolder) {
     text.start("/usr/bin/pdftotext", {"-layout", pdf, "-"});
     ASSERT_TRUE(text.waitForFinished(30000));
     EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains("[101] ALICE (OFFICE)"));
+}
+
+// The same text from a server database; the data folder's files are not read.
+TEST_F(ReportProgram, SameTextFromADatabaseServer) {
+    HORALOG_NEW_SERVER_DATABASE(url);
+    {
+        Tdsrc store(data.path(), url);
+        store.OpenStore();
+        AddWeek(store);
+    }
+    ProgramRun r = Horalog(kFiloArgs + QStringList{"--data", data.path(), "--database", url});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, kFiloText);
+    r = Horalog(kFiloArgs + QStringList{"--data", data.path()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "No record.\n");
+    r = Horalog(kFiloArgs +
+                QStringList{"--database", QString(url).replace("/horalog_test_", "/missing_")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(
+        r.err.startsWith("horalog report: System Error: Cannot open the database server: "
+                         "Database does not exist: "))
+        << r.err.toStdString();
 }
 
 }  // namespace

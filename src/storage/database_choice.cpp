@@ -1,0 +1,13 @@
+#include "storage/database_choice.h"
+
+#include "common/paths.h"
+#include "storage/settings.h"
+
+namespace horalog {
+
+QString ChosenDatabaseUrl() {
+    const QString url = CommandLineDatabaseUrl();
+    return url.isEmpty() ? ReadSettingText("DatabaseUrl", QString()) : url;
+}
+
+}  // namespace horalog
