@@ -11,6 +11,8 @@
 #include "reports/report_program.h"
 #include "shell/display.h"
 #include "shell/ui/program.h"
+#include "storage/database_choice.h"
+#include "storage/database_server.h"
 #include "storage/log_repair.h"
 #include "storage/migrate.h"
 #include "storage/store.h"
@@ -84,16 +86,20 @@ int RunWindow(const CommandLine& line) {
 int CheckDb(const CommandLine& line) {
     if (AsksHelp(line)) {
         std::puts(
-            "usage: horalog --check-db [--data DIR]\n"
+            "usage: horalog --check-db [--data DIR] [--database URL]\n"
             "Tells, one line per file, whether both databases open with their passwords and the\n"
-            "reader table has its eight rows. Exit status 0 when all is well, else 1.");
+            "reader table has its eight rows; on a database server, whether it answers and holds\n"
+            "this program's tables. Exit status 0 when all is well, else 1.");
         return 0;
     }
     if (!line.rest.empty()) return BadWord(line.rest.front());
     int argc = line.argc;
     QCoreApplication app(argc, line.argv);
     QString report;
-    bool ok = CheckDatabases(ResolveDataFolder(QCoreApplication::arguments()), report);
+    const QString url = ChosenDatabaseUrl();
+    const bool ok = url.isEmpty()
+                        ? CheckDatabases(ResolveDataFolder(QCoreApplication::arguments()), report)
+                        : CheckServerDatabase(url, report);
     std::fputs(report.toLocal8Bit().constData(), stdout);
     return ok ? 0 : 1;
 }
@@ -175,8 +181,8 @@ const Command kCommands[] = {
      "the window (needs a display)", RunWindow, true},
     {"--capture-only", "horalog --capture-only [--data DIR] [--database URL]",
      "the readers without a window (capture service)", CaptureOnly, true},
-    {"--check-db", "horalog --check-db [--data DIR]", "check both databases and the reader table",
-     CheckDb},
+    {"--check-db", "horalog --check-db [--data DIR] [--database URL]",
+     "check both databases and the reader table", CheckDb, true},
     {"report", "horalog report KIND [options] [--data DIR]",
      "a report as text or PDF (report --help)", Report, true},
     {"export", "horalog export KIND --xlsx|--csv FILE [options]",
@@ -187,13 +193,13 @@ const Command kCommands[] = {
     {"repair", "horalog repair [--swap]", "copy the readable rows of a damaged log (repair --help)",
      Repair},
     {"holders", "horalog holders import|export FILE [options]",
-     "holders from or to a .csv or .xlsx file (holders --help)", Holders},
+     "holders from or to a .csv or .xlsx file (holders --help)", Holders, true},
     {"pick-list", "horalog pick-list [add|remove CARD... | clear]",
-     "the holders that --persons list chooses (pick-list --help)", PickList},
+     "the holders that --persons list chooses (pick-list --help)", PickList, true},
     {"audit", "horalog audit [--from DATE] [--to DATE] [--csv FILE]",
-     "the audit trail of changes (audit --help)", Audit},
+     "the audit trail of changes (audit --help)", Audit, true},
     {"schedules", "horalog schedules [check CARD COMn [--at \"YYYY-MM-DD HH:MM\"]]",
-     "time profiles and holidays; why a card is admitted or not (schedules --help)", Schedules},
+     "time profiles and holidays; why a card is admitted or not (schedules --help)", Schedules, true},
     {"migrate", "horalog migrate --to URL [--station NAME]",
      "copy the data folder's files into an empty server database (migrate --help)",
      [](const CommandLine& l) { return RunMigrateProgram(l.argc, l.argv); }},

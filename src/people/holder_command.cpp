@@ -10,6 +10,8 @@
 #include "people/time_profiles.h"
 #include "storage/audit.h"
 #include "storage/audit_model.h"
+#include "storage/database_choice.h"
+#include "storage/postgres_driver.h"
 #include "storage/schema_upgrade.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"
@@ -36,9 +38,21 @@ int RunProgram(int argc, char** argv,
     return status;
 }
 
-// The system database of the folder, upgraded to this program's tables; never created here.
+// The system tables: the chosen database server's, else the folder's file, upgraded to this
+// program's tables; the file is never created here.
 std::unique_ptr<Connection> OpenSystemDb(const QString& folder, OpenMode mode, QTextStream& err,
                                          const char* command) {
+    if (const QString url = ChosenDatabaseUrl(); !url.isEmpty()) {
+        try {
+            auto c = OpenServerDatabase(url, mode);
+            if (mode == OpenMode::ReadWrite) UpgradeServerSchema(*c);
+            return c;
+        } catch (const DbError& e) {
+            err << "horalog " << command << ": " << QString(kCannotOpenServerDb).arg(e.text())
+                << Qt::endl;
+            return nullptr;
+        }
+    }
     const QString path = QDir(folder).filePath(kSysDbFile);
     try {
         if (!QFileInfo::exists(path)) throw DbError("no such file " + path);

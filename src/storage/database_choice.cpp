@@ -7,7 +7,7 @@ namespace horalog {
 
 QString ChosenDatabaseUrl() {
     const QString url = CommandLineDatabaseUrl();
-    return url.isEmpty() ? ReadSettingText("DatabaseUrl", QString()) : url;
+    return url.isEmpty() ? ReadSettingText(kDatabaseUrlSetting, QString()) : url;
 }
 
 }  // namespace horalog

@@ -6,6 +6,8 @@
 
 namespace horalog {
 
+inline constexpr const char* kDatabaseUrlSetting = "DatabaseUrl";
+
 QString ChosenDatabaseUrl();
 
 }  // namespace horalog

@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include "storage/database_choice.h"
 #include "storage/postgres_driver.h"
 #include "storage/settings.h"
 
@@ -48,12 +49,37 @@ DatabaseServerTest TestDatabaseServer(const QString& url) {
     }
 }
 
+bool CheckServerDatabase(const QString& url, QString& report) {
+    const DatabaseServerTest test = TestDatabaseServer(url);
+    bool ok = test.ok;
+    QString line = test.text;
+    if (ok) {
+        try {
+            auto c = OpenServerDatabase(url.trimmed(), OpenMode::ReadOnly);
+            if (c->hasTable("recorder")) {
+                auto q = c->prepare("SELECT count(*) FROM recorder");
+                q.next();
+                line = QString("%1: ok, %2 log records")
+                           .arg(UrlWithoutPassword(url.trimmed()))
+                           .arg(q.value(0).toLongLong());
+            } else {
+                ok = false;
+            }
+        } catch (const DbError& e) {
+            ok = false;
+            line = e.text();
+        }
+    }
+    report += line + "\n";
+    return ok;
+}
+
 QString LoadDatabaseUrl() {
-    return ReadSettingText("DatabaseUrl", QString()).trimmed();
+    return ReadSettingText(kDatabaseUrlSetting, QString()).trimmed();
 }
 
 void SaveDatabaseUrl(const QString& url) {
-    WriteSettingText("DatabaseUrl", url.trimmed());
+    WriteSettingText(kDatabaseUrlSetting, url.trimmed());
 }
 
 }  // namespace horalog

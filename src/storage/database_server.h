@@ -24,6 +24,10 @@ struct DatabaseServerTest {
 // whether the database already holds this program's tables.
 DatabaseServerTest TestDatabaseServer(const QString& url);
 
+// --check-db on a server: one line, "URL: ok, N log records" when the database holds this
+// program's tables, else what was found or what failed.
+bool CheckServerDatabase(const QString& url, QString& report);
+
 QString LoadDatabaseUrl();
 // Stores a url that DatabaseUrlProblem accepts, trimmed.
 void SaveDatabaseUrl(const QString& url);

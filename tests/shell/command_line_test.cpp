@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "storage/engines.h"
 #include "support/free_port.h"
 #include "support/program_run.h"
 #include "support/temp_data.h"
@@ -41,10 +42,10 @@ TEST(CommandLine, StatusOutputAndNoFileTouched) {
         {{"--data"}, 2, {}, "horalog: --data needs a folder"},
         {{"--database"}, 2, {}, "horalog: --database needs a url"},
         {{"--database", "postgresql://127.0.0.1:1/x", "--version"}, 0, {"horalog 2.1\n"}, ""},
-        {{"holders", "--database=postgresql:///x", "--help"},
+        {{"repair", "--database=postgresql:///x", "--help"},
          2,
          {},
-         "horalog: holders does not use a database server yet"},
+         "horalog: repair does not use a database server yet"},
         {{"--screenshot-editor", "1", "x.png", "y"}, 2, {}, "unknown command or option 'y'"},
         {{"export", "--help"}, 0, {"horalog export"}, ""},
         {{"cards", "--help"}, 0, {"horalog cards"}, ""},
@@ -83,6 +84,45 @@ TEST(CommandLine, CaptureOnlyWithAnUnreachableServer) {
         "cannot start: System Error: Cannot open the database server: Database server "
         "unreachable: "))
         << run.err.toStdString();
+}
+
+// The holder, audit and check commands work on the chosen server and never make the folder's
+// files instead.
+TEST(CommandLine, FolderCommandsUseTheChosenServer) {
+    HORALOG_NEW_SERVER_DATABASE(url);
+    PrivateHome home;
+    const QString data = home.path() + "/data";
+    const QString csv = home.path() + "/in.csv";
+    {
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("CARDNO,NAME,GROUP\n5,ANN,SALES\n");
+    }
+    struct Step {
+        QStringList args;
+        int status;
+        QString outHas;
+    };
+    const Step steps[] = {
+        {{"--check-db"}, 1, "no tables of this program yet"},
+        {{"holders", "import", csv}, 0, ""},
+        {{"holders", "export", home.path() + "/out.csv"}, 0, ""},
+        {{"audit"}, 0, "Holders imported"},
+        {{"schedules"}, 0, ""},
+        {{"--check-db"}, 0, horalog::UrlWithoutPassword(url) + ": ok, 0 log records"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.args.join(' ').toStdString());
+        const ProgramRun run = RunToEnd(BinaryPath("horalog"),
+                                        step.args + QStringList{"--data", data, "--database", url},
+                                        home.environment(), 20000);
+        EXPECT_EQ(run.status, step.status) << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(step.outHas)) << run.out.toStdString();
+    }
+    QFile out(home.path() + "/out.csv");
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(out.readAll().contains("ANN"));
+    EXPECT_FALSE(QFileInfo::exists(data + "/sysdat.mdb"));
 }
 
 }  // namespace
