@@ -1,7 +1,10 @@
 // Card frame in to reader answer out: a frame written on the master side of a pseudo-terminal
 // until the reader's answer bytes are read back, with 1,000,000 log rows and 5,000 holders.
 // Uses the log of bench_storage ($HORALOG_BENCH_DIR or /tmp/horalog-bench; run it first).
-// Measured twice: every holder on "Always", then the holders on 50 time profiles.
+// Measured with each commit synced, with the once-a-second flush, and with the holders on 50
+// time profiles. With a server url as argument, then once more on that server database (the
+// folder's rows copied onto it on a first run):
+//   build/bench_capture postgresql://postgres@/horalog_bench?host=/tmp/pg
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -17,6 +20,7 @@
 #include "people/time_profiles.h"
 #include "reader/frames.h"
 #include "reader/reader_ports.h"
+#include "bench_util.h"
 #include "storage/log_table.h"
 #include "storage/settings.h"
 #include "storage/staff_table.h"
@@ -24,12 +28,15 @@
 
 using namespace horalog;
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QString folder = qEnvironmentVariable("HORALOG_BENCH_DIR", "/tmp/horalog-bench");
-    EnsureDataFolder(folder);
-    Tdsrc store(folder);
-    store.OpenStore();
+namespace {
+
+struct Pass {
+    const char* name;
+    bool durable;
+    bool profiles;
+};
+
+void Measure(Tdsrc& store, const std::vector<Pass>& passes) {
     StaffTable staff(store.src());
     if (staff.count() < 5000) {
         Transaction t(store.src());
@@ -64,17 +71,6 @@ int main(int argc, char** argv) {
     CardCapture capture(store, links);
     OpenReaderPorts(links, store.src(), capture.hooks(), nullptr);
 
-    // One read loop, three settings: each commit synced to disk, the once-a-second flush, and
-    // the flush with the holders spread over 50 time profiles that admit at any hour (the
-    // lookup is paid, the answer stays the same).
-    struct Pass {
-        const char* name;
-        bool durable;
-        bool profiles;
-    };
-    const Pass passes[] = {{"DurableCommits on, no profiles", true, false},
-                           {"DurableCommits off, no profiles", false, false},
-                           {"DurableCommits off, 50 profiles", false, true}};
     for (const Pass& pass : passes) {
         store.setDurableCommits(pass.durable);
         if (pass.profiles) {
@@ -126,7 +122,36 @@ int main(int argc, char** argv) {
         q.exec();
     }
     CloseReaderPorts(links);
+    close(keep);
+    close(master);
     store.src().execute("UPDATE staffs SET ACCESSGRP = 0");
     store.src().execute("UPDATE reader SET ENABLE = 0 WHERE PORTNO = 1");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QString folder = qEnvironmentVariable("HORALOG_BENCH_DIR", "/tmp/horalog-bench");
+    EnsureDataFolder(folder);
+    {
+        // One read loop, three settings: each commit synced to disk, the once-a-second flush,
+        // and the flush with the holders spread over 50 time profiles that admit at any hour
+        // (the lookup is paid, the answer stays the same).
+        Tdsrc store(folder);
+        store.OpenStore();
+        std::printf("embedded files:\n");
+        Measure(store, {{"DurableCommits on, no profiles", true, false},
+                        {"DurableCommits off, no profiles", false, false},
+                        {"DurableCommits off, 50 profiles", false, true}});
+    }
+    if (argc > 1) {
+        const QString url = QString::fromLocal8Bit(argv[1]);
+        if (!bench::OntoServer(folder, url)) return 1;
+        Tdsrc store(folder, url);
+        store.OpenStore();
+        std::printf("server %s:\n", qPrintable(UrlWithoutPassword(url)));
+        Measure(store, {{"server, no profiles", true, false}});
+    }
     return 0;
 }

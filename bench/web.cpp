@@ -1,7 +1,9 @@
 // Web reporter at scale: 1,000,000 log rows and 5,000 holders (filled once, kept between runs
 // in $HORALOG_BENCH_DIR or /tmp/horalog-bench-web). Times the opening of a read-only
 // connection pair, page building alone, and /logs?30 and /today over HTTP with 4 concurrent
-// keep-alive clients. Prints one line per figure.
+// keep-alive clients. Prints one line per figure. With a server url as argument, the same
+// again on that server database (the folder's rows copied onto it on a first run):
+//   build/bench_web postgresql://postgres@/horalog_bench_web?host=/tmp/pg
 #include <httplib.h>
 
 #include <QCoreApplication>
@@ -14,7 +16,10 @@
 #include <thread>
 #include <vector>
 
+#include "bench_util.h"
+#include "common/paths.h"
 #include "net/web_pages.h"
+#include "storage/postgres_driver.h"
 #include "net/web_reporter.h"
 #include "storage/log_table.h"
 #include "storage/lookups.h"
@@ -102,6 +107,51 @@ Load load(int port, const std::string& target, int clients, int perClient) {
     return {all.size() / seconds, median(all), p99(all)};
 }
 
+template <typename Open>
+bool Measure(const QString& folder, DateTime now, Open open) {
+    std::vector<double> opens;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer t;
+        t.start();
+        auto pair = open();
+        opens.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("open a read-only connection pair: median %.1f ms\n", median(opens));
+    {
+        auto [att, src] = open();
+        PageSources s{att.get(), src.get(), {}, now, "Web Attendance Reporter"};
+        for (int i = 0; i < 8; ++i) s.readers[i] = QString("COM%1").arg(i + 1);
+        for (const char* target : {"/logs?30", "/today", "/person?Holder 00042"}) {
+            std::string t = target;
+            QString path = QString::fromStdString(t.substr(0, t.find('?')));
+            PageRequest r = ParsePageRequest(path, QueryParameters(t));
+            std::vector<double> ms;
+            for (int i = 0; i < 200; ++i) {
+                QElapsedTimer e;
+                e.start();
+                QString page = BuildPage(r, s);
+                ms.push_back(e.nsecsElapsed() / 1e6);
+            }
+            std::printf("build %s (no HTTP): median %.2f ms, p99 %.2f ms\n", target, median(ms),
+                        p99(ms));
+        }
+    }
+    WebReporter web{FixedClock(now)};
+    QString error = web.start(0, folder);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "cannot start: %s\n", qPrintable(error));
+        return false;
+    }
+    load(web.port(), "/logs?30", 4, 20);  // warm the connection pool
+    for (const char* target : {"/logs?30", "/today"}) {
+        Load l = load(web.port(), target, 4, 500);
+        std::printf("%s over HTTP, 4 clients: %.0f requests/s, median %.2f ms, p99 %.2f ms\n",
+                    target, l.perSecond, l.medianMs, l.p99Ms);
+    }
+    web.stop();
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,56 +171,25 @@ int main(int argc, char** argv) {
                     StaffTable(store.src()).count());
     }
 
-    std::vector<double> opens;
-    for (int i = 0; i < 5; ++i) {
-        QElapsedTimer t;
-        t.start();
-        auto att =
-            OpenDatabase(QDir(folder).filePath(kLogDbFile), kLogDbPassword, OpenMode::ReadOnly);
-        auto src =
-            OpenDatabase(QDir(folder).filePath(kSysDbFile), kSysDbPassword, OpenMode::ReadOnly);
-        opens.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::printf("open a read-only connection pair (key derivation): median %.1f ms\n",
-                median(opens));
-
     // "Today" is the last day of the filled log (about 1,000 reads).
     const DateTime now = lastDay.datePart().addSecs(23 * 3600);
-    {
-        auto att =
-            OpenDatabase(QDir(folder).filePath(kLogDbFile), kLogDbPassword, OpenMode::ReadOnly);
-        auto src =
-            OpenDatabase(QDir(folder).filePath(kSysDbFile), kSysDbPassword, OpenMode::ReadOnly);
-        PageSources s{att.get(), src.get(), {}, now, "Web Attendance Reporter"};
-        for (int i = 0; i < 8; ++i) s.readers[i] = QString("COM%1").arg(i + 1);
-        for (const char* target : {"/logs?30", "/today", "/person?Holder 00042"}) {
-            std::string t = target;
-            QString path = QString::fromStdString(t.substr(0, t.find('?')));
-            PageRequest r = ParsePageRequest(path, QueryParameters(t));
-            std::vector<double> ms;
-            for (int i = 0; i < 200; ++i) {
-                QElapsedTimer e;
-                e.start();
-                QString page = BuildPage(r, s);
-                ms.push_back(e.nsecsElapsed() / 1e6);
-            }
-            std::printf("build %s (no HTTP): median %.2f ms, p99 %.2f ms\n", target, median(ms),
-                        p99(ms));
-        }
+    std::printf("embedded files:\n");
+    auto openFiles = [&] {
+        return std::make_pair(
+            OpenDatabase(QDir(folder).filePath(kLogDbFile), kLogDbPassword, OpenMode::ReadOnly),
+            OpenDatabase(QDir(folder).filePath(kSysDbFile), kSysDbPassword, OpenMode::ReadOnly));
+    };
+    if (!Measure(folder, now, openFiles)) return 1;
+    if (argc > 1) {
+        const QString url = QString::fromLocal8Bit(argv[1]);
+        if (!bench::OntoServer(folder, url)) return 1;
+        SetCommandLineDatabaseUrl(url);  // the reporter's connections go to the server
+        std::printf("server %s:\n", qPrintable(UrlWithoutPassword(url)));
+        auto openServer = [&] {
+            return std::make_pair(OpenServerDatabase(url, OpenMode::ReadOnly),
+                                  OpenServerDatabase(url, OpenMode::ReadOnly));
+        };
+        if (!Measure(folder, now, openServer)) return 1;
     }
-
-    WebReporter web{FixedClock(now)};
-    QString error = web.start(0, folder);
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "cannot start: %s\n", qPrintable(error));
-        return 1;
-    }
-    load(web.port(), "/logs?30", 4, 20);  // warm the connection pool
-    for (const char* target : {"/logs?30", "/today"}) {
-        Load l = load(web.port(), target, 4, 500);
-        std::printf("%s over HTTP, 4 clients: %.0f requests/s, median %.2f ms, p99 %.2f ms\n",
-                    target, l.perSecond, l.medianMs, l.p99Ms);
-    }
-    web.stop();
     return 0;
 }
