@@ -25,11 +25,13 @@
 #include "storage/log_table.h"
 #include "storage/settings.h"
 #include "storage/staff_table.h"
+#include "storage/engines.h"
 #include "storage/store.h"
 #include "support/temp_data.h"
 #include "support/free_port.h"
 
 using namespace horalog;
+using namespace horalog::testing;
 using horalog::testing::TempDataFolder;
 
 namespace {
@@ -79,7 +81,11 @@ struct Squatter {
 
 class WebTest : public ::testing::Test {
 protected:
+    // The page tests run on both engines (WebLogTest); the server's own workings on the files.
+    virtual Engine engine() const { return Engine::Embedded; }
+
     void SetUp() override {
+        HORALOG_CHOOSE_ENGINE(engine());
         EnsureDataFolder(data.path());
         store.OpenStore();
         ASSERT_EQ(web.start(0, data.path()), "");
@@ -112,6 +118,7 @@ protected:
         return parsePage(res->status, res->body);
     }
 
+    EngineChoiceReset engineChoiceReset;
     TempDataFolder data;
     Tdsrc store{data.path()};
     WebReporter web{FixedClock(kNow)};
@@ -119,8 +126,9 @@ protected:
 
 // 12 reads today (the first at midnight), one at midnight tomorrow, 40 on earlier days:
 // 53 rows. Card 123 belongs to John (SALES), 456 to Jonas, 300 to JOE; 999 has no holder.
-class WebLogTest : public WebTest {
+class WebLogTest : public WebTest, public ::testing::WithParamInterface<Engine> {
 protected:
+    Engine engine() const override { return GetParam(); }
     void SetUp() override {
         WebTest::SetUp();
         int sales = group("SALES");
@@ -140,7 +148,7 @@ protected:
     std::vector<DateTime> today;  // oldest first
 };
 
-TEST_F(WebLogTest, SelectionsAndRowLimits) {
+TEST_P(WebLogTest, SelectionsAndRowLimits) {
     const QString newestToday = FormatDateTime(kStamp, EncodeDateTime(2004, 6, 26, 13, 0, 0));
     const QString tomorrow = FormatDateTime(kStamp, EncodeDateTime(2004, 6, 27, 0, 0, 0));
     const QString newest123 = FormatDateTime(kStamp, EncodeDateTime(2004, 6, 26, 10, 30, 0));
@@ -191,7 +199,7 @@ TEST_F(WebLogTest, SelectionsAndRowLimits) {
     }
 }
 
-TEST_F(WebLogTest, TodayListsEveryReadOfTheDayNewestFirst) {
+TEST_P(WebLogTest, TodayListsEveryReadOfTheDayNewestFirst) {
     Page p = get("/today?50");
     ASSERT_EQ(p.rows.size(), 12u);
     for (int i = 0; i < 12; ++i) EXPECT_EQ(p.rows[i][0], FormatDateTime(kStamp, today[11 - i]));
@@ -203,7 +211,7 @@ TEST_F(WebLogTest, TodayListsEveryReadOfTheDayNewestFirst) {
     EXPECT_EQ(p.rows[10][3], "OUT");
 }
 
-TEST_F(WebLogTest, MonitorRefreshesItself) {
+TEST_P(WebLogTest, MonitorRefreshesItself) {
     struct Case {
         const char* target;
         const char* meta;
@@ -227,7 +235,7 @@ TEST_F(WebLogTest, MonitorRefreshesItself) {
     EXPECT_FALSE(get("/today").body.contains("refresh"));
 }
 
-TEST_F(WebLogTest, JsonApiFollowsThePageSelections) {
+TEST_P(WebLogTest, JsonApiFollowsThePageSelections) {
     httplib::Client c("127.0.0.1", web.port());
     struct Case {
         const char* target;
@@ -267,6 +275,8 @@ TEST_F(WebLogTest, JsonApiFollowsThePageSelections) {
 
 // The whole page, byte for byte, of two reads: a holder with inserted texts that must not be
 // taken as markup, and a card without a holder.
+INSTANTIATE_TEST_SUITE_P(Engines, WebLogTest, kBothEngines, EngineName);
+
 TEST_F(WebTest, PageIsBuiltLineByLineWithEscapedTexts) {
     WriteSettingText("WebTitle", "Reads <today> & \"now\"");
     int rd = group("R&D");

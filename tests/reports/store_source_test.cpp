@@ -5,6 +5,7 @@
 
 #include "report_fixture.h"
 #include "reports/store_report_source.h"
+#include "storage/engines.h"
 #include "support/temp_data.h"
 
 using namespace horalog;
@@ -24,8 +25,11 @@ public:
 
     void AddGroup(const WorkGroup& g) {
         memory_.AddGroup(g);
+        auto gone = store_.src().prepare("DELETE FROM gid WHERE ID = ?");
+        gone.bindAll(g.id);
+        gone.exec();
         auto q = store_.src().prepare(
-            "INSERT OR REPLACE INTO gid (ID, DESCX, WD_FROM_1, WD_TO_1, WD_FROM_2, WD_TO_2, "
+            "INSERT INTO gid (ID, DESCX, WD_FROM_1, WD_TO_1, WD_FROM_2, WD_TO_2, "
             "SAT_ENABLE_1, SAT_FROM_1, SAT_TO_1, SAT_ENABLE_2, SAT_FROM_2, SAT_TO_2, OT_MIN, "
             "OT_MULTI) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         q.bindAll(g.id, g.descx, g.wd_from_1, g.wd_to_1, g.wd_from_2, g.wd_to_2, g.sat_enable_1,
@@ -97,7 +101,14 @@ void Fill(BothSources& s) {
     s.Add(104, {{"2004-06-23 08:00", 1}, {"2004-06-23 12:00", 2}, {"2004-06-23 13:05", 1}});
 }
 
-TEST(StoreReportSource, GoldenCasesThroughBothSources) {
+// Each case on the embedded files and on the server: the reports read the same from both.
+class StoreSourceTest : public ::testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override { HORALOG_CHOOSE_ENGINE(GetParam()); }
+    EngineChoiceReset engineChoiceReset;
+};
+
+TEST_P(StoreSourceTest, GoldenCasesThroughBothSources) {
     struct Case {
         const char* name;
         ReportKind kind;
@@ -176,7 +187,7 @@ TEST(StoreReportSource, GoldenCasesThroughBothSources) {
     }
 }
 
-TEST(StoreReportSource, LookupsAnswerAsTheMemorySource) {
+TEST_P(StoreSourceTest, LookupsAnswerAsTheMemorySource) {
     BothSources s;
     EXPECT_FALSE(s.sql().LogSpan().has_value());  // "No record."
     Fill(s);
@@ -208,5 +219,7 @@ TEST(StoreReportSource, LookupsAnswerAsTheMemorySource) {
         EXPECT_EQ(rows.back().systime, At("2004-06-28 00:00"));
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, StoreSourceTest, kBothEngines, EngineName);
 
 }  // namespace

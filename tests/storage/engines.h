@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/paths.h"
 #include "storage/postgres_driver.h"
 #include "storage/store.h"
 #include "support/private_postgres.h"
@@ -51,6 +52,20 @@ protected:
 private:
     std::unique_ptr<Tdsrc> store_;
     QString url_;
+};
+
+// For a fixture whose store opens without a url: on the server the database is chosen the way
+// --database chooses it, so every connection the code under test opens itself (web pages,
+// reports) goes to the same database. Call in SetUp before the store opens; skips the test
+// when no server is installed. The choice ends with the fixture.
+#define HORALOG_CHOOSE_ENGINE(engine)                                     \
+    if ((engine) == ::horalog::testing::Engine::Server) {                \
+        HORALOG_NEW_SERVER_DATABASE(chosenUrl_);                         \
+        ::horalog::SetCommandLineDatabaseUrl(chosenUrl_);                \
+    }
+
+struct EngineChoiceReset {
+    ~EngineChoiceReset() { ::horalog::SetCommandLineDatabaseUrl(QString()); }
 };
 
 }  // namespace horalog::testing
