@@ -11,7 +11,7 @@ namespace {
 QByteArray press() { return AnswerFrame('P'); }
 QByteArray release() { return AnswerFrame('p'); }
 
-class Bypass : public CaptureFixture {
+class Bypass : public OnBothEngines<CaptureFixture> {
 protected:
     std::vector<LogRecord> bypassRows() {
         std::vector<LogRecord> out;
@@ -21,7 +21,7 @@ protected:
     }
 };
 
-TEST_F(Bypass, ReleaseAndLogByMotion) {
+TEST_P(Bypass, ReleaseAndLogByMotion) {
     struct Case {
         const char* name;
         std::vector<ReaderSetup> readers;
@@ -73,7 +73,7 @@ TEST_F(Bypass, ReleaseAndLogByMotion) {
     }
 }
 
-TEST_F(Bypass, RowKeepsMillisecondsOfThePcClock) {
+TEST_P(Bypass, RowKeepsMillisecondsOfThePcClock) {
     now = EncodeDateTime(2004, 6, 26, 10, 0, 0, 250);
     setup({{.port = 1, .mode = 1, .motion = 0}});
     pty[0]->write(press());
@@ -81,7 +81,7 @@ TEST_F(Bypass, RowKeepsMillisecondsOfThePcClock) {
     EXPECT_EQ(bypassRows()[0].systime, now);
 }
 
-TEST_F(Bypass, RepeatWhileHeldStopsOnReleaseOrPowerup) {
+TEST_P(Bypass, RepeatWhileHeldStopsOnReleaseOrPowerup) {
     setup({{.port = 1, .mode = 1, .motion = 1}, {.port = 2, .mode = 1, .motion = 0}});
     // Held about 2.5 s: rows at 0, 1 and 2 seconds; the release stops the repeats.
     pty[0]->write(press());
@@ -108,7 +108,7 @@ TEST_F(Bypass, RepeatWhileHeldStopsOnReleaseOrPowerup) {
     EXPECT_EQ(bypassRows().size(), 6u);
 }
 
-TEST_F(Bypass, DoorOpenButtonReleasesOnlyItsPort) {
+TEST_P(Bypass, DoorOpenButtonReleasesOnlyItsPort) {
     setup({{.port = 4, .mode = 1, .lockTime = 7}});
     struct Case {
         int doorPort;
@@ -125,5 +125,7 @@ TEST_F(Bypass, DoorOpenButtonReleasesOnlyItsPort) {
     }
     EXPECT_TRUE(rows().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, Bypass, kBothEngines, EngineName);
 
 }  // namespace

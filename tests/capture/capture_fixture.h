@@ -15,6 +15,7 @@
 #include "storage/log_table.h"
 #include "storage/settings.h"
 #include "storage/staff_table.h"
+#include "storage/engines.h"
 #include "storage/store.h"
 #include "support/pty.h"
 #include "support/temp_data.h"
@@ -37,8 +38,12 @@ class CaptureFixture : public ::testing::Test {
 protected:
     static constexpr int kPorts = 4;
 
+    // The engine of the store; suites on both engines override it (OnBothEngines).
+    virtual Engine engine() const { return Engine::Embedded; }
+
     void SetUp() override {
         QSettings(SettingsFilePath(), QSettings::IniFormat).clear();
+        HORALOG_CHOOSE_ENGINE(engine());
         EnsureDataFolder(data.path());
         store.OpenStore();
         for (int p = 1; p <= kPorts; ++p) {
@@ -101,6 +106,7 @@ protected:
         return LogTable(store.att()).page(0, 1000, LogOrder::OldestFirst);
     }
 
+    EngineChoiceReset engineChoiceReset;
     TempDataFolder data;
     Tdsrc store{data.path()};
     std::array<std::unique_ptr<PseudoTerminal>, kPorts> pty;

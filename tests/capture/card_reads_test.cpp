@@ -28,9 +28,9 @@ struct OutcomeCase {
     std::vector<Expected> expected;
 };
 
-class CardReads : public CaptureFixture {};
+class CardReads : public OnBothEngines<CaptureFixture> {};
 
-TEST_F(CardReads, OutcomesOfLiveReads) {
+TEST_P(CardReads, OutcomesOfLiveReads) {
     const OutcomeCase cases[] = {
         {"card without holder on an IN reader",
          {{.port = 1, .mode = 1, .lock = 1}},
@@ -110,7 +110,7 @@ TEST_F(CardReads, OutcomesOfLiveReads) {
     }
 }
 
-TEST_F(CardReads, AntiPassbackStateAndRefusedHolderLeavesApbUntouched) {
+TEST_P(CardReads, AntiPassbackStateAndRefusedHolderLeavesApbUntouched) {
     holder(100, "ANN", {1, 2});
     holder(200, "BOB", {2});
     setup({{.port = 1, .mode = 1, .lock = 1, .apb = true},
@@ -125,7 +125,7 @@ TEST_F(CardReads, AntiPassbackStateAndRefusedHolderLeavesApbUntouched) {
     EXPECT_FALSE(q.next());
 }
 
-TEST_F(CardReads, StoredReadIsLoggedAndAcknowledgedOnly) {
+TEST_P(CardReads, StoredReadIsLoggedAndAcknowledgedOnly) {
     WriteSettingBool("EmailEnabled", true);
     WriteSettingBool("EmailStaffOnly", false);
     holder(100, "ANN", {1});
@@ -148,7 +148,7 @@ TEST_F(CardReads, StoredReadIsLoggedAndAcknowledgedOnly) {
     EXPECT_EQ(mails.value(0).toInt(), 0);
 }
 
-TEST_F(CardReads, MailRecords) {
+TEST_P(CardReads, MailRecords) {
     // The example of the ANN / SALES read.
     ReaderNames names{"Front", "Back", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
     const DateTime stamp = EncodeDateTime(2004, 6, 26, 18, 24, 6);
@@ -180,7 +180,7 @@ TEST_F(CardReads, MailRecords) {
     EXPECT_TRUE(q.text("MSG").endsWith("IN\r\nCOM1\r\nCOM2\r\n"));
 }
 
-TEST_F(CardReads, FeedbackOrderAndOverrideForOneReadOnly) {
+TEST_P(CardReads, FeedbackOrderAndOverrideForOneReadOnly) {
     store.src().execute(
         "INSERT INTO iotime (tfrom, tto) VALUES (8 / 24.0, 12 / 24.0), (13 / 24.0, 17 / 24.0)");
     WriteSettingBool("AutoInOut", true);
@@ -203,7 +203,7 @@ TEST_F(CardReads, FeedbackOrderAndOverrideForOneReadOnly) {
     EXPECT_EQ(rows().back().mode, 1);
 }
 
-TEST_F(CardReads, AutoInOutSchedule) {
+TEST_P(CardReads, AutoInOutSchedule) {
     store.src().execute(
         "INSERT INTO iotime (tfrom, tto) VALUES (8 / 24.0, 12 / 24.0), (13 / 24.0, 17 / 24.0)");
     AutoIO io;
@@ -244,5 +244,7 @@ TEST_F(CardReads, AutoInOutSchedule) {
     io.EvaluateAutoIO(store, EncodeTime(9, 0, 0));
     EXPECT_FALSE(io.state());
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, CardReads, kBothEngines, EngineName);
 
 }  // namespace

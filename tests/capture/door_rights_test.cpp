@@ -17,7 +17,7 @@ using namespace horalog::testing;
 
 namespace {
 
-class DoorRights : public CaptureFixture {
+class DoorRights : public OnBothEngines<CaptureFixture> {
 protected:
     std::vector<AuditRecord> auditRows() {
         std::vector<AuditRecord> out;
@@ -34,7 +34,7 @@ protected:
 
 // The whole road: a right ticked in the holder editor opens the door of an IN reader, and
 // the same right cleared in "Door Access" shuts it again. Each change leaves one audit row.
-TEST_F(DoorRights, EditorGrantsAndDoorAccessRevokes) {
+TEST_P(DoorRights, EditorGrantsAndDoorAccessRevokes) {
     setup({{.port = 1, .mode = 1, .lock = 1, .lockTime = 3, .desc = "Front door"},
            {.port = 2, .mode = 1, .lock = 2}});
     {
@@ -83,7 +83,7 @@ TEST_F(DoorRights, EditorGrantsAndDoorAccessRevokes) {
 
 // A new holder starts with the rights of the setting the Door Access window writes; an
 // existing holder keeps its own.
-TEST_F(DoorRights, NewHolderRightsComeFromTheSetting) {
+TEST_P(DoorRights, NewHolderRightsComeFromTheSetting) {
     {
         TDoorAccess access(store.src(), messages);
         access.newHolderBox(2)->setChecked(true);
@@ -98,7 +98,7 @@ TEST_F(DoorRights, NewHolderRightsComeFromTheSetting) {
 
 // Setting a right for many selected holders is one transaction with one audit row per holder
 // whose right changed; a failure in the middle leaves neither rights nor audit rows.
-TEST_F(DoorRights, BulkSetIsAllOrNothing) {
+TEST_P(DoorRights, BulkSetIsAllOrNothing) {
     holder(1, "A", {});
     holder(2, "B", {3});
     holder(3, "C", {});
@@ -123,7 +123,7 @@ namespace {
 
 // "Set Profile" in Door Access puts the selected holders on a schedule with an audit row each;
 // the PROFILE column shows it, and the door follows it.
-TEST_F(DoorRights, DoorAccessSetsTheProfile) {
+TEST_P(DoorRights, DoorAccessSetsTheProfile) {
     setup({{.port = 1, .mode = 1, .lock = 1, .lockTime = 3}});
     TimeProfile p;
     p.name = "Mornings";
@@ -158,5 +158,7 @@ TEST_F(DoorRights, DoorAccessSetsTheProfile) {
     present(1, CardFrame(200));
     EXPECT_EQ(received()[0], QStringList{"~Y3"});
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, DoorRights, kBothEngines, EngineName);
 
 }  // namespace

@@ -5,7 +5,7 @@ using namespace horalog::testing;
 
 namespace {
 
-class RepeatReads : public CaptureFixture {
+class RepeatReads : public OnBothEngines<CaptureFixture> {
 protected:
     void SetUp() override {
         CaptureFixture::SetUp();
@@ -24,7 +24,7 @@ protected:
     int shownRepeats = 0;
 };
 
-TEST_F(RepeatReads, RepeatWithinTheWindowIsAnsweredAsTheFirstAndNotLogged) {
+TEST_P(RepeatReads, RepeatWithinTheWindowIsAnsweredAsTheFirstAndNotLogged) {
     struct Step {
         int port, card, seconds;
         QStringList answer;
@@ -76,5 +76,7 @@ TEST_F(RepeatReads, RepeatWithinTheWindowIsAnsweredAsTheFirstAndNotLogged) {
         CloseReaderPorts(links);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, RepeatReads, kBothEngines, EngineName);
 
 }  // namespace

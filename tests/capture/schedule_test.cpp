@@ -6,12 +6,12 @@ using namespace horalog::testing;
 
 namespace {
 
-class ScheduleAtTheDoor : public CaptureFixture {};
+class ScheduleAtTheDoor : public OnBothEngines<CaptureFixture> {};
 
 // One card with the right for the door of COM1 on a Monday-to-Friday 07:00-19:00 profile:
 // admitted at 08:00 on a Tuesday, refused like a holder without the right at 08:00 on the
 // Saturday and on the holiday; every read is logged, only the admitted one with its lock.
-TEST_F(ScheduleAtTheDoor, AdmitsOnlyInsideTheProfile) {
+TEST_P(ScheduleAtTheDoor, AdmitsOnlyInsideTheProfile) {
     setup({{.port = 1, .mode = 1, .lock = 1, .lockTime = 3}});
     TimeProfile p;
     p.name = "Office hours";
@@ -55,7 +55,7 @@ TEST_F(ScheduleAtTheDoor, AdmitsOnlyInsideTheProfile) {
 }
 
 // Anti-passback keeps its own state: a read refused by the schedule does not count as a pass.
-TEST_F(ScheduleAtTheDoor, RefusalLeavesAntiPassbackAlone) {
+TEST_P(ScheduleAtTheDoor, RefusalLeavesAntiPassbackAlone) {
     setup({{.port = 1, .mode = 1, .lock = 1, .apb = true}});
     TimeProfile p;
     p.name = "Mornings";
@@ -74,5 +74,7 @@ TEST_F(ScheduleAtTheDoor, RefusalLeavesAntiPassbackAlone) {
     present(1, CardFrame(100));  // the first pass of the IN reader
     EXPECT_EQ(received()[0], QStringList{"~Y1"});
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, ScheduleAtTheDoor, kBothEngines, EngineName);
 
 }  // namespace

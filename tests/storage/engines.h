@@ -68,4 +68,12 @@ struct EngineChoiceReset {
     ~EngineChoiceReset() { ::horalog::SetCommandLineDatabaseUrl(QString()); }
 };
 
+// A fixture (with a virtual engine() read in its SetUp) run once on each engine:
+// INSTANTIATE_TEST_SUITE_P(Engines, Suite, kBothEngines, EngineName).
+template <typename Fixture>
+class OnBothEngines : public Fixture, public ::testing::WithParamInterface<Engine> {
+protected:
+    Engine engine() const override { return this->GetParam(); }
+};
+
 }  // namespace horalog::testing
