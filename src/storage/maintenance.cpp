@@ -112,7 +112,18 @@ QString RestoreTitle(DatabaseKind kind) {
     return kind == DatabaseKind::Log ? "Restore Log Database" : "Restore System Database";
 }
 
+namespace {
+// The files' commands would copy or replace files the server database does not use and then
+// report success.
+bool refusedOnServer(const Tdsrc& store, Messages& messages) {
+    if (store.serverUrl().isEmpty()) return false;
+    messages.error(QString(kDatabaseOnServer).arg(store.serverUrl()));
+    return true;
+}
+}  // namespace
+
 void BackupDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs) {
+    if (refusedOnServer(store, messages)) return;
     QString target =
         dialogs.saveFile(BackupTitle(kind), LastBackupFile(store, kind), kDatabaseDialogFilter);
     if (target.isEmpty()) return;
@@ -120,6 +131,7 @@ void BackupDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDia
 }
 
 bool BackupDatabaseTo(Tdsrc& store, DatabaseKind kind, const QString& target, Messages& messages) {
+    if (refusedOnServer(store, messages)) return false;
     if (isLiveFile(store, target)) {
         messages.error(kLiveFileChosen);
         return false;
@@ -178,6 +190,7 @@ QString RestoreQuestion(const std::optional<DatabaseSummary>& live, const Databa
 }
 
 void RestoreDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDialogs& dialogs) {
+    if (refusedOnServer(store, messages)) return;
     QString source =
         dialogs.openFile(RestoreTitle(kind), LastBackupFile(store, kind), kDatabaseDialogFilter);
     if (source.isEmpty()) return;
@@ -186,6 +199,7 @@ void RestoreDatabase(Tdsrc& store, DatabaseKind kind, Messages& messages, FileDi
 
 bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
                          Messages& messages) {
+    if (refusedOnServer(store, messages)) return false;
     if (isLiveFile(store, source)) {
         messages.error(kLiveFileChosen);
         return false;
@@ -238,11 +252,13 @@ bool RestoreDatabaseFrom(Tdsrc& store, DatabaseKind kind, const QString& source,
 }
 
 void FormatDatabase(Tdsrc& store, Messages& messages) {
+    if (refusedOnServer(store, messages)) return;
     if (!messages.warningYesNo(kFormatQuestion)) return;
     FormatDatabaseNow(store, messages);
 }
 
 void FormatDatabaseNow(Tdsrc& store, Messages& messages) {
+    if (refusedOnServer(store, messages)) return;
     QDir folder(store.folder());
     withAuditKept(store, audit::kFormatted, QString(), [&] {
         withStoreClosed(store, [&] {

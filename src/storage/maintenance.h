@@ -31,6 +31,11 @@ inline constexpr const char* kFormatQuestion =
 inline constexpr const char* kLogDbLocked = "Attendance database locked. It cannot be formatted.";
 inline constexpr const char* kSysDbLocked = "System database locked. It cannot be formatted.";
 inline constexpr const char* kDatabaseFormatted = "Database formatted.";
+// %1 the server's url. Backup, restore and format work on the data folder's files, which a
+// server database does not use.
+inline constexpr const char* kDatabaseOnServer =
+    "The database is on the server %1. Back it up, restore or empty it there with the server's "
+    "own tools (pg_dump, pg_restore).";
 
 // "LogDbLast" / "SysDbLast": the last backup or restore file, by default backup_attend.mdb /
 // backup_sysdat.mdb in the data folder.

@@ -7,6 +7,8 @@
 
 #include "engines.h"
 #include "storage/database_server.h"
+#include "storage/maintenance.h"
+#include "storage/staff_table.h"
 #include "storage/settings.h"
 #include "storage/ui/database_server_dialog.h"
 #include "support/recording_ports.h"
@@ -101,6 +103,29 @@ TEST(DatabaseServerSetting, DialogStoresOnlyWhatMayBeStored) {
         EXPECT_EQ(LoadDatabaseUrl(), "");
     }
     WriteSettingText("DatabaseUrl", "");
+}
+
+// Backup, restore and format work on the folder's files: on a server they would report success
+// for files the database does not use, so they refuse and say where the data is.
+TEST(DatabaseServerSetting, FileCommandsRefuseAServerDatabase) {
+    HORALOG_NEW_SERVER_DATABASE(url);
+    TempDataFolder data;
+    Tdsrc store(data.path(), url);
+    store.OpenStore();
+    HolderRecord h;
+    h.cardno = 5;
+    h.name = "ANN";
+    StaffTable(store.src()).append(h);
+    const QString refusal = QString(kDatabaseOnServer).arg(UrlWithoutPassword(url));
+    const QString copy = data.path() + "/copy.mdb";
+
+    RecordingMessages messages;
+    EXPECT_FALSE(BackupDatabaseTo(store, DatabaseKind::Log, copy, messages));
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_FALSE(RestoreDatabaseFrom(store, DatabaseKind::System, copy, messages));
+    FormatDatabaseNow(store, messages);
+    EXPECT_EQ(messages.texts(), QStringList(3, refusal));
+    EXPECT_TRUE(StaffTable(store.src()).byCard(5).has_value());
 }
 
 }  // namespace
