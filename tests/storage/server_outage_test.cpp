@@ -1,0 +1,107 @@
+// A server that goes away: its links fail at once and link again in place, and the journal of
+// reads kept meanwhile reaches the log once, however often it is forwarded.
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "storage/engines.h"
+#include "storage/log_table.h"
+#include "storage/read_journal.h"
+
+using namespace horalog;
+using namespace horalog::testing;
+
+namespace {
+
+// Starts the private server again however the test ends, for the tests after it.
+struct ServerStopped {
+    explicit ServerStopped(PrivatePostgres& s) : server(s) { server.stopServer(); }
+    ~ServerStopped() { server.startServer(); }
+    PrivatePostgres& server;
+};
+
+TEST(ServerLink, LostServerFailsAtOnceAndLinksAgainInPlace) {
+    HORALOG_NEW_SERVER_DATABASE(url);
+    PrivatePostgres& server = *PrivatePostgres::Get(nullptr);
+    auto writer = OpenServerDatabase(url, OpenMode::ReadWrite);
+    auto reader = OpenServerDatabase(url, OpenMode::ReadOnly);
+    writer->execute("CREATE TABLE t (x INTEGER)");
+    {
+        ServerStopped stopped(server);
+        EXPECT_THROW(writer->execute("INSERT INTO t VALUES (1)"), DbError);
+        EXPECT_TRUE(ServerLinkLost(*writer));
+        EXPECT_FALSE(ServerLinkLost(*reader));  // not used since: nothing told it yet
+        for (auto attempt :
+             {std::function<void()>([&] { RelinkServer(*writer, 250); }),
+              std::function<void()>([&] { OpenServerDatabase(url, OpenMode::ReadWrite, 250); })}) {
+            try {
+                attempt();
+                ADD_FAILURE() << "linked to a stopped server";
+            } catch (const DbError& e) {
+                EXPECT_TRUE(e.text().startsWith("Database server unreachable")) << e.what();
+            }
+        }
+        EXPECT_TRUE(ServerLinkLost(*writer));
+        EXPECT_THROW(writer->execute("SELECT 1"), DbError);
+    }
+    RelinkServer(*writer, 2000);
+    RelinkServer(*reader, 2000);
+    EXPECT_FALSE(ServerLinkLost(*writer));
+    writer->execute("INSERT INTO t VALUES (1)");
+    // The session's settings came back with the link: the reader still refuses to write.
+    EXPECT_THROW(reader->execute("INSERT INTO t VALUES (2)"), DbError);
+    auto q = reader->prepare("SELECT count(*) FROM t");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 1);
+}
+
+class JournalForward : public EngineFixture {};
+
+// A forward cut short after the log took the reads (the journal not yet emptied) is repeated
+// at the next one: each read is in the log once, in the order read, with its lock.
+TEST_P(JournalForward, RepeatedForwardAddsEachReadOnce) {
+    const DateTime t0 = EncodeDateTime(2024, 3, 1, 8, 0, 0);
+    const std::vector<LogRecord> reads = {
+        {0, t0, 300, 1, 1, 0},
+        {0, t0, 100, 1, 1, 1},  // same second: kept in the order read
+        {0, EncodeDateTime(2024, 3, 1, 8, 0, 5), 200, 2, 2, 0},
+        {0, EncodeDateTime(2024, 3, 1, 8, 0, 9), -1, 1, 3, 0},
+    };
+    ReadJournal journal(data.file(kJournalFile));
+    for (LogRecord r : reads) {
+        const QString id = journal.append(r);
+        if (r.cardno == 100) journal.setLock(id, 2);
+    }
+    journal.close();
+    const QString saved = journal.path() + ".saved";
+    ASSERT_TRUE(QFile::copy(journal.path(), saved));
+
+    EXPECT_EQ(journal.mergeInto(att()).merged, 4);
+    EXPECT_EQ(journal.count(), 0);
+    journal.close();
+    ASSERT_TRUE(QFile::remove(journal.path()));
+    ASSERT_TRUE(QFile::copy(saved, journal.path()));
+    ASSERT_EQ(journal.count(), 4);
+    const JournalMerge again = journal.mergeInto(att());
+    EXPECT_EQ(again.merged, 0);
+    EXPECT_EQ(again.skipped, 4);
+    EXPECT_EQ(journal.count(), 0);
+
+    // In the order the log took them.
+    auto log =
+        att().prepare("SELECT SYSTIME, CARDNO, MODE, READER, LOCK FROM recorder ORDER BY ID");
+    for (const LogRecord& read : reads) {
+        SCOPED_TRACE(read.cardno);
+        ASSERT_TRUE(log.next());
+        EXPECT_EQ(log.integer("CARDNO"), read.cardno);
+        EXPECT_EQ(log.integer("READER"), read.reader);
+        EXPECT_EQ(log.integer("MODE"), read.mode);
+        EXPECT_EQ(log.dateTime("SYSTIME").value, read.systime.value);
+        EXPECT_EQ(log.integer("LOCK"), read.cardno == 100 ? 2 : 0);
+    }
+    EXPECT_FALSE(log.next());
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, JournalForward, kBothEngines, EngineName);
+
+}  // namespace
