@@ -4,9 +4,13 @@
 
 #include <QFile>
 
+#include "people/door_rights.h"
+#include "people/time_profiles.h"
 #include "storage/engines.h"
+#include "storage/local_copy.h"
 #include "storage/log_table.h"
 #include "storage/read_journal.h"
+#include "storage/staff_table.h"
 
 using namespace horalog;
 using namespace horalog::testing;
@@ -53,6 +57,58 @@ TEST(ServerLink, LostServerFailsAtOnceAndLinksAgainInPlace) {
     auto q = reader->prepare("SELECT count(*) FROM t");
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 1);
+}
+
+// The copy holds what a door decides from (holders without photos, profiles, holidays,
+// passage states), is not copied again while nothing changed, and follows an edit of rights.
+TEST(LocalCopy, HoldsWhatDoorsDecideFromAndFollowsEdits) {
+    HORALOG_NEW_SERVER_DATABASE(url);
+    TempDataFolder folder;
+    Tdsrc store(folder.path(), url);
+    store.OpenStore();
+    TimeProfile day;
+    day.name = "Day";
+    day.periods = {{8 * 60, 17 * 60}};
+    day.days = {true, true, true, true, true, false, false};
+    const int dayId = ScheduleStore(store.src()).saveProfile(day);
+    ScheduleStore(store.src()).saveHoliday({QDate(2024, 3, 5), "Feast"});
+    HolderRecord ann;
+    ann.cardno = 100;
+    ann.name = "ANN";
+    ann.accessgrp = dayId;
+    ann.com[0] = true;
+    ann.photo = QByteArray("\xFF\xD8 not a real picture");
+    StaffTable(store.src()).append(ann);
+    store.src().execute("INSERT INTO apb (CARDNO, STATE) VALUES (100, 1)");
+
+    LocalCopy copy(folder.file(kLocalCopyFile));
+    EXPECT_TRUE(copy.refresh(store.src()));
+    Connection& local = copy.connection();
+    auto held = StaffTable(local).byCard(100, true);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(held->name, "ANN");
+    EXPECT_TRUE(held->allowedOn(1));
+    EXPECT_EQ(held->accessgrp, dayId);
+    EXPECT_TRUE(held->photo.isEmpty());
+    ScheduleBook book;
+    book.refresh(local);
+    EXPECT_EQ(book.decide(dayId, EncodeDateTime(2024, 3, 4, 10, 0, 0)), ScheduleAnswer::InPeriod);
+    EXPECT_EQ(book.decide(dayId, EncodeDateTime(2024, 3, 5, 10, 0, 0)), ScheduleAnswer::Holiday);
+    auto state = [&](int card) {
+        auto q = local.prepare("SELECT STATE FROM apb WHERE CARDNO = ?");
+        q.bindAll(card);
+        return q.next() ? q.integer("STATE") : -1;
+    };
+    EXPECT_EQ(state(100), 1);
+    copy.notePassage(100, 2);
+    copy.notePassage(200, 1);
+    EXPECT_EQ(state(100), 2);
+    EXPECT_EQ(state(200), 1);
+
+    EXPECT_FALSE(copy.refresh(store.src()));
+    ASSERT_EQ(SetDoorRight(store.src(), {100}, 1, false), 1);
+    EXPECT_TRUE(copy.refresh(store.src()));
+    EXPECT_FALSE(StaffTable(local).byCard(100)->allowedOn(1));
 }
 
 class JournalForward : public EngineFixture {};
