@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSettings>
 #include <QThread>
 #include <array>
 #include <map>
@@ -50,7 +51,10 @@ TEST(DoorsDuringOutage, ReadsAreAnsweredFromTheCopyAndForwardedOnceInOrder) {
     TempDataFolder data;
     PseudoTerminal pty;
     ASSERT_TRUE(pty.isValid());
+    QSettings(SettingsFilePath(), QSettings::IniFormat).clear();
     WriteSettingText("PortDevice1", pty.slavePath());
+    // The IN/OUT periods are read at every read too: from a server that is gone they fail.
+    WriteSettingBool("AutoInOut", true);
     {
         Tdsrc store(data.path(), url);
         store.OpenStore();
