@@ -177,8 +177,7 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
                             if (!onServer || !outage->noteFailure(e.text())) throw;
                             allowed = TakePassage(outage->decisions(), code, mode);
                         }
-                        if (allowed && outage && !outage->down())
-                            outage->copy().notePassage(code, mode);
+                        if (allowed && outage) outage->notePassage(code, mode);
                     } catch (const DbError&) {
                         // the verdict reached so far stands
                     }
@@ -190,7 +189,8 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
                         } catch (const DbError& e) {
                             // The server went away after it took the row: its LOCK follows
                             // when the server is back.
-                            if (!outage || !outage->noteFailure(e.text())) throw;
+                            if (!journalId.isEmpty() || !outage || !outage->noteFailure(e.text()))
+                                throw;
                             outage->keepLock(row, lockPort);
                             row.lock = lockPort;
                         }

@@ -74,6 +74,13 @@ void ServerOutage::refreshCopy(bool force) {
     }
 }
 
+void ServerOutage::notePassage(int card, int mode) {
+    if (down_)
+        passages_[card] = mode;
+    else
+        copy_.notePassage(card, mode);
+}
+
 void ServerOutage::keepLock(const LogRecord& row, int lock) {
     locks_.emplace_back(row, lock);
 }
@@ -112,6 +119,18 @@ void ServerOutage::recover() {
             q.exec();
         }
         locks_.clear();
+        // The passages of the outage are the newest each holder made (across stations the
+        // state could not hold meanwhile).
+        for (const auto& [card, state] : passages_) {
+            auto u = store_.src().prepare("UPDATE apb SET STATE = ? WHERE CARDNO = ?");
+            u.bindAll(state, card);
+            u.exec();
+            if (store_.src().changes() > 0) continue;
+            auto i = store_.src().prepare("INSERT INTO apb (CARDNO, STATE) VALUES (?, ?)");
+            i.bindAll(card, state);
+            i.exec();
+        }
+        passages_.clear();
         // The kept reads go first, so that the server's log stays in the order of the reads.
         forwarded_ = store_.journal().mergeInto(store_.att()).merged;
     } catch (const DbError& e) {

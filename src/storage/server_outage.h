@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -49,6 +50,9 @@ public:
     // Copies the holders when they changed; a failure that means the server went away begins
     // the outage.
     void refreshCopy(bool force = false);
+    // A holder passed a door with anti-passback (the state moved to mode): while the server
+    // answers the copy follows it; while it is gone the server is told when it is back.
+    void notePassage(int card, int mode);
     // The LOCK of a row the server took just before it went away: set when it is back.
     void keepLock(const LogRecord& row, int lock);
     // How often the server is tried while it is down.
@@ -66,6 +70,7 @@ private:
     QString reason_;
     qint64 forwarded_ = 0;
     std::vector<std::pair<LogRecord, int>> locks_;
+    std::map<int, int> passages_;  // card, state
     QTimer retry_;
     QTimer refresh_;
     std::thread prober_;
