@@ -1,5 +1,7 @@
 // A server that goes away: its links fail at once and link again in place, and the journal of
 // reads kept meanwhile reaches the log once, however often it is forwarded.
+#include "storage/server_outage.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -11,6 +13,7 @@
 #include "storage/log_table.h"
 #include "storage/read_journal.h"
 #include "storage/staff_table.h"
+#include "support/pty.h"
 
 using namespace horalog;
 using namespace horalog::testing;
@@ -109,6 +112,54 @@ TEST(LocalCopy, HoldsWhatDoorsDecideFromAndFollowsEdits) {
     ASSERT_EQ(SetDoorRight(store.src(), {100}, 1, false), 1);
     EXPECT_TRUE(copy.refresh(store.src()));
     EXPECT_FALSE(StaffTable(local).byCard(100)->allowedOn(1));
+}
+
+// An outage seen from the store: it begins on a lost link, decisions move to the copy, and
+// when the server answers again the kept reads, a LOCK the server missed and the passages made
+// meanwhile reach it before the outage ends.
+TEST(Outage, EndsWithKeptReadsLocksAndPassagesOnTheServer) {
+    HORALOG_NEW_SERVER_DATABASE(url);
+    PrivatePostgres& server = *PrivatePostgres::Get(nullptr);
+    TempDataFolder folder;
+    Tdsrc store(folder.path(), url);
+    store.OpenStore();
+    store.src().execute("INSERT INTO apb (CARDNO, STATE) VALUES (100, 2)");
+    const DateTime t0 = EncodeDateTime(2024, 3, 4, 9, 0, 0);
+    LogRecord taken{0, t0, 100, 1, 1, 0};
+    LogTable(store.att()).append(taken);
+    std::vector<bool> changes;
+    ServerOutage outage(store, [&] { changes.push_back(outage.down()); });
+    outage.setRetryInterval(50);
+    outage.refreshCopy(true);
+    EXPECT_EQ(&outage.decisions(), &store.src());
+    {
+        ServerStopped stopped(server);
+        EXPECT_FALSE(outage.noteFailure("duplicate key value"));
+        try {
+            LogTable(store.att()).setLock(taken.id, 1);
+            FAIL() << "wrote to a stopped server";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(outage.noteFailure(e.text()));
+        }
+        EXPECT_TRUE(outage.down());
+        EXPECT_EQ(&outage.decisions(), &outage.copy().connection());
+        outage.keepLock(taken, 1);
+        outage.notePassage(100, 1);
+        for (int card : {200, 300}) store.journal().append(LogRecord{0, t0, card, 1, 1, 0});
+        RunEventsFor(300);  // tries meet a stopped server
+        EXPECT_TRUE(outage.down());
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !outage.down(); }, 10000));
+    EXPECT_EQ(changes, (std::vector<bool>{true, false}));
+    EXPECT_EQ(outage.forwarded(), 2);
+    EXPECT_EQ(store.journal().count(), 0);
+    auto log = store.att().prepare("SELECT CARDNO, LOCK FROM recorder ORDER BY ID");
+    std::vector<std::pair<int, int>> rows;
+    while (log.next()) rows.emplace_back(log.integer("CARDNO"), log.integer("LOCK"));
+    EXPECT_EQ(rows, (std::vector<std::pair<int, int>>{{100, 1}, {200, 0}, {300, 0}}));
+    auto state = store.src().prepare("SELECT STATE FROM apb WHERE CARDNO = 100");
+    ASSERT_TRUE(state.next());
+    EXPECT_EQ(state.integer("STATE"), 1);
 }
 
 class JournalForward : public EngineFixture {};
