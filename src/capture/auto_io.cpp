@@ -18,7 +18,11 @@ bool InPeriods(Tdsrc& store, DateTime t) {
 
 void AutoIO::EvaluateAutoIO(Tdsrc& store, DateTime t) {
     if (!store.isOpen() || !ReadSettingBool("AutoInOut", false)) return;
-    SetIOState(InPeriods(store, t));
+    try {
+        SetIOState(InPeriods(store, t));
+    } catch (const DbError&) {
+        // A database server that cannot be reached: the state stays until it answers again.
+    }
 }
 
 void AutoIO::SetIOState(bool in) {

@@ -15,7 +15,7 @@ public:
     static constexpr int kOverrideTicks = 5;
 
     // The state for t by the periods (start inclusive, end exclusive), when the system
-    // database is open and AutoInOut is on; otherwise the state stays as it is.
+    // database is open, answers and AutoInOut is on; otherwise the state stays as it is.
     void EvaluateAutoIO(Tdsrc& store, DateTime t);
     void SetIOState(bool in);
     // The panel click: flips the state for five ticks when AutoOverride allows it.

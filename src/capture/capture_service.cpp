@@ -25,6 +25,7 @@
 #include "net/web_switch.h"
 #include "reader/reader_ports.h"
 #include "storage/folder_lock.h"
+#include "storage/server_outage.h"
 #include "storage/store.h"
 
 namespace horalog {
@@ -177,6 +178,18 @@ int RunCaptureOnly(const QStringList& arguments) {
     };
     capture.feedback.portProblem = [](int, const QString& problem) {
         if (!problem.isEmpty()) say(problem, kError);
+    };
+    // An outage of the server: one line when it begins, one when it ends.
+    capture.feedback.serverOutage = [](const ServerOutage& outage) {
+        if (outage.down())
+            say(QString("database server unreachable (%1): reads are kept locally in %2 and "
+                        "doors decide from %3")
+                    .arg(outage.reason().simplified(), kJournalFile, kLocalCopyFile),
+                kError);
+        else
+            say(QString("database server reachable again: %1 read(s) kept locally forwarded")
+                    .arg(outage.forwarded()),
+                kError);
     };
     // The reader set-up from the reader table and the settings; again on SIGHUP.
     auto openPorts = [&]() -> bool {

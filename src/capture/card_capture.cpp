@@ -8,6 +8,7 @@
 #include "capture/speech.h"
 #include "reader/reader_ports.h"
 #include "storage/audit.h"
+#include "storage/server_outage.h"
 #include "storage/settings.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"
@@ -36,10 +37,33 @@ QString JournalAlarmText(qint64 waiting, const QString& reason) {
         .arg(kJournalFile);
 }
 
+QString StoreAlarmText(const ServerOutage* outage, qint64 waiting, const QString& reason) {
+    if (outage && outage->down()) return OutageText(outage->since(), waiting);
+    return JournalAlarmText(waiting, reason);
+}
+
 CardCapture::CardCapture(Tdsrc& store, ReaderLinks& links, Clock clock, QObject* parent)
     : QObject(parent), store_(store), links_(links), clock_(std::move(clock)) {
+    outage();
     repeat_.setSingleShot(false);
     connect(&repeat_, &QTimer::timeout, this, [this] { LogBypass(lastBypassPort_); });
+}
+
+CardCapture::~CardCapture() = default;
+
+ServerOutage* CardCapture::outage() {
+    // The store may have been opened again on the other engine since.
+    if (store_.serverUrl().isEmpty() || !store_.isOpen()) {
+        outage_.reset();
+        return nullptr;
+    }
+    if (!outage_) {
+        outage_ = std::make_unique<ServerOutage>(store_, [this] {
+            if (feedback.serverOutage) feedback.serverOutage(*outage_);
+        });
+        outage_->refreshCopy(true);
+    }
+    return outage_.get();
 }
 
 PortHooks CardCapture::hooks() {
@@ -104,19 +128,35 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
         }
         beep();
         name = QString::number(code);
-        auto holder = StaffTable(store_.src()).byCard(code);
+        // While the server is gone the doors decide from the local copy; a server that goes
+        // away between the row and the decision hands it to the copy too.
+        ServerOutage* outage = this->outage();
+        std::optional<HolderRecord> holder;
+        std::optional<ScheduleAnswer> schedule;
+        for (bool again = true;; again = false) {
+            Connection& rights = outage ? outage->decisions() : store_.src();
+            try {
+                holder = StaffTable(rights).byCard(code);
+                if (holder) group = GroupName(rights, holder->workgrp);
+                if (holder && columnOf(*holder, port) && holder->accessgrp != kAlwaysProfile) {
+                    // In memory: the book reads the tables again only after they changed.
+                    schedules_.refresh(rights);
+                    schedule = schedules_.decide(holder->accessgrp, clock_());
+                }
+                break;
+            } catch (const DbError& e) {
+                if (!again || !outage || outage->down() || !outage->noteFailure(e.text())) throw;
+            }
+        }
         if (!holder) {
             R->SignalReject();
             answer = Answer::Reject;
         } else {
             name = holder->name;
-            group = GroupName(store_.src(), holder->workgrp);
             known = true;
             bool allowed = columnOf(*holder, port);
-            if (allowed && holder->accessgrp != kAlwaysProfile) {
-                // In memory: the book reads the tables again only after they changed.
-                schedules_.refresh(store_.src());
-                outside = !Admits(schedules_.decide(holder->accessgrp, clock_()));
+            if (allowed && schedule) {
+                outside = !Admits(*schedule);
                 allowed = !outside;
             }
             if (R->Mode == 0) {
@@ -129,14 +169,31 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
                 TRfidReader* lockLink = links_.link(lockPort);
                 if (allowed && lockLink && lockLink->Apb) {
                     try {
-                        allowed = TakePassage(store_.src(), code, mode);
+                        const bool onServer = outage && !outage->down();
+                        try {
+                            allowed = TakePassage(outage ? outage->decisions() : store_.src(), code,
+                                                  mode);
+                        } catch (const DbError& e) {
+                            if (!onServer || !outage->noteFailure(e.text())) throw;
+                            allowed = TakePassage(outage->decisions(), code, mode);
+                        }
+                        if (allowed && outage) outage->notePassage(code, mode);
                     } catch (const DbError&) {
                         // the verdict reached so far stands
                     }
                 }
                 if (allowed) {
                     try {
-                        commitLock(row, journalId, lockPort);
+                        try {
+                            commitLock(row, journalId, lockPort);
+                        } catch (const DbError& e) {
+                            // The server went away after it took the row: its LOCK follows
+                            // when the server is back.
+                            if (!journalId.isEmpty() || !outage || !outage->noteFailure(e.text()))
+                                throw;
+                            outage->keepLock(row, lockPort);
+                            row.lock = lockPort;
+                        }
                         ReleaseForCard(port);
                         answer = Answer::Released;
                     } catch (const DbError&) {
@@ -264,6 +321,9 @@ void CardCapture::LogBypass(int port) {
 
 void CardCapture::commitRow(LogRecord& row, QString& journalId) {
     QString reason = store_.logDamage();
+    // A server known to be gone is not waited for.
+    ServerOutage* outage = this->outage();
+    if (outage && outage->down()) reason = outage->reason();
     if (reason.isEmpty()) {
         try {
             LogTable(store_.att()).append(row);
@@ -275,6 +335,7 @@ void CardCapture::commitRow(LogRecord& row, QString& journalId) {
             return;
         } catch (const DbError& e) {
             reason = e.text();
+            if (outage) outage->noteFailure(reason);
         }
     }
     // The reader is still answered: the read waits in the journal until the log is mended.
@@ -282,14 +343,16 @@ void CardCapture::commitRow(LogRecord& row, QString& journalId) {
     journalled_ = true;
     row.id = 0;
     const qint64 waiting = store_.journal().count();
-    qCritical().noquote() << QString(
-                                 "log write failed (%1): read of card %2 on COM%3 kept in %4, "
-                                 "%5 read(s) waiting")
-                                 .arg(reason)
-                                 .arg(row.cardno)
-                                 .arg(row.reader)
-                                 .arg(kJournalFile)
-                                 .arg(waiting);
+    // An outage of the server is told when it begins and ends, not at every read.
+    if (!outage || !outage->down())
+        qCritical().noquote() << QString(
+                                     "log write failed (%1): read of card %2 on COM%3 kept in %4, "
+                                     "%5 read(s) waiting")
+                                     .arg(reason)
+                                     .arg(row.cardno)
+                                     .arg(row.reader)
+                                     .arg(kJournalFile)
+                                     .arg(waiting);
     if (feedback.journalled) feedback.journalled(waiting, reason);
 }
 

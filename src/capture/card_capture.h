@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <memory>
 #include <utility>
 
 #include "capture/auto_io.h"
@@ -22,6 +23,7 @@ class ReaderLinks;
 class TRfidReader;
 class Speech;
 class Tdsrc;
+class ServerOutage;
 struct PortHooks;
 
 // What the display side is told; every callback may be left empty.
@@ -42,6 +44,8 @@ struct CaptureFeedback {
     std::function<void(qint64 waiting, const QString& reason)> journalled;
     // A holder with the right was refused because its profile does not allow the time now.
     std::function<void(int card, int port)> outsideSchedule;
+    // The database server went away (outage.down()) or is back, its kept reads forwarded.
+    std::function<void(const ServerOutage& outage)> serverOutage;
 };
 
 // Setting: a repeat read of the same card on the same reader within this many seconds of the
@@ -50,6 +54,10 @@ inline constexpr const char* kRepeatReadSetting = "RepeatReadSeconds";
 
 // The alarm text while reads wait in the journal.
 QString JournalAlarmText(qint64 waiting, const QString& reason);
+// The same while the database server is gone (outage down), else JournalAlarmText.
+QString StoreAlarmText(const ServerOutage* outage, qint64 waiting, const QString& reason);
+// The same while the database server is gone, else JournalAlarmText.
+QString StoreAlarmText(Tdsrc& store, qint64 waiting, const QString& reason);
 
 class CardCapture : public QObject {
     Q_OBJECT
@@ -57,8 +65,12 @@ public:
     CardCapture(Tdsrc& store, ReaderLinks& links, Clock clock = SystemClock(),
                 QObject* parent = nullptr);
 
+    ~CardCapture() override;
+
     CaptureFeedback feedback;
     AutoIO& autoIO() { return autoIO_; }
+    // The watch over the database server in use; nullptr on the embedded files.
+    ServerOutage* outage();
     // The speech engine used while SpeechEnable is on; none means silent.
     void setSpeech(Speech* speech) { speech_ = speech; }
 
@@ -117,6 +129,7 @@ private:
     QTimer repeat_;
     int lastBypassPort_ = 0;
     bool journalled_ = false;
+    std::unique_ptr<ServerOutage> outage_;
 };
 
 }  // namespace horalog

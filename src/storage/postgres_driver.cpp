@@ -7,8 +7,11 @@
 // QString, bytea as QByteArray, booleans as 0 or 1.
 #include "storage/postgres_driver.h"
 
+#include <errno.h>
 #include <libpq-fe.h>
+#include <poll.h>
 
+#include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
@@ -27,13 +30,47 @@ namespace {
 constexpr Oid kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700,
               kFloat8 = 701, kNumeric = 1700;
 
-// Connect failures fall within this many seconds unless the url says otherwise.
-constexpr const char* kConnectTimeoutSeconds = "3";
+// A server that has gone away is noticed within this time: unacknowledged data on a TCP link
+// older than this fails the link (the url may say otherwise).
+constexpr const char* kUserTimeoutMs = "250";
+
+// The connect_timeout the url asks for, in ms; 0 when none.
+int UrlConnectTimeoutMs(PGconn* conn) {
+    int ms = 0;
+    if (PQconninfoOption* options = PQconninfo(conn)) {
+        for (PQconninfoOption* o = options; o->keyword; ++o)
+            if (o->val && *o->val && QByteArray(o->keyword) == "connect_timeout")
+                ms = QByteArray(o->val).toInt() * 1000;
+        PQconninfoFree(options);
+    }
+    return ms;
+}
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
 QString Trimmed(const char* text) {
     return QString::fromUtf8(text).trimmed();
+}
+
+// Drives a connect (or a reset) that libpq began without blocking, under a deadline of our
+// own: libpq's connect_timeout cannot go below 2 s. Answers an empty text when linked, else
+// why not.
+QString PollLink(PGconn* conn, const QDeadlineTimer& deadline, bool reset) {
+    PostgresPollingStatusType status =
+        PQstatus(conn) == CONNECTION_BAD ? PGRES_POLLING_FAILED : PGRES_POLLING_WRITING;
+    while (status != PGRES_POLLING_OK) {
+        if (status == PGRES_POLLING_FAILED || PQsocket(conn) < 0)
+            return Trimmed(PQerrorMessage(conn));
+        pollfd p{PQsocket(conn), short(status == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+        int ready = 0;
+        do {
+            const qint64 left = deadline.remainingTime();
+            ready = left > 0 ? ::poll(&p, 1, int(left)) : 0;
+        } while (ready < 0 && errno == EINTR);
+        if (ready == 0) return "timeout expired";
+        status = reset ? PQresetPoll(conn) : PQconnectPoll(conn);
+    }
+    return QString();
 }
 
 QString WithWords(const QString& serverText) {
@@ -200,35 +237,48 @@ private:
 
 class PgConnection : public Connection {
 public:
-    PgConnection(const QString& url, OpenMode mode) : url_(url) {
+    PgConnection(const QString& url, OpenMode mode, int timeoutMs)
+        : url_(url), readOnly_(mode == OpenMode::ReadOnly) {
         const QByteArray target = url.toUtf8();
-        const char* keys[] = {"connect_timeout", "application_name", "client_encoding", "dbname",
+        // The url's own words come last and win.
+        const char* keys[] = {"tcp_user_timeout", "application_name", "client_encoding", "dbname",
                               nullptr};
-        const char* values[] = {kConnectTimeoutSeconds, "horalog", "UTF8", target.constData(),
-                                nullptr};
-        conn_ = PQconnectdbParams(keys, values, 1);
+        const char* values[] = {kUserTimeoutMs, "horalog", "UTF8", target.constData(), nullptr};
+        conn_ = PQconnectStartParams(keys, values, 1);
         if (!conn_) throw DbError("Database server unreachable: out of memory");
-        if (PQstatus(conn_) != CONNECTION_OK) {
-            const QString text = Trimmed(PQerrorMessage(conn_));
+        if (const int asked = UrlConnectTimeoutMs(conn_)) timeoutMs = asked;
+        if (const QString failed = PollLink(conn_, QDeadlineTimer(timeoutMs), false);
+            !failed.isEmpty()) {
             PQfinish(conn_);
             conn_ = nullptr;
-            throw DbError(WithWords(text));
+            throw DbError(WithWords(failed));
         }
         // Notices (such as "already exists, skipping") are not for the user's terminal.
         PQsetNoticeProcessor(
             conn_, [](void*, const char*) {}, nullptr);
         try {
-            // A reader's transaction sees one snapshot throughout, as on the embedded engine
-            // (a page's count and its rows agree).
-            if (mode == OpenMode::ReadOnly)
-                execute(
-                    "SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION LEVEL REPEATABLE READ, "
-                    "READ ONLY");
+            applySession();
         } catch (...) {
             PQfinish(conn_);
             conn_ = nullptr;
             throw;
         }
+    }
+
+    bool lost() const { return PQstatus(conn_) != CONNECTION_OK; }
+
+    void reconnect(int timeoutMs) {
+        if (streaming_) streaming_->forget();
+        streaming_ = nullptr;
+        lastInsertTable_.clear();
+        lastInsertId_.reset();
+        if (!PQresetStart(conn_)) throw DbError(WithWords(Trimmed(PQerrorMessage(conn_))));
+        if (const QString failed = PollLink(conn_, QDeadlineTimer(timeoutMs), true);
+            !failed.isEmpty()) {
+            // Left half linked: every statement keeps failing at once until the next try.
+            throw DbError(WithWords(failed));
+        }
+        applySession();
     }
     ~PgConnection() override {
         if (streaming_) streaming_->forget();
@@ -308,6 +358,7 @@ public:
         return s == PQTRANS_INTRANS || s == PQTRANS_INERROR || s == PQTRANS_ACTIVE;
     }
     QString path() const override { return UrlWithoutPassword(url_); }
+    const QString& url() const { return url_; }
     bool hasTable(const QString& name) override {
         auto q = prepare(
             "SELECT 1 FROM pg_class WHERE relname = lower(?) AND relkind IN ('r', 'v', 'p') "
@@ -326,6 +377,7 @@ public:
     // Off: the server answers a commit before its log reaches the disk, as the embedded
     // engine does between flushes.
     void setDurable(bool on) override {
+        durable_ = on;
         execute(on ? "SET synchronous_commit TO on" : "SET synchronous_commit TO off");
     }
     // The server checks its own pages (checksums, amcheck by its administrator); here only
@@ -347,6 +399,17 @@ public:
     }
 
 private:
+    // The session's settings, again after a reconnect.
+    void applySession() {
+        // A reader's transaction sees one snapshot throughout, as on the embedded engine
+        // (a page's count and its rows agree).
+        if (readOnly_)
+            execute(
+                "SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION LEVEL REPEATABLE READ, "
+                "READ ONLY");
+        if (durable_) setDurable(*durable_);
+    }
+
     // Before anything else runs on the connection, a statement still being read reads ahead.
     void settle() {
         if (PgStatement* s = streaming_) s->readAhead();
@@ -355,6 +418,8 @@ private:
     PGconn* conn_ = nullptr;
     PgStatement* streaming_ = nullptr;
     QString url_;
+    bool readOnly_ = false;
+    std::optional<bool> durable_;
     int changes_ = 0;
     QString lastInsertTable_;
     mutable std::optional<qint64> lastInsertId_;
@@ -482,8 +547,22 @@ QString UrlWithoutPassword(const QString& url) {
     return out.trimmed();
 }
 
-std::unique_ptr<Connection> OpenServerDatabase(const QString& url, OpenMode mode) {
-    return std::make_unique<PgConnection>(url, mode);
+bool ServerLinkLost(const Connection& c) {
+    const auto* pg = dynamic_cast<const PgConnection*>(&c);
+    return pg && pg->lost();
+}
+
+void RelinkServer(Connection& c, int timeoutMs) {
+    if (auto* pg = dynamic_cast<PgConnection*>(&c)) pg->reconnect(timeoutMs);
+}
+
+QString ServerLinkUrl(const Connection& c) {
+    const auto* pg = dynamic_cast<const PgConnection*>(&c);
+    return pg ? pg->url() : QString();
+}
+
+std::unique_ptr<Connection> OpenServerDatabase(const QString& url, OpenMode mode, int timeoutMs) {
+    return std::make_unique<PgConnection>(url, mode, timeoutMs);
 }
 
 int ServerSchemaVersion(Connection& c, const QString& file) {

@@ -12,10 +12,23 @@ namespace horalog {
 
 // Connects to the server at url ("postgresql://user@host:port/db" or a libpq connection
 // string; the password from ~/.pgpass or a service file, never from the settings). An
-// unreachable server fails within the connect timeout (connect_timeout in the url, else 3 s).
+// unreachable server fails within timeoutMs (connect_timeout in the url wins). A link whose
+// server stops answering fails within a quarter second (tcp_user_timeout in the url wins).
 // Fails with DbError whose text begins with the plain words of ServerProblem when it knows
 // them, followed by the server's own text.
-std::unique_ptr<Connection> OpenServerDatabase(const QString& url, OpenMode mode);
+inline constexpr int kServerConnectTimeoutMs = 3000;
+std::unique_ptr<Connection> OpenServerDatabase(const QString& url, OpenMode mode,
+                                               int timeoutMs = kServerConnectTimeoutMs);
+
+// Whether the link of a server connection is gone: every statement then fails at once until
+// RelinkServer succeeds. False for an embedded file.
+bool ServerLinkLost(const Connection& c);
+// Links a server connection again to the same server within timeoutMs, with its session's
+// settings; throws DbError when it cannot. Nothing for an embedded file.
+void RelinkServer(Connection& c, int timeoutMs);
+// The url a server connection was opened with (password included: never shown); empty for
+// an embedded file.
+QString ServerLinkUrl(const Connection& c);
 
 // What went wrong, in the words a user understands, for the failures users meet when
 // connecting: "Database server unreachable", "Authentication failed", "Database does not

@@ -100,13 +100,27 @@ void PrivatePostgres::start() {
     RunServerProgram(bin_ + "/initdb", {"-D", data, "-A", "trust", "-U", "postgres", "-E", "UTF8",
                                         "--locale=C", "--no-sync"});
     port_ = FreeLoopbackPort();
+    startCluster();
+}
+
+void PrivatePostgres::startCluster() {
     // Only the socket in the private folder: nothing listens on the network.
     RunServerProgram(
         bin_ + "/pg_ctl",
-        {"-D", data, "-l", folder_ + "/server.log", "-w", "-t", "60", "-o",
+        {"-D", folder_ + "/data", "-l", folder_ + "/server.log", "-w", "-t", "60", "-o",
          QString("-k %1 -p %2 -c listen_addresses='' -c fsync=off").arg(folder_).arg(port_),
          "start"});
     running_ = true;
+}
+
+void PrivatePostgres::stopServer() {
+    if (!running_) return;
+    RunServerProgram(bin_ + "/pg_ctl", {"-D", folder_ + "/data", "-m", "fast", "-w", "stop"});
+    running_ = false;
+}
+
+void PrivatePostgres::startServer() {
+    if (!running_) startCluster();
 }
 
 // A test program that dies (a crash, a time-out's kill) cannot stop its server: a small shell

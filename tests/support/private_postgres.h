@@ -26,11 +26,16 @@ public:
     // The url of a database on this server as user.
     QString url(const QString& database, const QString& user = "postgres") const;
     QString socketFolder() const { return folder_; }
+    // Stops the server as an administrator does (fast: sessions are ended) and starts it
+    // again on the same port and folder, for tests of a server that goes away.
+    void stopServer();
+    void startServer();
     int port() const { return port_; }
 
 private:
     PrivatePostgres() = default;
     void start();
+    void startCluster();
     void startWatchdog();
     void stop();
 

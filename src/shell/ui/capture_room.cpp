@@ -7,6 +7,7 @@
 #include "reader/reader_ports.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/rooms.h"
+#include "storage/server_outage.h"
 #include "storage/store.h"
 
 namespace horalog {
@@ -80,8 +81,18 @@ void CaptureRoom::createLinks() {
     f.beep = [] { QApplication::beep(); };
     f.portProblem = [w](int port, const QString& problem) { w->SetPortProblem(port, problem); };
     f.repeatIgnored = [w](int repeatsToday) { w->ShowRepeatCount(repeatsToday); };
-    f.journalled = [w](qint64 waiting, const QString& reason) {
-        w->ShowStoreAlarm(JournalAlarmText(waiting, reason));
+    Tdsrc* store = &window_.store();
+    CardCapture* capture = capture_.get();
+    f.journalled = [w, capture](qint64 waiting, const QString& reason) {
+        w->ShowStoreAlarm(StoreAlarmText(capture->outage(), waiting, reason));
+    };
+    f.serverOutage = [w, store](const ServerOutage& outage) {
+        qint64 waiting = 0;
+        try {
+            waiting = store->journal().count();
+        } catch (const DbError&) {
+        }
+        w->ShowStoreAlarm(outage.down() ? OutageText(outage.since(), waiting) : QString());
     };
     f.outsideSchedule = [w](int card, int port) { w->ShowOutsideSchedule(card, port); };
     capture_->autoIO().onStateChanged = [w](bool in) { w->SetIOState(in); };
