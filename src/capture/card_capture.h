@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "capture/auto_io.h"
@@ -15,6 +16,7 @@
 #include "people/time_profiles.h"
 #include "storage/log_table.h"
 #include "storage/lookups.h"
+#include "storage/stations.h"
 
 namespace horalog {
 
@@ -117,6 +119,7 @@ private:
     QTimer repeat_;
     int lastBypassPort_ = 0;
     bool journalled_ = false;
+    std::optional<StationReaderNames> stations_;  // for the mail record, read once per run
 };
 
 }  // namespace horalog

@@ -30,6 +30,7 @@
 #include "storage/postgres_driver.h"
 #include "storage/read_journal.h"
 #include "storage/schema_upgrade.h"
+#include "storage/stations.h"
 #include "storage/store.h"
 
 namespace horalog {
@@ -44,7 +45,9 @@ const char* const kUsage =
     "id; then compares the row counts of every table. A database that holds rows already is\n"
     "refused. The password comes from ~/.pgpass or a service file, never from the url.\n"
     "The data folder is only read. Afterwards, point each PC at the server with the setting\n"
-    "DatabaseUrl or --database URL. Exit status 0 when every count is equal.\n";
+    "DatabaseUrl or --database URL. The log and the reader table are recorded under the\n"
+    "station NAME (default: this PC's setting Station, else its host name), the name the PC\n"
+    "must keep on the server. Exit status 0 when every count is equal.\n";
 
 // Rows per insert: enough to hide the round trips, few enough for the server's limit of
 // parameters per statement; tables with photos go in smaller steps.
@@ -275,7 +278,17 @@ void MoveIdentities(Connection& server, const SourceTable& t) {
     }
 }
 
-void CopyTable(const SourceTable& t, Connection& server, QTextStream& out) {
+// The tables whose rows belong to one station; the files keep them under '' (stations.h).
+bool OfStation(const SourceTable& t) {
+    return t.columns.contains("STATION", Qt::CaseInsensitive) &&
+           (t.name.compare("recorder", Qt::CaseInsensitive) == 0 ||
+            t.name.compare("reader", Qt::CaseInsensitive) == 0);
+}
+
+// station: the name the rows of the log and the reader table take on the server (none: as
+// they are).
+void CopyTable(const SourceTable& t, Connection& server, QTextStream& out,
+               const QString& station = QString()) {
     QStringList from, to;
     if (t.copyRowid) {
         from << "rowid";
@@ -333,6 +346,11 @@ void CopyTable(const SourceTable& t, Connection& server, QTextStream& out) {
         if (int(values.size()) == perInsert * width) send();
     }
     send();
+    if (!station.isEmpty() && OfStation(t)) {
+        auto stamp = server.prepare("UPDATE " + table + " SET STATION = ? WHERE STATION = ''");
+        stamp.bindAll(station);
+        stamp.exec();
+    }
     MoveIdentities(server, t);
     server.execute("ALTER TABLE " + table + " ENABLE TRIGGER USER");
     transaction.commit();
@@ -511,14 +529,14 @@ int RunMigrateCommand(const QStringList& words, const QString& folder, QTextStre
 
         out << "Copying " << tables.size() << " tables of " << folder << " to " << where
             << Qt::endl;
-        if (!options.station.isEmpty())
-            out << "Station " << options.station
-                << ": this version keeps no station in the database; nothing recorded for it"
-                << Qt::endl;
+        const QString station =
+            options.station.trimmed().isEmpty() ? StationName() : options.station.trimmed();
+        out << "Station " << station << ": the log and the reader table are recorded under it"
+            << Qt::endl;
         std::vector<const SourceTable*> done;
         for (const SourceTable& t : tables) {
             try {
-                CopyTable(t, *server, out);
+                CopyTable(t, *server, out, station);
                 done.push_back(&t);
             } catch (const DbError& e) {
                 throw Failure{"copying " + t.name + " failed: " + e.text() +
