@@ -193,13 +193,15 @@ private:
 
 // Whether the server's rows of a table are a new schema's own, value for value (day fractions
 // within rounding: the server computes the first group's times in decimals).
-bool SameAsNew(Connection& server, const SourceTable& seed) {
+bool SameAsNew(Connection& server, const SourceTable& seed, const QString& where) {
     QStringList columns;
     for (const QString& c : seed.columns) columns << Quoted(c);
-    const QString select = "SELECT " + columns.join(", ") + " FROM %1 ORDER BY 1";
+    // the first column is the key, or the station before the port (reader)
+    const QString select = "SELECT " + columns.join(", ") + " FROM %1%2 ORDER BY " +
+                           (columns.size() > 1 ? "1, 2" : "1");
     try {
-        auto mine = seed.file->prepare(select.arg(Quoted(seed.name)));
-        auto theirs = server.prepare(select.arg(Quoted(seed.name.toLower())));
+        auto mine = seed.file->prepare(select.arg(Quoted(seed.name), QString()));
+        auto theirs = server.prepare(select.arg(Quoted(seed.name.toLower()), where));
         while (mine.next()) {
             if (!theirs.next()) return false;
             for (int i = 0; i < columns.size(); ++i) {
@@ -215,6 +217,13 @@ bool SameAsNew(Connection& server, const SourceTable& seed) {
     }
 }
 
+// A station that started on the new database made its eight readers as EnsureStationReaders
+// does; untouched, they are a new schema's rows too (the copy replaces them).
+const char* const kBesidesDefaultStationReaders =
+    " WHERE NOT (STATION <> '' AND ENABLE = 0 AND \"DESC\" = 'COM' || PORTNO AND MODE = 0 AND "
+    "OUTPORT = 0 AND BPPORT = 0 AND LOCKTIME = 3 AND MODEL = 0 AND APB = 0 AND CAPTURE = 0 AND "
+    "MOTION = 0)";
+
 // The tables of the server database that hold rows a new schema would not: "recorder (5
 // rows)".
 QStringList TablesInUse(Connection& server, const NewSchemaRows& seeds) {
@@ -229,9 +238,21 @@ QStringList TablesInUse(Connection& server, const NewSchemaRows& seeds) {
     QStringList used;
     for (const QString& name : names) {
         if (name == "schema_version") continue;
-        const qint64 n = Count(server, name);
+        QString where;
+        qint64 n = Count(server, name);
+        if (name == "reader") {
+            try {
+                auto q = server.prepare("SELECT count(*) FROM reader" +
+                                        QString(kBesidesDefaultStationReaders));
+                if (q.next()) n = q.value(0).toLongLong();
+                where = kBesidesDefaultStationReaders;
+            } catch (const DbError&) {
+                // an older schema without stations: every row counts
+            }
+        }
         const SourceTable* seed = seeds.table(name);
-        const bool asNew = seed ? n == seed->rows && (n == 0 || SameAsNew(server, *seed)) : n == 0;
+        const bool asNew =
+            seed ? n == seed->rows && (n == 0 || SameAsNew(server, *seed, where)) : n == 0;
         if (!asNew) used << QString("%1 (%2 rows)").arg(name).arg(n);
     }
     return used;

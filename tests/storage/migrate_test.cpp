@@ -15,6 +15,7 @@
 #include "storage/postgres_driver.h"
 #include "storage/read_journal.h"
 #include "storage/settings.h"
+#include "storage/stations.h"
 #include "support/free_port.h"
 
 using namespace horalog;
@@ -171,6 +172,9 @@ TEST(Migrate, EveryTableRowIdAndPhotoArrivesAndReportsReadTheSame) {
     {
         auto server = OpenServerDatabase(url, OpenMode::ReadWrite);
         UpgradeServerSchema(*server);
+        // its station's eight default readers too
+        server->setStation("Warehouse");
+        EnsureStationReaders(*server);
     }
     const QStringList files = QDir(data.path()).entryList(QDir::Files | QDir::Dirs);
     const QByteArray att = Checksum(data.file(kLogDbFile)), sys = Checksum(data.file(kSysDbFile));
@@ -323,6 +327,10 @@ TEST(Migrate, ADatabaseInUseIsRefusedAndLeftAsItWas) {
         {"a second group", "INSERT INTO gid (DESCX) VALUES ('EXTRA')", true, "gid (2 rows)"},
         {"a renamed reader", "UPDATE reader SET \"DESC\" = 'Back door' WHERE PORTNO = 2", true,
          "reader (8 rows)"},
+        {"a station's reader put to use",
+         "INSERT INTO reader (STATION, PORTNO, \"DESC\", ENABLE) VALUES ('Warehouse', 1, "
+         "'COM1', 1)",
+         true, "reader (9 rows)"},
         {"another program's table", "CREATE TABLE notes (T TEXT); INSERT INTO notes VALUES ('x')",
          false, "notes (1 rows)"},
     };
