@@ -24,9 +24,8 @@ namespace {
 constexpr int kStep = 256;
 
 const char* const kLogQuery =
-    "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION FROM recorder ORDER BY SYSTIME, "
-    "CARDNO, "
-    "ID";
+    "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION FROM recorder "
+    "ORDER BY SYSTIME, CARDNO, ID";
 
 // Advances a progress window by records, kStep at a time, the rest when it goes.
 class Stepper {

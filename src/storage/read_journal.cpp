@@ -72,9 +72,8 @@ JournalMerge ReadJournal::mergeInto(Connection& log) {
         auto seen = log.prepare("SELECT 1 FROM journal_merged WHERE UID = ?");
         auto mark = log.prepare("INSERT INTO journal_merged (UID, ROWID_IN_LOG) VALUES (?, ?)");
         auto rows = j.prepare(
-            "SELECT UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION FROM journal ORDER BY "
-            "SYSTIME, "
-            "rowid");
+            "SELECT UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION FROM journal "
+            "ORDER BY SYSTIME, rowid");
         while (rows.next()) {
             const QString id = rows.text("UID");
             seen.reset();
