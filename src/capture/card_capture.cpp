@@ -216,8 +216,10 @@ void CardCapture::HandleCardRead(bool offline, int port, int code, DateTime stam
     try {
         if (ReadSettingBool("EmailEnabled", false) &&
             (!ReadSettingBool("EmailStaffOnly", true) || known)) {
-            QueueMail(store_.src(), BuildMailRecord(name, code, group, stamp, mode, port, lockPort,
-                                                    readerNames()));
+            if (!stations_) stations_ = StationReaderNames::Load(store_.src());
+            QueueMail(store_.src(),
+                      BuildMailRecord(name, code, group, stamp, mode, port, lockPort,
+                                      stations_->placed(store_.src().station(), readerNames())));
         }
     } catch (const std::exception& e) {
         qWarning().noquote() << "mail record:" << e.what();

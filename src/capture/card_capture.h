@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "capture/auto_io.h"
@@ -16,6 +17,7 @@
 #include "people/time_profiles.h"
 #include "storage/log_table.h"
 #include "storage/lookups.h"
+#include "storage/stations.h"
 
 namespace horalog {
 
@@ -130,6 +132,7 @@ private:
     int lastBypassPort_ = 0;
     bool journalled_ = false;
     std::unique_ptr<ServerOutage> outage_;
+    std::optional<StationReaderNames> stations_;  // for the mail record, read once per run
 };
 
 }  // namespace horalog

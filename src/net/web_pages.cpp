@@ -74,7 +74,8 @@ qint64 countRows(Connection& att, const Selection& sel) {
 
 // Newest first; at most `fetch` rows.
 Statement selectRows(Connection& att, const Selection& sel, int fetch) {
-    const QString columns = "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK FROM recorder ";
+    const QString columns =
+        "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION FROM recorder ";
     switch (sel.kind) {
         case Selection::Day: {
             auto q = att.prepare(columns +
@@ -259,6 +260,7 @@ void PageStream::startHtml(const PageSources& s) {
                   << "<th width=100>Reader</th>"
                   << "</tr>";
             holders_ = std::make_unique<PageHolders>(*s.src);
+            stations_ = StationReaderNames::Load(*s.src);
             rows_.emplace(selectRows(*s.att, sel, rowsToFetch(request_.limit)));
             phase_ = Phase::Rows;
         }
@@ -283,6 +285,7 @@ void PageStream::startJson(const PageSources& s) {
         head_ = "{\"count\":" + QByteArray::number(count) + ",\"rows\":[";
         if (count > 0) {
             holders_ = std::make_unique<PageHolders>(*s.src);
+            stations_ = StationReaderNames::Load(*s.src);
             rows_.emplace(selectRows(*s.att, sel, rowsToFetch(request_.limit)));
             phase_ = Phase::Rows;
         }
@@ -330,7 +333,7 @@ QByteArray PageStream::rowsPiece() {
                 o["holder"] = h.found ? QJsonValue(h.name) : QJsonValue();
                 o["group"] = h.found ? QJsonValue(h.group) : QJsonValue();
                 o["mode"] = ModeName(row.mode);
-                o["reader"] = ReaderName(row.reader, readers_);
+                o["reader"] = stations_.name(row.station, row.reader, readers_);
                 if (emitted_ > 0) out += ',';
                 out += QJsonDocument(o).toJson(QJsonDocument::Compact);
             } else {
@@ -339,7 +342,7 @@ QByteArray PageStream::rowsPiece() {
                 for (const QString& cell :
                      {FormatDateTime(kStampFormat, row.systime), HtmlEscape(h.name),
                       HtmlEscape(h.group), ModeName(row.mode),
-                      HtmlEscape(ReaderName(row.reader, readers_))})
+                      HtmlEscape(stations_.name(row.station, row.reader, readers_))})
                     line += "<td>" + cell + "</td>";
                 out += (line + "</tr>").toUtf8();
             }

@@ -13,6 +13,7 @@
 #include "common/datetime.h"
 #include "storage/database.h"
 #include "storage/lookups.h"
+#include "storage/stations.h"
 
 namespace horalog {
 
@@ -82,6 +83,7 @@ private:
 
     PageRequest request_;
     ReaderNames readers_;
+    StationReaderNames stations_;  // read once per page
     Phase phase_ = Phase::Head;
     QByteArray head_;
     int status_ = 200;

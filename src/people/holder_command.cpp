@@ -304,8 +304,8 @@ int CheckAccess(Connection& src, int card, int port, DateTime t, QTextStream& ou
         err << "No holder with card " << card << "." << Qt::endl;
         return 1;
     }
-    auto r = src.prepare("SELECT \"DESC\", OUTPORT FROM reader WHERE PORTNO = ?");
-    r.bindAll(port);
+    auto r = src.prepare("SELECT \"DESC\", OUTPORT FROM reader WHERE STATION = ? AND PORTNO = ?");
+    r.bindAll(src.station(), port);
     if (!r.next()) {
         err << "No reader COM" << port << "." << Qt::endl;
         return 1;

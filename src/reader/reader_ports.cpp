@@ -21,8 +21,8 @@ TRfidReader* ReaderLinks::link(int port) const {
 void OpenReaderPort(ReaderLinks& links, Connection& src, int port, const PortHooks& hooks) {
     TRfidReader* link = links.link(port);
     if (!link) return;
-    auto q = src.prepare("SELECT * FROM reader WHERE PORTNO = ?");
-    q.bindAll(port);
+    auto q = src.prepare("SELECT * FROM reader WHERE STATION = ? AND PORTNO = ?");
+    q.bindAll(src.station(), port);
     if (q.next()) {
         QString problem;
         link->PortNo = port;

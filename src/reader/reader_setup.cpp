@@ -37,14 +37,15 @@ int LockIndex(int value) {
 
 std::vector<ReaderRow> LoadReaderRows(Connection& src) {
     std::vector<ReaderRow> rows;
-    auto q = src.prepare("SELECT * FROM reader ORDER BY PORTNO");
+    auto q = src.prepare("SELECT * FROM reader WHERE STATION = ? ORDER BY PORTNO");
+    q.bindAll(src.station());
     while (q.next()) rows.push_back(RowOf(q));
     return rows;
 }
 
 std::optional<ReaderRow> LoadReaderRow(Connection& src, int port) {
-    auto q = src.prepare("SELECT * FROM reader WHERE PORTNO = ?");
-    q.bindAll(port);
+    auto q = src.prepare("SELECT * FROM reader WHERE STATION = ? AND PORTNO = ?");
+    q.bindAll(src.station(), port);
     if (!q.next()) return std::nullopt;
     return RowOf(q);
 }
@@ -68,9 +69,10 @@ bool StoreReaderRow(Connection& src, const ReaderRow& row) {
         const auto before = LoadReaderRow(src, row.portno);
         auto q = src.prepare(
             "UPDATE reader SET ENABLE = ?, \"DESC\" = ?, MODE = ?, OUTPORT = ?, BPPORT = ?, "
-            "LOCKTIME = ?, MODEL = ?, APB = ?, CAPTURE = ?, MOTION = ? WHERE PORTNO = ?");
+            "LOCKTIME = ?, MODEL = ?, APB = ?, CAPTURE = ?, MOTION = ? WHERE STATION = ? AND "
+            "PORTNO = ?");
         q.bindAll(int(row.enable), row.desc, row.mode, row.outport, row.bpport, row.locktime,
-                  row.model, int(row.apb), int(row.capture), row.motion, row.portno);
+                  row.model, int(row.apb), int(row.capture), row.motion, src.station(), row.portno);
         q.exec();
         if (src.changes() == 0) return false;
         if (before && !(*before == row))

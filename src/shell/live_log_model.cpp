@@ -99,8 +99,12 @@ QVariant LiveLogModel::data(const QModelIndex& index, int role) const {
                 return ModeName(r->mode);
             case ColReader:
             case ColLock:
-                if (!readers_) readers_ = ReaderDescriptions(store_.src());
-                return ReaderName(index.column() == ColReader ? r->reader : r->lock, *readers_);
+                if (!readers_) {
+                    readers_ = ReaderDescriptions(store_.src());
+                    stations_ = StationReaderNames::Load(store_.src());
+                }
+                return stations_.name(r->station, index.column() == ColReader ? r->reader : r->lock,
+                                      *readers_);
         }
     } catch (const DbError&) {
     }
@@ -156,7 +160,8 @@ const LogRecord* LiveLogModel::row(qint64 r) const {
         if (k < qint64(anchors_.size())) {
             // A key range from the window's first row: as cheap deep in the log as at its ends.
             auto q = store_.att().prepare(
-                "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK FROM recorder WHERE SYSTIME >= ?1 "
+                "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION FROM recorder "
+                "WHERE SYSTIME >= ?1 "
                 "AND (SYSTIME > ?1 OR CARDNO > ?2 OR (CARDNO = ?2 AND ID >= ?3)) "
                 "ORDER BY SYSTIME, CARDNO, ID LIMIT ?4");
             const Key& a = anchors_[k];

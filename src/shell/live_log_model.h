@@ -11,6 +11,7 @@
 
 #include "storage/log_table.h"
 #include "storage/lookups.h"
+#include "storage/stations.h"
 
 namespace horalog {
 
@@ -82,6 +83,7 @@ private:
     mutable QHash<int, QString> cards_;
     mutable QHash<int, QString> groups_;
     mutable std::optional<ReaderNames> readers_;
+    mutable StationReaderNames stations_;  // read with readers_
     mutable int pageQueries_ = 0;
 };
 

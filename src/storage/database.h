@@ -111,6 +111,14 @@ public:
     // the check stops and answers nothing.
     virtual std::optional<QStringList> quickCheck(int maxLines = 20,
                                                   const std::function<bool()>& keepGoing = {}) = 0;
+
+    // The station whose reader rows and log rows this connection reads and writes: '' on the
+    // embedded files, the PC's station name on a server database (set by the store at open).
+    const QString& station() const { return station_; }
+    void setStation(const QString& station) { station_ = station; }
+
+private:
+    QString station_;
 };
 
 // Opens the SQLCipher file at path with its password. Fails with DbError when the file

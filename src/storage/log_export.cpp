@@ -12,6 +12,7 @@
 #include "common/texts.h"
 #include "storage/lookups.h"
 #include "storage/settings.h"
+#include "storage/stations.h"
 #include "storage/store.h"
 
 namespace horalog {
@@ -23,7 +24,8 @@ namespace {
 constexpr int kStep = 256;
 
 const char* const kLogQuery =
-    "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK FROM recorder ORDER BY SYSTIME, CARDNO, ID";
+    "SELECT ID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION FROM recorder "
+    "ORDER BY SYSTIME, CARDNO, ID";
 
 // Advances a progress window by records, kStep at a time, the rest when it goes.
 class Stepper {
@@ -73,8 +75,7 @@ QString LogTextLine(const LogRecord& r, const QString& name, const QString& grou
 QString AskExportFile(FileDialogs& dialogs, const QString& title, const QString& filter,
                       const QString& suffix, const QString& proposedName) {
     const QString folder = ReadSettingText("LastDataPath", QString());
-    const QString proposed =
-        folder.isEmpty() ? proposedName : QDir(folder).filePath(proposedName);
+    const QString proposed = folder.isEmpty() ? proposedName : QDir(folder).filePath(proposedName);
     QString answer = dialogs.saveFile(title, proposed, filter);
     WriteSettingText("LastDataPath",
                      answer.isEmpty() ? QString() : QFileInfo(answer).absolutePath());
@@ -190,6 +191,7 @@ bool ExportLogToExcel(Tdsrc& store, const QString& path, Messages& messages, Pro
     try {
         HolderNames holders(store.src());
         const ReaderNames readers = ReaderDescriptions(store.src());
+        const StationReaderNames stations = StationReaderNames::Load(store.src());
         Stepper stepper(*window);
         auto q = att.prepare(kLogQuery);
         lxw_row_t row = 1;
@@ -197,8 +199,8 @@ bool ExportLogToExcel(Tdsrc& store, const QString& path, Messages& messages, Pro
             LogRecord r = LogTable::fromRow(q);
             auto [name, group] = holders.of(r.cardno);
             const QByteArray cells[] = {name.toUtf8(), group.toUtf8(), ModeName(r.mode).toUtf8(),
-                                        ReaderName(r.reader, readers).toUtf8(),
-                                        ReaderName(r.lock, readers).toUtf8()};
+                                        stations.name(r.station, r.reader, readers).toUtf8(),
+                                        stations.name(r.station, r.lock, readers).toUtf8()};
             lxw_error e =
                 worksheet_write_number(sheet, row, 0, r.systime.datePart().value, dateFormat);
             if (e == LXW_NO_ERROR)

@@ -3,7 +3,7 @@
 namespace horalog {
 
 namespace {
-constexpr const char* kColumns = "ID, SYSTIME, CARDNO, MODE, READER, LOCK";
+constexpr const char* kColumns = "ID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION";
 // Half a millisecond in days: two stamps of the same second differ by far less than that
 // only when they are the same.
 constexpr double kSameStamp = 0.5 / 86400000.0;
@@ -17,16 +17,19 @@ LogRecord LogTable::fromRow(const Statement& q) {
     r.mode = q.value(3).toInt();
     r.reader = q.value(4).toInt();
     r.lock = q.value(5).toInt();
+    if (q.columnCount() > 6) r.station = q.value(6).toString();
     return r;
 }
 
 qint64 LogTable::append(LogRecord& r) {
     if (!append_)
         append_ = c_.prepare(
-            "INSERT INTO recorder (SYSTIME, CARDNO, MODE, READER, LOCK) VALUES (?, ?, ?, ?, ?)");
+            "INSERT INTO recorder (SYSTIME, CARDNO, MODE, READER, LOCK, STATION) "
+            "VALUES (?, ?, ?, ?, ?, ?)");
+    if (r.station.isEmpty()) r.station = c_.station();
     Statement& q = *append_;
     q.reset();
-    q.bindAll(r.systime, r.cardno, r.mode, r.reader, r.lock);
+    q.bindAll(r.systime, r.cardno, r.mode, r.reader, r.lock, r.station);
     q.exec();
     r.id = c_.lastInsertId();
     return r.id;
@@ -112,8 +115,7 @@ qint64 LogTable::positionOf(const LogRecord& r) {
     return q.value(0).toLongLong();
 }
 
-void LogTable::forEach(DateTime from, DateTime to,
-                       const std::function<bool(const LogRecord&)>& f) {
+void LogTable::forEach(DateTime from, DateTime to, const std::function<bool(const LogRecord&)>& f) {
     auto q = c_.prepare(QString("SELECT %1 FROM recorder WHERE SYSTIME >= ? AND SYSTIME < ? "
                                 "ORDER BY SYSTIME, CARDNO, ID")
                             .arg(kColumns));

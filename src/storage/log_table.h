@@ -16,6 +16,7 @@ struct LogRecord {
     int mode = 0;    // 0 CLOCK, 1 IN, 2 OUT
     int reader = 0;  // port 1 to 8
     int lock = 0;    // port whose lock was released, 0 none
+    QString station = {};  // where it was read; '' on the embedded files (stations.h)
 };
 
 enum class LogOrder { OldestFirst, NewestFirst };
@@ -24,7 +25,8 @@ class LogTable {
 public:
     explicit LogTable(Connection& att) : c_(att) {}
 
-    // Appends and commits (unless a transaction is open); sets and returns the id.
+    // Appends and commits (unless a transaction is open); sets and returns the id. A row
+    // without a station gets the connection's.
     qint64 append(LogRecord& r);
     void setLock(qint64 id, int lock);
     void update(const LogRecord& r);  // SYSTIME, CARDNO, MODE, READER, LOCK by id

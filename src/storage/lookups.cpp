@@ -10,7 +10,8 @@ namespace horalog {
 ReaderNames ReaderDescriptions(Connection& src) {
     ReaderNames names;
     for (int i = 0; i < 8; ++i) names[i] = QString("COM%1").arg(i + 1);
-    auto q = src.prepare("SELECT PORTNO, \"DESC\" FROM reader");
+    auto q = src.prepare("SELECT PORTNO, \"DESC\" FROM reader WHERE STATION = ?");
+    q.bindAll(src.station());
     while (q.next()) {
         int port = q.integer("PORTNO");
         QString desc = q.text("DESC");

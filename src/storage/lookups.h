@@ -12,7 +12,8 @@ namespace horalog {
 // Descriptions of the readers of ports 1 to 8 (index 0 is port 1).
 using ReaderNames = std::array<QString, 8>;
 
-// From the reader table: DESC, or "COM" and the port number when DESC is blank.
+// From the reader table, the rows of the connection's station: DESC, or "COM" and the port
+// number when DESC is blank.
 ReaderNames ReaderDescriptions(Connection& src);
 // 1 to 8: the description of that port's reader; 0: "DENIED"; anything else: "ERROR".
 QString ReaderName(int value, const ReaderNames& names);

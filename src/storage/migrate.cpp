@@ -30,6 +30,7 @@
 #include "storage/postgres_driver.h"
 #include "storage/read_journal.h"
 #include "storage/schema_upgrade.h"
+#include "storage/stations.h"
 #include "storage/store.h"
 
 namespace horalog {
@@ -44,7 +45,9 @@ const char* const kUsage =
     "id; then compares the row counts of every table. A database that holds rows already is\n"
     "refused. The password comes from ~/.pgpass or a service file, never from the url.\n"
     "The data folder is only read. Afterwards, point each PC at the server with the setting\n"
-    "DatabaseUrl or --database URL. Exit status 0 when every count is equal.\n";
+    "DatabaseUrl or --database URL. The log and the reader table are recorded under the\n"
+    "station NAME (default: this PC's setting Station, else its host name), the name the PC\n"
+    "must keep on the server. Exit status 0 when every count is equal.\n";
 
 // Rows per insert: enough to hide the round trips, few enough for the server's limit of
 // parameters per statement; tables with photos go in smaller steps.
@@ -190,13 +193,15 @@ private:
 
 // Whether the server's rows of a table are a new schema's own, value for value (day fractions
 // within rounding: the server computes the first group's times in decimals).
-bool SameAsNew(Connection& server, const SourceTable& seed) {
+bool SameAsNew(Connection& server, const SourceTable& seed, const QString& where) {
     QStringList columns;
     for (const QString& c : seed.columns) columns << Quoted(c);
-    const QString select = "SELECT " + columns.join(", ") + " FROM %1 ORDER BY 1";
+    // the first column is the key, or the station before the port (reader)
+    const QString select = "SELECT " + columns.join(", ") + " FROM %1%2 ORDER BY " +
+                           (columns.size() > 1 ? "1, 2" : "1");
     try {
-        auto mine = seed.file->prepare(select.arg(Quoted(seed.name)));
-        auto theirs = server.prepare(select.arg(Quoted(seed.name.toLower())));
+        auto mine = seed.file->prepare(select.arg(Quoted(seed.name), QString()));
+        auto theirs = server.prepare(select.arg(Quoted(seed.name.toLower()), where));
         while (mine.next()) {
             if (!theirs.next()) return false;
             for (int i = 0; i < columns.size(); ++i) {
@@ -212,6 +217,13 @@ bool SameAsNew(Connection& server, const SourceTable& seed) {
     }
 }
 
+// A station that started on the new database made its eight readers as EnsureStationReaders
+// does; untouched, they are a new schema's rows too (the copy replaces them).
+const char* const kBesidesDefaultStationReaders =
+    " WHERE NOT (STATION <> '' AND ENABLE = 0 AND \"DESC\" = 'COM' || PORTNO AND MODE = 0 AND "
+    "OUTPORT = 0 AND BPPORT = 0 AND LOCKTIME = 3 AND MODEL = 0 AND APB = 0 AND CAPTURE = 0 AND "
+    "MOTION = 0)";
+
 // The tables of the server database that hold rows a new schema would not: "recorder (5
 // rows)".
 QStringList TablesInUse(Connection& server, const NewSchemaRows& seeds) {
@@ -226,9 +238,21 @@ QStringList TablesInUse(Connection& server, const NewSchemaRows& seeds) {
     QStringList used;
     for (const QString& name : names) {
         if (name == "schema_version") continue;
-        const qint64 n = Count(server, name);
+        QString where;
+        qint64 n = Count(server, name);
+        if (name == "reader") {
+            try {
+                auto q = server.prepare("SELECT count(*) FROM reader" +
+                                        QString(kBesidesDefaultStationReaders));
+                if (q.next()) n = q.value(0).toLongLong();
+                where = kBesidesDefaultStationReaders;
+            } catch (const DbError&) {
+                // an older schema without stations: every row counts
+            }
+        }
         const SourceTable* seed = seeds.table(name);
-        const bool asNew = seed ? n == seed->rows && (n == 0 || SameAsNew(server, *seed)) : n == 0;
+        const bool asNew =
+            seed ? n == seed->rows && (n == 0 || SameAsNew(server, *seed, where)) : n == 0;
         if (!asNew) used << QString("%1 (%2 rows)").arg(name).arg(n);
     }
     return used;
@@ -275,7 +299,17 @@ void MoveIdentities(Connection& server, const SourceTable& t) {
     }
 }
 
-void CopyTable(const SourceTable& t, Connection& server, QTextStream& out) {
+// The tables whose rows belong to one station; the files keep them under '' (stations.h).
+bool OfStation(const SourceTable& t) {
+    return t.columns.contains("STATION", Qt::CaseInsensitive) &&
+           (t.name.compare("recorder", Qt::CaseInsensitive) == 0 ||
+            t.name.compare("reader", Qt::CaseInsensitive) == 0);
+}
+
+// station: the name the rows of the log and the reader table take on the server (none: as
+// they are).
+void CopyTable(const SourceTable& t, Connection& server, QTextStream& out,
+               const QString& station = QString()) {
     QStringList from, to;
     if (t.copyRowid) {
         from << "rowid";
@@ -333,6 +367,11 @@ void CopyTable(const SourceTable& t, Connection& server, QTextStream& out) {
         if (int(values.size()) == perInsert * width) send();
     }
     send();
+    if (!station.isEmpty() && OfStation(t)) {
+        auto stamp = server.prepare("UPDATE " + table + " SET STATION = ? WHERE STATION = ''");
+        stamp.bindAll(station);
+        stamp.exec();
+    }
     MoveIdentities(server, t);
     server.execute("ALTER TABLE " + table + " ENABLE TRIGGER USER");
     transaction.commit();
@@ -511,14 +550,14 @@ int RunMigrateCommand(const QStringList& words, const QString& folder, QTextStre
 
         out << "Copying " << tables.size() << " tables of " << folder << " to " << where
             << Qt::endl;
-        if (!options.station.isEmpty())
-            out << "Station " << options.station
-                << ": this version keeps no station in the database; nothing recorded for it"
-                << Qt::endl;
+        const QString station =
+            options.station.trimmed().isEmpty() ? StationName() : options.station.trimmed();
+        out << "Station " << station << ": the log and the reader table are recorded under it"
+            << Qt::endl;
         std::vector<const SourceTable*> done;
         for (const SourceTable& t : tables) {
             try {
-                CopyTable(t, *server, out);
+                CopyTable(t, *server, out, station);
                 done.push_back(&t);
             } catch (const DbError& e) {
                 throw Failure{"copying " + t.name + " failed: " + e.text() +

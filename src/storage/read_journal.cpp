@@ -27,7 +27,13 @@ Connection& ReadJournal::open(bool create) {
     c_->execute(
         "CREATE TABLE IF NOT EXISTS journal (UID TEXT PRIMARY KEY, SYSTIME REAL NOT NULL, "
         "CARDNO INTEGER NOT NULL, MODE INTEGER NOT NULL, READER INTEGER NOT NULL, "
-        "LOCK INTEGER NOT NULL)");
+        "LOCK INTEGER NOT NULL, STATION TEXT NOT NULL DEFAULT '')");
+    // A journal kept by an earlier version has no station: its reads are this PC's.
+    try {
+        c_->prepare("SELECT STATION FROM journal LIMIT 0").exec();
+    } catch (const DbError&) {
+        c_->execute("ALTER TABLE journal ADD COLUMN STATION TEXT NOT NULL DEFAULT ''");
+    }
     return *c_;
 }
 
@@ -35,8 +41,9 @@ QString ReadJournal::append(const LogRecord& r) {
     Connection& c = open(true);
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     auto q = c.prepare(
-        "INSERT INTO journal (UID, SYSTIME, CARDNO, MODE, READER, LOCK) VALUES (?, ?, ?, ?, ?, ?)");
-    q.bindAll(id, r.systime, r.cardno, r.mode, r.reader, r.lock);
+        "INSERT INTO journal (UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?)");
+    q.bindAll(id, r.systime, r.cardno, r.mode, r.reader, r.lock, r.station);
     q.exec();
     return id;
 }
@@ -65,8 +72,8 @@ JournalMerge ReadJournal::mergeInto(Connection& log) {
         auto seen = log.prepare("SELECT 1 FROM journal_merged WHERE UID = ?");
         auto mark = log.prepare("INSERT INTO journal_merged (UID, ROWID_IN_LOG) VALUES (?, ?)");
         auto rows = j.prepare(
-            "SELECT UID, SYSTIME, CARDNO, MODE, READER, LOCK FROM journal ORDER BY SYSTIME, "
-            "rowid");
+            "SELECT UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION FROM journal "
+            "ORDER BY SYSTIME, rowid");
         while (rows.next()) {
             const QString id = rows.text("UID");
             seen.reset();
@@ -80,7 +87,8 @@ JournalMerge ReadJournal::mergeInto(Connection& log) {
                         rows.integer("CARDNO"),
                         rows.integer("MODE"),
                         rows.integer("READER"),
-                        rows.integer("LOCK")};
+                        rows.integer("LOCK"),
+                        rows.text("STATION")};
             table.append(r);
             mark.reset();
             mark.bindAll(id, r.id);

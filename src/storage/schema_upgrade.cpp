@@ -71,6 +71,33 @@ const std::vector<SchemaStep>& SchemaSteps() {
          "DROP INDEX staffs_doors;"
          "CREATE INDEX staffs_doors ON staffs (NAME, CARDNO, WORKGRP, COM1, COM2, COM3, COM4, "
          "COM5, COM6, COM7, COM8, ACCESSGRP);"},
+        // Stations: several PCs share one server database, each with its own readers, so a
+        // log row and a reader row say whose they are. '' is this PC on the embedded files
+        // (every row there stays ''); on a server each PC writes under its station name. The
+        // log's two indexes stay as they are: reports select by SYSTIME and CARDNO only.
+        {"attend", 1, "ALTER TABLE recorder ADD COLUMN STATION TEXT NOT NULL DEFAULT '';"},
+        // The reader table is keyed by station and port: the embedded engine cannot change a
+        // key in place, so the table is made anew and its rows carried over.
+        {"sysdat", 4,
+         "CREATE TABLE reader_of_station ("
+         "  STATION  TEXT    NOT NULL DEFAULT '',"
+         "  PORTNO   INTEGER NOT NULL,"
+         "  ENABLE   INTEGER NOT NULL DEFAULT 0,"
+         "  \"DESC\"   TEXT    NOT NULL DEFAULT '',"
+         "  MODE     INTEGER NOT NULL DEFAULT 0,"
+         "  OUTPORT  INTEGER NOT NULL DEFAULT 0,"
+         "  BPPORT   INTEGER NOT NULL DEFAULT 0,"
+         "  LOCKTIME INTEGER NOT NULL DEFAULT 3,"
+         "  MODEL    INTEGER NOT NULL DEFAULT 0,"
+         "  APB      INTEGER NOT NULL DEFAULT 0,"
+         "  CAPTURE  INTEGER NOT NULL DEFAULT 0,"
+         "  MOTION   INTEGER NOT NULL DEFAULT 0,"
+         "  PRIMARY KEY (STATION, PORTNO));"
+         "INSERT INTO reader_of_station (STATION, PORTNO, ENABLE, \"DESC\", MODE, OUTPORT, "
+         "BPPORT, LOCKTIME, MODEL, APB, CAPTURE, MOTION) SELECT '', PORTNO, ENABLE, \"DESC\", "
+         "MODE, OUTPORT, BPPORT, LOCKTIME, MODEL, APB, CAPTURE, MOTION FROM reader;"
+         "DROP TABLE reader;"
+         "ALTER TABLE reader_of_station RENAME TO reader;"},
     };
     return steps;
 }

@@ -16,6 +16,7 @@
 #include "storage/postgres_driver.h"
 #include "storage/schema_upgrade.h"
 #include "storage/settings.h"
+#include "storage/stations.h"
 
 namespace horalog {
 
@@ -147,6 +148,11 @@ void Tdsrc::openServer(const QString& url) {
         UpgradeServerSchema(*att_);
         setDurableCommits(ReadSettingBool("DurableCommits", true));
         src_ = OpenServerDatabase(url, OpenMode::ReadWrite);
+        // Read once per open: the reader rows and log rows of this PC carry it.
+        const QString station = StationName();
+        att_->setStation(station);
+        src_->setStation(station);
+        EnsureStationReaders(*src_);
     } catch (const DbError& e) {
         src_.reset();
         att_.reset();
@@ -254,7 +260,8 @@ bool ReaderTableOk(Connection& src) {
     try {
         auto q = src.prepare(
             "SELECT count(*) AS N, count(DISTINCT PORTNO) AS D, min(PORTNO) AS LO, "
-            "max(PORTNO) AS HI FROM reader");
+            "max(PORTNO) AS HI FROM reader WHERE STATION = ?");
+        q.bindAll(src.station());
         if (!q.next()) return false;
         return q.integer("N") == 8 && q.integer("D") == 8 && q.integer("LO") == 1 &&
                q.integer("HI") == 8;

@@ -124,7 +124,8 @@ private:
 // did not finish within timeLimitMs (0: no limit).
 std::optional<QStringList> CheckLogFile(Connection& att, int timeLimitMs = 0);
 
-// Whether the reader table has exactly the eight rows of ports 1 to 8.
+// Whether the reader table has exactly the eight rows of ports 1 to 8 for the connection's
+// station.
 bool ReaderTableOk(Connection& src);
 
 // Opens path read-only with the password; on failure shows "Invalid Database" (when a

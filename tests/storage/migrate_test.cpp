@@ -14,6 +14,8 @@
 #include "storage/folder_lock.h"
 #include "storage/postgres_driver.h"
 #include "storage/read_journal.h"
+#include "storage/settings.h"
+#include "storage/stations.h"
 #include "support/free_port.h"
 
 using namespace horalog;
@@ -170,6 +172,9 @@ TEST(Migrate, EveryTableRowIdAndPhotoArrivesAndReportsReadTheSame) {
     {
         auto server = OpenServerDatabase(url, OpenMode::ReadWrite);
         UpgradeServerSchema(*server);
+        // its station's eight default readers too
+        server->setStation("Warehouse");
+        EnsureStationReaders(*server);
     }
     const QStringList files = QDir(data.path()).entryList(QDir::Files | QDir::Dirs);
     const QByteArray att = Checksum(data.file(kLogDbFile)), sys = Checksum(data.file(kSysDbFile));
@@ -181,7 +186,8 @@ TEST(Migrate, EveryTableRowIdAndPhotoArrivesAndReportsReadTheSame) {
          {"recorder: 29 of 29 rows\n", "journal_merged: 1 of 1 rows\n", "staffs: 3 of 3 rows\n",
           "audit: 2 of 2 rows\n", "reader: 8 of 8 rows\n", "Verified: the row counts of all "})
         EXPECT_TRUE(r.out.contains(line)) << line << "\n" << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains("Front gate: this version keeps no station")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("Station Front gate: the log and the reader table are recorded"))
+        << r.out.toStdString();
 
     // the folder is only read
     EXPECT_EQ(Checksum(data.file(kLogDbFile)), att);
@@ -190,12 +196,23 @@ TEST(Migrate, EveryTableRowIdAndPhotoArrivesAndReportsReadTheSame) {
 
     Tdsrc folder(data.path(), QString());
     folder.OpenStore();
+    // the PC goes on under the station it migrated as: its readers are the folder's
+    WriteSettingText("Station", "Front gate");
     Tdsrc server(data.path(), url);
     server.OpenStore();
+    WriteSettingText("Station", "");
+    for (const char* table : {"recorder", "reader"}) {
+        auto q = server.att().prepare(
+            QString("SELECT STATION, count(*) FROM %1 GROUP BY STATION").arg(table));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.text("STATION"), "Front gate") << table;
+        EXPECT_FALSE(q.next()) << table;
+    }
     int compared = 0;
     for (Connection* file : {&folder.att(), &folder.src()}) {
         Connection& there = file == &folder.att() ? server.att() : server.src();
-        for (const TableShape& s : Shapes(*file)) {
+        for (TableShape s : Shapes(*file)) {
+            if (s.name == "recorder" || s.name == "reader") s.columns.removeAll("STATION");
             const auto want = Rows(*file, s.name, s.columns, s.key);
             EXPECT_EQ(Rows(there, s.name, s.columns, s.key), want) << s.name.toStdString();
             compared += int(want.size());
@@ -310,6 +327,10 @@ TEST(Migrate, ADatabaseInUseIsRefusedAndLeftAsItWas) {
         {"a second group", "INSERT INTO gid (DESCX) VALUES ('EXTRA')", true, "gid (2 rows)"},
         {"a renamed reader", "UPDATE reader SET \"DESC\" = 'Back door' WHERE PORTNO = 2", true,
          "reader (8 rows)"},
+        {"a station's reader put to use",
+         "INSERT INTO reader (STATION, PORTNO, \"DESC\", ENABLE) VALUES ('Warehouse', 1, "
+         "'COM1', 1)",
+         true, "reader (9 rows)"},
         {"another program's table", "CREATE TABLE notes (T TEXT); INSERT INTO notes VALUES ('x')",
          false, "notes (1 rows)"},
     };
