@@ -326,6 +326,7 @@ void CardCapture::commitRow(LogRecord& row, QString& journalId) {
     // A server known to be gone is not waited for.
     ServerOutage* outage = this->outage();
     if (outage && outage->down()) reason = outage->reason();
+    bool unsure = false;
     if (reason.isEmpty()) {
         try {
             LogTable(store_.att()).append(row);
@@ -337,11 +338,12 @@ void CardCapture::commitRow(LogRecord& row, QString& journalId) {
             return;
         } catch (const DbError& e) {
             reason = e.text();
-            if (outage) outage->noteFailure(reason);
+            // A link that broke during the write leaves open whether the server took the row.
+            unsure = outage && outage->noteFailure(reason);
         }
     }
     // The reader is still answered: the read waits in the journal until the log is mended.
-    journalId = store_.journal().append(row);
+    journalId = store_.journal().append(row, unsure);
     journalled_ = true;
     row.id = 0;
     const qint64 waiting = store_.journal().count();

@@ -1,9 +1,9 @@
 #include "storage/audit.h"
 
 #include <QFile>
-#include <QSysInfo>
 
 #include "common/csv.h"
+#include "storage/stations.h"
 #include "storage/store.h"
 
 namespace horalog {
@@ -52,8 +52,7 @@ Where FilterClause(const AuditFilter& f) {
 }  // namespace
 
 QString AuditLog::station() {
-    static const QString name = QSysInfo::machineHostName();
-    return name;
+    return StationName();  // the same name the PC's log rows carry
 }
 
 void AuditLog::setClock(Clock clock) {

@@ -27,23 +27,29 @@ Connection& ReadJournal::open(bool create) {
     c_->execute(
         "CREATE TABLE IF NOT EXISTS journal (UID TEXT PRIMARY KEY, SYSTIME REAL NOT NULL, "
         "CARDNO INTEGER NOT NULL, MODE INTEGER NOT NULL, READER INTEGER NOT NULL, "
-        "LOCK INTEGER NOT NULL, STATION TEXT NOT NULL DEFAULT '')");
-    // A journal kept by an earlier version has no station: its reads are this PC's.
-    try {
-        c_->prepare("SELECT STATION FROM journal LIMIT 0").exec();
-    } catch (const DbError&) {
-        c_->execute("ALTER TABLE journal ADD COLUMN STATION TEXT NOT NULL DEFAULT ''");
+        "LOCK INTEGER NOT NULL, STATION TEXT NOT NULL DEFAULT '', "
+        "UNSURE INTEGER NOT NULL DEFAULT 0)");
+    // A journal kept by an earlier version lacks the later columns: its reads are this PC's,
+    // and the log surely did not take them.
+    for (const char* column :
+         {"STATION TEXT NOT NULL DEFAULT ''", "UNSURE INTEGER NOT NULL DEFAULT 0"}) {
+        const QString name = QString(column).section(' ', 0, 0);
+        try {
+            c_->prepare("SELECT " + name + " FROM journal LIMIT 0").exec();
+        } catch (const DbError&) {
+            c_->execute(QString("ALTER TABLE journal ADD COLUMN ") + column);
+        }
     }
     return *c_;
 }
 
-QString ReadJournal::append(const LogRecord& r) {
+QString ReadJournal::append(const LogRecord& r, bool unsure) {
     Connection& c = open(true);
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     auto q = c.prepare(
-        "INSERT INTO journal (UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?)");
-    q.bindAll(id, r.systime, r.cardno, r.mode, r.reader, r.lock, r.station);
+        "INSERT INTO journal (UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION, UNSURE) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    q.bindAll(id, r.systime, r.cardno, r.mode, r.reader, r.lock, r.station, unsure);
     q.exec();
     return id;
 }
@@ -71,8 +77,12 @@ JournalMerge ReadJournal::mergeInto(Connection& log) {
         LogTable table(log);
         auto seen = log.prepare("SELECT 1 FROM journal_merged WHERE UID = ?");
         auto mark = log.prepare("INSERT INTO journal_merged (UID, ROWID_IN_LOG) VALUES (?, ?)");
+        // The same read to the millisecond on the same reader: two genuine reads cannot be.
+        auto taken = log.prepare(
+            "SELECT ID FROM recorder WHERE SYSTIME = ? AND CARDNO = ? AND MODE = ? AND "
+            "READER = ? AND STATION = ? LIMIT 1");
         auto rows = j.prepare(
-            "SELECT UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION FROM journal "
+            "SELECT UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION, UNSURE FROM journal "
             "ORDER BY SYSTIME, rowid");
         while (rows.next()) {
             const QString id = rows.text("UID");
@@ -89,6 +99,21 @@ JournalMerge ReadJournal::mergeInto(Connection& log) {
                         rows.integer("READER"),
                         rows.integer("LOCK"),
                         rows.text("STATION")};
+            if (r.station.isEmpty()) r.station = log.station();
+            if (rows.integer("UNSURE")) {
+                taken.reset();
+                taken.bindAll(r.systime, r.cardno, r.mode, r.reader, r.station);
+                if (taken.next()) {
+                    r.id = taken.int64("ID");
+                    taken.reset();
+                    if (r.lock != 0) table.setLock(r.id, r.lock);
+                    mark.reset();
+                    mark.bindAll(id, r.id);
+                    mark.exec();
+                    ++result.skipped;
+                    continue;
+                }
+            }
             table.append(r);
             mark.reset();
             mark.bindAll(id, r.id);
@@ -96,6 +121,7 @@ JournalMerge ReadJournal::mergeInto(Connection& log) {
             ++result.merged;
         }
         seen.reset();
+        taken.reset();
         t.commit();
     }
     // Only once the log holds them: a cut here leaves ids the next merge skips.

@@ -16,7 +16,7 @@ inline constexpr const char* kJournalFile = "attend-journal.mdb";
 
 struct JournalMerge {
     qint64 merged = 0;   // rows added to the log
-    qint64 skipped = 0;  // rows the log already had from an earlier merge
+    qint64 skipped = 0;  // rows the log already had (an earlier merge, an unsure write)
 };
 
 class ReadJournal {
@@ -27,8 +27,10 @@ public:
     const QString& path() const { return path_; }
 
     // Keeps a read; committed to disk when it returns. Answers the read's unique id. Throws
-    // DbError when even the journal cannot be written.
-    QString append(const LogRecord& r);
+    // DbError when even the journal cannot be written. unsure: the log may hold the row
+    // already (the link to a database server broke before it answered the write); a merge
+    // then adds it only when the log has no such row.
+    QString append(const LogRecord& r, bool unsure = false);
     void setLock(const QString& id, int lock);
     // Reads waiting; 0 when there is no journal file.
     qint64 count();
