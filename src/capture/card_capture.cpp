@@ -326,10 +326,11 @@ void CardCapture::commitRow(LogRecord& row, QString& journalId) {
     // A server known to be gone is not waited for.
     ServerOutage* outage = this->outage();
     if (outage && outage->down()) reason = outage->reason();
-    bool unsure = false;
+    std::optional<qint64> takenAfter;
     if (reason.isEmpty()) {
         try {
             LogTable(store_.att()).append(row);
+            lastLoggedId_ = row.id;
             // The log takes rows again: the reads kept meanwhile join it.
             if (journalled_) {
                 journalled_ = false;
@@ -339,11 +340,11 @@ void CardCapture::commitRow(LogRecord& row, QString& journalId) {
         } catch (const DbError& e) {
             reason = e.text();
             // A link that broke during the write leaves open whether the server took the row.
-            unsure = outage && outage->noteFailure(reason);
+            if (outage && outage->noteFailure(reason)) takenAfter = lastLoggedId_;
         }
     }
     // The reader is still answered: the read waits in the journal until the log is mended.
-    journalId = store_.journal().append(row, unsure);
+    journalId = store_.journal().append(row, takenAfter);
     journalled_ = true;
     row.id = 0;
     const qint64 waiting = store_.journal().count();

@@ -131,6 +131,7 @@ private:
     QTimer repeat_;
     int lastBypassPort_ = 0;
     bool journalled_ = false;
+    qint64 lastLoggedId_ = 0;  // the id of the last row the log took from this capture
     std::unique_ptr<ServerOutage> outage_;
     std::optional<StationReaderNames> stations_;  // for the mail record, read once per run
 };

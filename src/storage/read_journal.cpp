@@ -27,12 +27,11 @@ Connection& ReadJournal::open(bool create) {
     c_->execute(
         "CREATE TABLE IF NOT EXISTS journal (UID TEXT PRIMARY KEY, SYSTIME REAL NOT NULL, "
         "CARDNO INTEGER NOT NULL, MODE INTEGER NOT NULL, READER INTEGER NOT NULL, "
-        "LOCK INTEGER NOT NULL, STATION TEXT NOT NULL DEFAULT '', "
-        "UNSURE INTEGER NOT NULL DEFAULT 0)");
+        "LOCK INTEGER NOT NULL, STATION TEXT NOT NULL DEFAULT '', TAKENAFTER INTEGER)");
     // A journal kept by an earlier version lacks the later columns: its reads are this PC's,
     // and the log surely did not take them.
     for (const char* column :
-         {"STATION TEXT NOT NULL DEFAULT ''", "UNSURE INTEGER NOT NULL DEFAULT 0"}) {
+         {"STATION TEXT NOT NULL DEFAULT ''", "TAKENAFTER INTEGER"}) {
         const QString name = QString(column).section(' ', 0, 0);
         try {
             c_->prepare("SELECT " + name + " FROM journal LIMIT 0").exec();
@@ -43,13 +42,14 @@ Connection& ReadJournal::open(bool create) {
     return *c_;
 }
 
-QString ReadJournal::append(const LogRecord& r, bool unsure) {
+QString ReadJournal::append(const LogRecord& r, std::optional<qint64> takenAfter) {
     Connection& c = open(true);
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     auto q = c.prepare(
-        "INSERT INTO journal (UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION, UNSURE) "
+        "INSERT INTO journal (UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION, TAKENAFTER) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    q.bindAll(id, r.systime, r.cardno, r.mode, r.reader, r.lock, r.station, unsure);
+    q.bindAll(id, r.systime, r.cardno, r.mode, r.reader, r.lock, r.station,
+              takenAfter ? QVariant(*takenAfter) : QVariant());
     q.exec();
     return id;
 }
@@ -77,12 +77,13 @@ JournalMerge ReadJournal::mergeInto(Connection& log) {
         LogTable table(log);
         auto seen = log.prepare("SELECT 1 FROM journal_merged WHERE UID = ?");
         auto mark = log.prepare("INSERT INTO journal_merged (UID, ROWID_IN_LOG) VALUES (?, ?)");
-        // The same read to the millisecond on the same reader: two genuine reads cannot be.
+        // The station's first row after the last one it knew was written, if it is this read:
+        // an identical row before it is an earlier read of the same second.
         auto taken = log.prepare(
             "SELECT ID FROM recorder WHERE SYSTIME = ? AND CARDNO = ? AND MODE = ? AND "
-            "READER = ? AND STATION = ? LIMIT 1");
+            "READER = ? AND STATION = ? AND ID > ? ORDER BY ID LIMIT 1");
         auto rows = j.prepare(
-            "SELECT UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION, UNSURE FROM journal "
+            "SELECT UID, SYSTIME, CARDNO, MODE, READER, LOCK, STATION, TAKENAFTER FROM journal "
             "ORDER BY SYSTIME, rowid");
         while (rows.next()) {
             const QString id = rows.text("UID");
@@ -100,9 +101,9 @@ JournalMerge ReadJournal::mergeInto(Connection& log) {
                         rows.integer("LOCK"),
                         rows.text("STATION")};
             if (r.station.isEmpty()) r.station = log.station();
-            if (rows.integer("UNSURE")) {
+            if (const QVariant after = rows.value(7); !after.isNull()) {
                 taken.reset();
-                taken.bindAll(r.systime, r.cardno, r.mode, r.reader, r.station);
+                taken.bindAll(r.systime, r.cardno, r.mode, r.reader, r.station, after.toLongLong());
                 if (taken.next()) {
                     r.id = taken.int64("ID");
                     taken.reset();

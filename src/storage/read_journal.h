@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "storage/database.h"
 #include "storage/log_table.h"
@@ -27,10 +28,10 @@ public:
     const QString& path() const { return path_; }
 
     // Keeps a read; committed to disk when it returns. Answers the read's unique id. Throws
-    // DbError when even the journal cannot be written. unsure: the log may hold the row
-    // already (the link to a database server broke before it answered the write); a merge
-    // then adds it only when the log has no such row.
-    QString append(const LogRecord& r, bool unsure = false);
+    // DbError when even the journal cannot be written. takenAfter: the log may hold the row
+    // already, above this id (the link to a database server broke before it answered the
+    // write); a merge then adds it only when the log has no such row there.
+    QString append(const LogRecord& r, std::optional<qint64> takenAfter = std::nullopt);
     void setLock(const QString& id, int lock);
     // Reads waiting; 0 when there is no journal file.
     qint64 count();
