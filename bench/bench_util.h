@@ -7,8 +7,10 @@
 #include <fstream>
 #include <string>
 
+#include "people/photos.h"
 #include "storage/migrate.h"
 #include "storage/postgres_driver.h"
+#include "storage/staff_table.h"
 
 namespace horalog::bench {
 
@@ -24,6 +26,40 @@ inline long StatusKb(const char* field = "VmRSS:") {
 
 inline long ResidentKb() { return StatusKb("VmRSS:"); }
 inline long PeakRssMb() { return StatusKb("VmHWM:") / 1024; }
+
+// A photo that compresses like a face, not like a flat fill; different per seed.
+inline QByteArray NoisyPhoto(unsigned seed = 12345) {
+    Picture p = WhitePicture(kPhotoWidth, kPhotoHeight);
+    unsigned state = seed;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            state = state * 1103515245u + 12345u;
+            std::uint8_t* px = p.pixel(x, y);
+            const int noise = int((state >> 16) & 0x1F);
+            px[0] = std::uint8_t(noise + x / 2);
+            px[1] = std::uint8_t(noise + y / 2);
+            px[2] = std::uint8_t(noise + 60);
+        }
+    QByteArray blob;
+    PhotoToBlob(blob, p);
+    return blob;
+}
+
+// Holders 1 to n ("Holder N", every reader right), made once and kept between runs.
+inline void EnsureBenchHolders(Connection& src, int n) {
+    StaffTable staff(src);
+    if (staff.count() >= n) return;
+    Transaction t(src);
+    for (int card = 1; card <= n; ++card) {
+        if (staff.byCard(card)) continue;
+        HolderRecord h;
+        h.cardno = card;
+        h.name = QString("Holder %1").arg(card);
+        h.com.fill(true);
+        staff.append(h);
+    }
+    t.commit();
+}
 
 // Puts the rows of the data folder onto the server database of url once: migrates them when
 // its log is empty (a first run), else keeps what an earlier run put there.

@@ -37,19 +37,8 @@ struct Pass {
 };
 
 void Measure(Tdsrc& store, const std::vector<Pass>& passes) {
+    bench::EnsureBenchHolders(store.src(), 5000);
     StaffTable staff(store.src());
-    if (staff.count() < 5000) {
-        Transaction t(store.src());
-        for (int card = 1; card <= 5000; ++card) {
-            if (staff.byCard(card)) continue;
-            HolderRecord h;
-            h.cardno = card;
-            h.name = QString("Holder %1").arg(card);
-            h.com.fill(true);
-            staff.append(h);
-        }
-        t.commit();
-    }
     // The folder may be shared with bench_web, whose holders have no reader rights.
     store.src().execute("UPDATE staffs SET COM1 = 1 WHERE COM1 = 0");
     std::printf("log rows: %lld, holders: %lld\n", LogTable(store.att()).count(), staff.count());

@@ -35,23 +35,6 @@ void timeIt(const char* what, int runs, F&& f) {
                 ms[ms.size() * 99 / 100], runs);
 }
 
-// A photo that compresses like a face, not like a flat fill.
-QByteArray NoisyPhoto() {
-    Picture p = WhitePicture(kPhotoWidth, kPhotoHeight);
-    unsigned state = 12345;
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) {
-            state = state * 1103515245u + 12345u;
-            std::uint8_t* px = p.pixel(x, y);
-            const int noise = int((state >> 16) & 0x1F);
-            px[0] = std::uint8_t(noise + x / 2);
-            px[1] = std::uint8_t(noise + y / 2);
-            px[2] = std::uint8_t(noise + 60);
-        }
-    QByteArray blob;
-    PhotoToBlob(blob, p);
-    return blob;
-}
 
 }  // namespace
 
@@ -75,7 +58,7 @@ int main(int argc, char** argv) {
         void plain(const QString&) override {}
     } silent;
     const int kHolders = 5000;
-    const QByteArray photo = NoisyPhoto();
+    const QByteArray photo = bench::NoisyPhoto();
     std::printf("photo blob: %lld bytes\n", qint64(photo.size()));
     std::vector<int> groups;
     for (int g = 0; g < 20; ++g) {

@@ -24,23 +24,6 @@ namespace {
 constexpr int kLogRows = 100000;
 constexpr int kHolders = 1000;
 
-// A photo that compresses like a face, not like a flat fill; different per holder.
-QByteArray NoisyPhoto(unsigned seed) {
-    Picture p = WhitePicture(kPhotoWidth, kPhotoHeight);
-    unsigned state = seed;
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) {
-            state = state * 1103515245u + 12345u;
-            std::uint8_t* px = p.pixel(x, y);
-            const int noise = int((state >> 16) & 0x1F);
-            px[0] = std::uint8_t(noise + x / 2);
-            px[1] = std::uint8_t(noise + y / 2);
-            px[2] = std::uint8_t(noise + 60);
-        }
-    QByteArray blob;
-    PhotoToBlob(blob, p);
-    return blob;
-}
 
 void Fill(Tdsrc& store) {
     Connection& src = store.src();
@@ -52,7 +35,7 @@ void Fill(Tdsrc& store) {
         auto holder = src.prepare(
             "INSERT INTO staffs (CARDNO, NAME, WORKGRP, PHOTO, COM1) VALUES (?, ?, ?, ?, 1)");
         for (int i = 0; i < kHolders; ++i) {
-            const QByteArray photo = NoisyPhoto(unsigned(i + 1));
+            const QByteArray photo = bench::NoisyPhoto(unsigned(i + 1));
             photoBytes += photo.size();
             holder.bindAll(100000 + i, QString("HOLDER %1").arg(i, 4, 10, QChar('0')), 1 + i % 3,
                            photo);

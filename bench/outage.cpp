@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench_util.h"
 #include "capture/card_capture.h"
 #include "common/paths.h"
 #include "reader/frames.h"
@@ -74,19 +75,7 @@ int main(int argc, char** argv) {
     EnsureDataFolder(folder.path());
     Tdsrc store(folder.path(), url);
     store.OpenStore();
-    StaffTable staff(store.src());
-    if (staff.count() < 5000) {
-        Transaction t(store.src());
-        for (int card = 1; card <= 5000; ++card) {
-            if (staff.byCard(card)) continue;
-            HolderRecord h;
-            h.cardno = card;
-            h.name = QString("Holder %1").arg(card);
-            h.com.fill(true);
-            staff.append(h);
-        }
-        t.commit();
-    }
+    bench::EnsureBenchHolders(store.src(), 5000);
 
     g_master = posix_openpt(O_RDWR | O_NOCTTY);
     grantpt(g_master);
