@@ -111,11 +111,15 @@ void ServerOutage::recover() {
         RelinkServer(store_.att(), kRelinkMs);
         RelinkServer(store_.src(), kRelinkMs);
         for (const auto& [row, lock] : locks_) {
-            // Its id may not have come back: the row is found by what it holds.
+            if (row.id > 0) {
+                LogTable(store_.att()).setLock(row.id, lock);
+                continue;
+            }
+            // Its id did not come back: the row is found by what it holds, the newest first.
             auto q = store_.att().prepare(
-                "UPDATE recorder SET LOCK = ? WHERE SYSTIME = ? AND CARDNO = ? AND READER = ? "
-                "AND LOCK = 0");
-            q.bindAll(lock, row.systime, row.cardno, row.reader);
+                "UPDATE recorder SET LOCK = ? WHERE ID = (SELECT max(ID) FROM recorder WHERE "
+                "SYSTIME = ? AND CARDNO = ? AND READER = ? AND STATION = ? AND LOCK = 0)");
+            q.bindAll(lock, row.systime, row.cardno, row.reader, row.station);
             q.exec();
         }
         locks_.clear();
