@@ -65,10 +65,15 @@ inline void EnsureBenchHolders(Connection& src, int n) {
 // its log is empty (a first run), else keeps what an earlier run put there.
 inline bool OntoServer(const QString& folder, const QString& url) {
     {
-        auto server = OpenServerDatabase(url, OpenMode::ReadOnly);
+        auto server = OpenServerDatabase(url, OpenMode::ReadWrite);
         if (server->hasTable("recorder")) {
             auto q = server->prepare("SELECT count(*) FROM recorder");
-            if (q.next() && q.value(0).toLongLong() > 0) return true;
+            if (q.next() && q.value(0).toLongLong() > 0) {
+                // An earlier run's copy is brought to this version's schema, as a station's
+                // start would; the read-only connections measured do not.
+                UpgradeServerSchema(*server);
+                return true;
+            }
         }
     }
     QTextStream out(stdout), err(stderr);

@@ -117,10 +117,16 @@ QString isoTime(DateTime t) {
 
 }  // namespace
 
-// One lookup per card and page.
+// One lookup per card and page, for a piece of rows at a time.
 class PageHolders {
 public:
     explicit PageHolders(Connection& src) : src_(src) {}
+    void fetch(const std::vector<LogRecord>& rows) {
+        QList<int> missing;
+        for (const LogRecord& r : rows)
+            if (!cache_.contains(r.cardno) && !missing.contains(r.cardno)) missing << r.cardno;
+        cache_.insert(HoldersOfCards(src_, missing));
+    }
     const CardHolderName& of(int card) {
         auto it = cache_.find(card);
         if (it == cache_.end()) it = cache_.insert(card, HolderOfCard(src_, card));
@@ -318,13 +324,27 @@ QByteArray PageStream::next() {
 
 QByteArray PageStream::rowsPiece() {
     QByteArray out;
+    // The rows read before a failure still go out, then the page ends with it.
+    auto fail = [this](const std::exception& e) {
+        error_ = QString::fromUtf8(e.what());
+        if (request_.json) broken_ = true;
+        phase_ = Phase::Tail;
+    };
+    std::vector<LogRecord> piece;
     try {
-        for (int n = 0; n < kRowsPerPiece; ++n) {
+        while (int(piece.size()) < kRowsPerPiece) {
             if (!rows_->next()) {
                 phase_ = Phase::Tail;
                 break;
             }
-            const LogRecord row = LogTable::fromRow(*rows_);
+            piece.push_back(LogTable::fromRow(*rows_));
+        }
+    } catch (const std::exception& e) {
+        fail(e);
+    }
+    try {
+        holders_->fetch(piece);
+        for (const LogRecord& row : piece) {
             const CardHolderName& h = holders_->of(row.cardno);
             if (request_.json) {
                 QJsonObject o;
@@ -349,9 +369,7 @@ QByteArray PageStream::rowsPiece() {
             ++emitted_;
         }
     } catch (const std::exception& e) {
-        error_ = QString::fromUtf8(e.what());
-        if (request_.json) broken_ = true;
-        phase_ = Phase::Tail;
+        fail(e);
     }
     if (phase_ == Phase::Tail) dropDatabase();
     if (broken_) phase_ = Phase::Done;

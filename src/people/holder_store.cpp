@@ -18,6 +18,25 @@ CardHolderName HolderOfCard(Connection& src, int card) {
     return {false, "[" + QString::number(card) + "]", QString()};
 }
 
+QHash<int, CardHolderName> HoldersOfCards(Connection& src, const QList<int>& cards) {
+    QHash<int, CardHolderName> out;
+    if (cards.isEmpty()) return out;
+    QStringList marks;
+    for (qsizetype i = 0; i < cards.size(); ++i) marks << "?";
+    auto q = src.prepare(
+        "SELECT staffs.CARDNO AS CARDNO, staffs.NAME AS NAME, gid.DESCX AS DESCX FROM staffs "
+        "JOIN gid ON staffs.WORKGRP = gid.ID WHERE staffs.CARDNO IN (" +
+        marks.join(", ") + ")");
+    for (qsizetype i = 0; i < cards.size(); ++i) q.bind(int(i + 1), cards[i]);
+    while (q.next()) {
+        const int card = q.integer("CARDNO");
+        if (!out.contains(card)) out.insert(card, {true, q.text("NAME"), q.text("DESCX")});
+    }
+    for (int card : cards)
+        if (!out.contains(card)) out.insert(card, {false, "[" + QString::number(card) + "]", {}});
+    return out;
+}
+
 int CardOfName(Connection& src, const QString& name) {
     // The first name at or after the text in the index's (NOCASE) order begins with the text
     // when any name does: names that begin with it sort together right there.

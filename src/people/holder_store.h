@@ -6,6 +6,8 @@
 
 #include <QAbstractTableModel>
 #include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -27,6 +29,8 @@ struct CardHolderName {
     QString group;
 };
 CardHolderName HolderOfCard(Connection& src, int card);
+// HolderOfCard of each card in one query (a round trip per card costs on a database server).
+QHash<int, CardHolderName> HoldersOfCards(Connection& src, const QList<int>& cards);
 
 // The card of the first holder in name order whose name begins with the text (ASCII letters
 // without regard to case), or 0. An index seek, not a walk.
