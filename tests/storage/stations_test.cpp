@@ -14,6 +14,7 @@
 #include "storage/read_journal.h"
 #include "storage/schema_upgrade.h"
 #include "storage/settings.h"
+#include "storage/station_stores.h"
 
 using namespace horalog;
 using namespace horalog::testing;
@@ -122,18 +123,11 @@ class TwoStations : public ::testing::Test {
 protected:
     void SetUp() override {
         HORALOG_NEW_SERVER_DATABASE(server);
-        url = server;
+        stations.url = server;
         front = open("Front gate");
     }
-    std::unique_ptr<Tdsrc> open(const QString& station) {
-        WriteSettingText("Station", station);
-        auto store = std::make_unique<Tdsrc>(data.path(), url);
-        store->OpenStore();
-        return store;
-    }
-    StationSetting unset_;
-    TempDataFolder data;
-    QString url;
+    std::unique_ptr<Tdsrc> open(const QString& station) { return stations.open(station); }
+    StationStores stations;
     std::unique_ptr<Tdsrc> front;
 };
 
