@@ -9,18 +9,13 @@
 namespace horalog {
 
 CardHolderName HolderOfCard(Connection& src, int card) {
-    // The inner join: a holder whose group is gone counts as not found.
-    auto q = src.prepare(
-        "SELECT staffs.NAME AS NAME, gid.DESCX AS DESCX FROM staffs "
-        "JOIN gid ON staffs.WORKGRP = gid.ID WHERE staffs.CARDNO = ? LIMIT 1");
-    q.bindAll(card);
-    if (q.next()) return {true, q.text("NAME"), q.text("DESCX")};
-    return {false, "[" + QString::number(card) + "]", QString()};
+    return HoldersOfCards(src, {card}).value(card);
 }
 
 QHash<int, CardHolderName> HoldersOfCards(Connection& src, const QList<int>& cards) {
     QHash<int, CardHolderName> out;
     if (cards.isEmpty()) return out;
+    // The inner join: a holder whose group is gone counts as not found.
     QStringList marks;
     for (qsizetype i = 0; i < cards.size(); ++i) marks << "?";
     auto q = src.prepare(
