@@ -8,7 +8,7 @@
 #include <string>
 
 #include "people/photos.h"
-#include "storage/migrate.h"
+#include "maintenance/migrate.h"
 #include "storage/postgres_driver.h"
 #include "storage/staff_table.h"
 

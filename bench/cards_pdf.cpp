@@ -18,8 +18,8 @@
 #include "bench_util.h"
 #include "common/paths.h"
 #include "people/photos.h"
-#include "reports/card_command.h"
-#include "reports/store_report_source.h"
+#include "cli/card_command.h"
+#include "attendance/store_report_source.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"
 

@@ -11,7 +11,7 @@
 #include "bench_util.h"
 #include "common/paths.h"
 #include "people/door_rights.h"
-#include "people/holder_import.h"
+#include "maintenance/holder_import.h"
 #include "storage/audit_model.h"
 #include "storage/store.h"
 

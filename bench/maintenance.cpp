@@ -14,9 +14,9 @@
 
 #include "common/paths.h"
 #include "common/ports.h"
-#include "storage/data_files.h"
-#include "storage/log_export.h"
-#include "storage/log_import.h"
+#include "maintenance/data_files.h"
+#include "maintenance/log_export.h"
+#include "maintenance/log_import.h"
 #include "storage/rows.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"

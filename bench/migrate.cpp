@@ -3,7 +3,7 @@
 // first argument (it must be empty: createdb -O USER NAME first). Prints the time of the
 // copy, the rows per second of the log, and whether a report reads the same on both.
 //   build/bench_migrate postgresql://postgres@/horalog_bench?host=/tmp/pg
-#include "storage/migrate.h"
+#include "maintenance/migrate.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,8 +13,8 @@
 #include "bench_util.h"
 #include "common/paths.h"
 #include "people/photos.h"
-#include "reports/report_command.h"
-#include "reports/store_report_source.h"
+#include "cli/report_command.h"
+#include "attendance/store_report_source.h"
 #include "storage/store.h"
 
 using namespace horalog;

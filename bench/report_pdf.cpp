@@ -16,9 +16,9 @@
 #include <random>
 
 #include "report_log.h"
-#include "reports/attendance_reports.h"
-#include "reports/report_renderer.h"
-#include "reports/store_report_source.h"
+#include "attendance/attendance_reports.h"
+#include "printing/report_renderer.h"
+#include "attendance/store_report_source.h"
 #include "storage/log_table.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"

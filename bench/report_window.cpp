@@ -15,11 +15,11 @@
 #include "bench_util.h"
 #include "common/ports.h"
 #include "report_log.h"
-#include "reports/report_renderer.h"
-#include "reports/store_report_source.h"
-#include "reports/ui/pick_list_dialog.h"
-#include "reports/ui/report_commands.h"
-#include "reports/ui/report_preview.h"
+#include "printing/report_renderer.h"
+#include "attendance/store_report_source.h"
+#include "attendance/ui/pick_list_dialog.h"
+#include "printing/ui/report_commands.h"
+#include "printing/ui/report_preview.h"
 
 using namespace horalog;
 using namespace horalog::bench;

@@ -4,7 +4,7 @@
 // own, so that its peak memory is its alone. One line per figure.
 // Usage: bench_result_export [data folder] [output folder]
 
-#include "reports/result_export.h"
+#include "exports/result_export.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -17,7 +17,7 @@
 
 #include "common/ports.h"
 #include "report_log.h"
-#include "reports/store_report_source.h"
+#include "attendance/store_report_source.h"
 
 using namespace horalog;
 

@@ -6,15 +6,15 @@
 
 #include "capture/capture_service.h"
 #include "common/paths.h"
-#include "people/holder_command.h"
-#include "reports/card_command.h"
-#include "reports/report_program.h"
+#include "cli/holder_command.h"
+#include "cli/card_command.h"
+#include "cli/report_program.h"
 #include "shell/display.h"
 #include "shell/ui/program.h"
 #include "storage/database_choice.h"
 #include "storage/database_server.h"
-#include "storage/log_repair.h"
-#include "storage/migrate.h"
+#include "maintenance/log_repair.h"
+#include "maintenance/migrate.h"
 #include "storage/store.h"
 
 using namespace horalog;

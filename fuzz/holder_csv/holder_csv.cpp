@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "people/holder_import.h"
+#include "maintenance/holder_import.h"
 #include "storage/store.h"
 
 namespace {

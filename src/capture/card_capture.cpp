@@ -6,6 +6,7 @@
 #include "capture/mail_record.h"
 #include "capture/passback.h"
 #include "capture/speech.h"
+#include "people/door_rights.h"
 #include "reader/reader_ports.h"
 #include "storage/audit.h"
 #include "storage/server_outage.h"

@@ -50,10 +50,6 @@ struct CaptureFeedback {
     std::function<void(const ServerOutage& outage)> serverOutage;
 };
 
-// Setting: a repeat read of the same card on the same reader within this many seconds of the
-// logged read is answered as that read was and not logged. 0 (the default) turns it off.
-inline constexpr const char* kRepeatReadSetting = "RepeatReadSeconds";
-
 // The alarm text while reads wait in the journal.
 QString JournalAlarmText(qint64 waiting, const QString& reason);
 // The same while the database server is gone (outage down), else JournalAlarmText.

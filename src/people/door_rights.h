@@ -24,6 +24,10 @@ std::array<QString, 8> DoorCaptions(Connection& src);
 // Setting NewHolderRights: the ports a new holder may pass at, as "1,3" (default none).
 inline constexpr const char* kNewHolderRightsSetting = "NewHolderRights";
 DoorRights NewHolderRights();
+
+// Setting: a repeat read of the same card on the same reader within this many seconds of the
+// logged read is answered as that read was and not logged. 0 (the default) turns it off.
+inline constexpr const char* kRepeatReadSetting = "RepeatReadSeconds";
 void WriteNewHolderRights(const DoorRights& rights);
 // "COM1 COM3", or "none".
 QString RightsText(const DoorRights& rights);

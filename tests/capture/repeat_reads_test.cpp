@@ -1,4 +1,5 @@
 #include "capture_fixture.h"
+#include "people/door_rights.h"
 
 using namespace horalog;
 using namespace horalog::testing;

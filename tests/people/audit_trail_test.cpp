@@ -4,7 +4,7 @@
 #include "people/login.h"
 #include "people/manual_record_store.h"
 #include "storage/audit.h"
-#include "storage/maintenance.h"
+#include "maintenance/maintenance.h"
 #include "storage/staff_table.h"
 #include "store_fixture.h"
 

@@ -12,7 +12,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "reports/ui/report_preview.h"
+#include "printing/ui/report_preview.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/program.h"
 #include "storage/settings.h"

@@ -15,8 +15,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "reports/ui/report_preview.h"
-#include "reports/ui/scope_dialogs.h"
+#include "printing/ui/report_preview.h"
+#include "attendance/ui/scope_dialogs.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/program.h"
 #include "storage/log_table.h"

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QProcess>
 
-#include "storage/log_repair.h"
+#include "maintenance/log_repair.h"
 #include "storage/log_table.h"
 #include "storage/read_journal.h"
 #include "storage/store.h"

@@ -7,7 +7,7 @@
 
 #include "engines.h"
 #include "storage/database_server.h"
-#include "storage/maintenance.h"
+#include "maintenance/maintenance.h"
 #include "storage/staff_table.h"
 #include "storage/settings.h"
 #include "storage/ui/database_server_dialog.h"

@@ -15,9 +15,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "capture/card_capture.h"
 #include "common/ports.h"
 #include "common/texts.h"
+#include "people/door_rights.h"
 #include "people/group_store.h"
 #include "people/time_profiles.h"
 #include "storage/settings.h"

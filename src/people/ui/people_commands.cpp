@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "common/ui/qt_ports.h"
-#include "people/holder_import.h"
+#include "maintenance/holder_import.h"
 #include "people/holder_store.h"
 #include "people/manual_record_store.h"
 #include "people/ui/attendance_record_dialogs.h"

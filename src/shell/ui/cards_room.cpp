@@ -1,7 +1,7 @@
 // Card printing joined to the main window: "Card Manager" > "Print Cards" and "Print Member
 // List".
 #include "common/ui/qt_ports.h"
-#include "reports/ui/card_commands.h"
+#include "printing/ui/card_commands.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/rooms.h"
 

@@ -1,5 +1,5 @@
 // "Reports" > "Spreadsheet" joined to the main window: the four exports of attendance results.
-#include "reports/ui/export_scope.h"
+#include "exports/ui/export_scope.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/rooms.h"
 #include "storage/store.h"

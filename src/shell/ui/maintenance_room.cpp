@@ -2,7 +2,7 @@
 // the live log is hidden while it works and comes back at its last row whatever happened.
 #include "shell/ui/main_window.h"
 #include "shell/ui/rooms.h"
-#include "storage/ui/maintenance_commands.h"
+#include "maintenance/ui/maintenance_commands.h"
 
 namespace horalog {
 

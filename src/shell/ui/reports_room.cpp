@@ -1,7 +1,7 @@
 // The printouts of the Reports menu joined to the main window: each action runs its scope
 // dialog, report and preview with the window's message boxes and the Qt file dialogs.
 #include "common/ui/qt_ports.h"
-#include "reports/ui/report_commands.h"
+#include "printing/ui/report_commands.h"
 #include "shell/menu_table.h"
 #include "shell/ui/main_window.h"
 #include "shell/ui/rooms.h"

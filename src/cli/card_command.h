@@ -1,0 +1,49 @@
+#pragma once
+// `horalog cards` and `horalog member-list`: identity cards and the member list for a print
+// shop run or a batch of new starters, without a window. The card options and pictures are
+// the stored ones of the card layout dialog.
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+
+#include "common/datetime.h"
+#include "printing/card_document.h"
+#include "attendance/report_parameters.h"
+#include "attendance/report_source.h"
+
+namespace horalog {
+
+// The holders of a selection as printed on cards and in the member list.
+std::vector<CardHolder> PrintedHolders(const std::vector<SelectedHolder>& holders);
+
+// A card run over the layout dialog's state: its options and pictures and these holders.
+CardJob MakeCardJob(const CardLayout& layout, std::vector<CardHolder> holders,
+                    std::function<QByteArray(int cardno)> photoOf);
+
+// What a command reads once its options are accepted: the holder source (nullptr after the
+// opener wrote its own one-line error) and the photo of a card.
+struct HolderAccess {
+    std::function<ReportSource*()> open;
+    std::function<QByteArray(int cardno)> photoOf;
+};
+
+// args are the words after the program name, starting with "cards" or "member-list". Text
+// lines on out, or a PDF with --pdf FILE. Exit status: 0 done (an empty selection prints
+// nothing and says so on err), 1 a store or file failure, 2 a bad option (one line on err).
+int RunCardCommand(const QStringList& args, const HolderAccess& access, QTextStream& out,
+                   QTextStream& err, const Clock& clock = SystemClock());
+
+QString CardsCommandUsage();
+QString MemberListCommandUsage();
+
+// Whether the words after the program name (less "--data DIR") start with "cards" or
+// "member-list".
+bool IsCardCommand(int argc, char** argv);
+
+// Opens both databases of the data folder read-only and runs RunCardCommand on standard
+// output and standard error; answers the exit status.
+int RunCardProgram(int argc, char** argv);
+
+}  // namespace horalog

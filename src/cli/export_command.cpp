@@ -1,0 +1,143 @@
+#include "cli/export_command.h"
+
+#include <map>
+#include <optional>
+
+#include "common/ports.h"
+#include "common/texts.h"
+#include "attendance/attendance_reports.h"
+#include "exports/result_export.h"
+#include "cli/scope_options.h"
+
+namespace horalog {
+
+namespace {
+
+const std::map<QString, ExportKind> kKinds = {
+    {"first-last", ExportKind::FirstLast},
+    {"pairs", ExportKind::Pairs},
+    {"time-logs", ExportKind::TimeLogs},
+    {"late-early", ExportKind::LateEarly},
+};
+
+struct Options {
+    ExportKind kind = ExportKind::FirstLast;
+    ReportParameters params;
+    QString xlsx, csv;
+    bool help = false;
+};
+
+Options Parse(QStringList args) {
+    if (!args.isEmpty() && args.front() == "export") args.pop_front();
+    Options o;
+    ScopeOptions scope;
+    std::optional<ExportKind> kind;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (scope.Take(args, i)) continue;
+        if (a == "--xlsx" || a == "--csv") {
+            QString& target = a == "--xlsx" ? o.xlsx : o.csv;
+            target = ScopeOptions::Value(args, i);
+            if (target.isEmpty()) throw BadOption{a + " needs a file name"};
+        } else if (a.startsWith("-")) {
+            throw BadOption{"unknown option " + a};
+        } else if (kind) {
+            throw BadOption{"unexpected argument " + a};
+        } else {
+            auto it = kKinds.find(a);
+            if (it == kKinds.end()) throw BadOption{"unknown export " + a};
+            kind = it->second;
+        }
+    }
+    o.help = scope.help;
+    if (o.help) return o;
+    if (!kind) throw BadOption{"which export? (first-last, pairs, time-logs, late-early)"};
+    o.kind = *kind;
+    if (o.xlsx.isEmpty() == o.csv.isEmpty())
+        throw BadOption{"give one of --xlsx FILE or --csv FILE"};
+    if (TraitsOf(o.kind).forcesInOut && scope.records && *scope.records != RecordsOfInterest::InOut)
+        throw BadOption{"--records: pairs and late-early always use inout"};
+    if (!o.csv.isEmpty() && scope.newPage.value_or(false))
+        throw BadOption{"--new-page needs --xlsx (a CSV file holds one sheet)"};
+    scope.Apply(o.params);
+    o.params.recordsPerLine = scope.perLine.value_or(4);
+    o.params.newPage = scope.newPage.value_or(false);
+    return o;
+}
+
+// Errors go to standard error; "Completed." is for the window only.
+class CommandMessages : public Messages {
+public:
+    explicit CommandMessages(QTextStream& err) : err_(err) {}
+    void error(const QString& t) override { print(t); }
+    void warning(const QString& t) override { print(t); }
+    void information(const QString&) override {}
+    bool confirm(const QString& t) override {
+        print(t);
+        return false;
+    }
+    bool warningYesNo(const QString& t) override {
+        print(t);
+        return false;
+    }
+    void plain(const QString& t) override { print(t); }
+
+private:
+    void print(const QString& t) { err_ << "horalog export: " << t << Qt::endl; }
+    QTextStream& err_;
+};
+
+}  // namespace
+
+QString ExportCommandUsage() {
+    return "usage: horalog export KIND (--xlsx FILE | --csv FILE) [options]\n"
+           "KIND: first-last, pairs, time-logs, late-early\n" +
+           ScopeOptions::Usage() +
+           "                                       (pairs and late-early use inout)\n"
+           "  --per-line 2|4|6|8                   records per line: 2 x pairs per row, or\n"
+           "                                       TIME columns of time-logs (default 4)\n"
+           "  --blank-lines                        rows for the days without records\n"
+           "  --new-page | --no-new-page           one sheet per holder (--xlsx only)\n"
+           "  --xlsx FILE                          write an .xlsx workbook (replaced if present)\n"
+           "  --csv FILE                           write one CSV file (UTF-8, one sheet's rows)\n"
+           "  --data DIR                           the data folder (else HORALOG_DATA, else\n"
+           "                                       ~/.local/share/Horalog)\n";
+}
+
+int RunExportCommand(const QStringList& args, const std::function<ReportSource*()>& open,
+                     QTextStream& out, QTextStream& err, const Clock& clock) {
+    Options o;
+    try {
+        o = Parse(args);
+    } catch (const BadOption& bad) {
+        err << "horalog export: " << bad.message << Qt::endl;
+        return 2;
+    }
+    if (o.help) {
+        out << ExportCommandUsage();
+        out.flush();
+        return 0;
+    }
+    ReportSource* source = open();
+    if (!source) return 1;
+    try {
+        if (LogIsEmpty(*source)) {
+            err << text::kNoRecord << Qt::endl;
+            return 1;
+        }
+    } catch (const DbError&) {
+        err << text::kDatabaseError << Qt::endl;
+        return 1;
+    }
+    CommandMessages messages(err);
+    const QString path = o.xlsx.isEmpty() ? o.csv : o.xlsx;
+    if (!RemoveExistingFile(path, messages)) return 1;
+    NoProgress progress;
+    const OpenWriter writer = [&](int sheets) {
+        return o.xlsx.isEmpty() ? OpenCsvWriter(o.csv) : OpenXlsxWriter(o.xlsx, sheets);
+    };
+    return WriteResultExport(o.kind, o.params, *source, writer, messages, progress, clock()) ? 0
+                                                                                             : 1;
+}
+
+}  // namespace horalog

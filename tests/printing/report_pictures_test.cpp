@@ -1,0 +1,89 @@
+// The pictures of the README's reports section, made by the program: the scope dialog and a
+// preview page. Written to HORALOG_DOCS_DIR when it is set (docs/ of the source tree), else to
+// a temporary folder; either way the test checks that something was drawn.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include "people/store_fixture.h"
+#include "attendance/report_fixture.h"
+#include "printing/report_renderer.h"
+#include "printing/ui/report_preview.h"
+#include "attendance/ui/scope_dialogs.h"
+
+using namespace horalog;
+using namespace horalog::testing;
+
+namespace {
+
+QString PictureFolder(const QTemporaryDir& fallback) {
+    const QString docs = qEnvironmentVariable("HORALOG_DOCS_DIR");
+    return docs.isEmpty() ? fallback.path() : docs;
+}
+
+// Not one colour all over: something was drawn.
+bool Drawn(const QImage& image) {
+    if (image.isNull()) return false;
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); y += 7)
+        for (int x = 0; x < image.width(); x += 7)
+            if (image.pixel(x, y) != first) return true;
+    return false;
+}
+
+using ReportPictures = PeopleStoreTest;
+
+TEST_F(ReportPictures, ScopeDialogAndPreviewPage) {
+    QTemporaryDir tmp;
+    const QString folder = PictureFolder(tmp);
+
+    TSetScope scope(src(), messages, At("2004-06-30 10:00"));
+    scope.setWindowTitle("Time Logs");
+    scope.show();
+    QApplication::processEvents();
+    const QImage dialog = scope.grab().toImage();
+    ASSERT_TRUE(Drawn(dialog));
+    ASSERT_TRUE(dialog.save(folder + "/report_scope.png"));
+
+    ReportFixture f;
+    f.source.AddHolder(102, "BRUNO", 1, false);
+    f.Add(101, {{"2004-06-21 08:55", 1},
+                {"2004-06-21 12:02", 2},
+                {"2004-06-21 13:01", 1},
+                {"2004-06-21 17:40", 2},
+                {"2004-06-22 09:07", 1},
+                {"2004-06-22 17:20", 2},
+                {"2004-06-24 08:50", 1},
+                {"2004-06-24 17:52", 2}});
+    f.Add(102, {{"2004-06-21 09:20", 1},
+                {"2004-06-21 17:31", 2},
+                {"2004-06-23 08:58", 1},
+                {"2004-06-23 16:45", 2}});
+    auto p = ReportFixture::Params(RecordsOfInterest::InOut);
+    p.enhanced = true;
+    p.blankLines = true;
+    const ReportDocument doc = f.Build(ReportKind::FirstLast, p);
+    bool painted = false;
+    RecordingFileDialogs files;
+    ReportPreview preview(
+        [&](QPagedPaintDevice& device) {
+            painted = true;
+            return RenderDocument(doc, device);
+        },
+        doc.title, files, messages);
+    preview.resize(900, 760);
+    preview.show();
+    QElapsedTimer t;
+    t.start();
+    while (!painted && t.elapsed() < 10000) QApplication::processEvents();
+    QApplication::processEvents();
+    ASSERT_TRUE(painted);
+    const QImage page = preview.grab().toImage();
+    ASSERT_TRUE(Drawn(page));
+    ASSERT_TRUE(page.save(folder + "/report_preview.png"));
+}
+
+}  // namespace
