@@ -8,7 +8,7 @@
 #include <string>
 
 #include "people/photos.h"
-#include "maintenance/migrate.h"
+#include "cli/migrate_command.h"
 #include "storage/postgres_driver.h"
 #include "storage/staff_table.h"
 

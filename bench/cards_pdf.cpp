@@ -18,7 +18,7 @@
 #include "bench_util.h"
 #include "common/paths.h"
 #include "people/photos.h"
-#include "cli/card_command.h"
+#include "attendance/card_holders.h"
 #include "attendance/store_report_source.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"

@@ -3,7 +3,7 @@
 // first argument (it must be empty: createdb -O USER NAME first). Prints the time of the
 // copy, the rows per second of the log, and whether a report reads the same on both.
 //   build/bench_migrate postgresql://postgres@/horalog_bench?host=/tmp/pg
-#include "maintenance/migrate.h"
+#include "cli/migrate_command.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -7,6 +7,8 @@ set -euo pipefail
 PACKAGES=(
   # toolchain
   build-essential cmake pkg-config ninja-build
+  # the command-line parser (header-only)
+  libcli11-dev
   # Qt 6 Widgets, serial ports, printing
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
   # storage: SQLite built as SQLCipher, and its command-line tool
@@ -25,6 +27,8 @@ PACKAGES=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils python3-aiosmtpd python3-openpyxl
+  # the completion script's test sources the completion framework
+  bash-completion
   # fonts for reports and screenshots
   fonts-dejavu-core fonts-liberation2
 )

@@ -135,9 +135,8 @@ void InstallCaptureSignalHandlers() {
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
 }
 
-int RunCaptureOnly(const QStringList& arguments) {
+int RunCaptureOnly(const QString& folder) {
     InstallCaptureSignalHandlers();
-    const QString folder = ResolveDataFolder(arguments);
     SetDataFolder(folder);
     StderrMessages messages;
 

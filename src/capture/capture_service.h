@@ -2,7 +2,7 @@
 // horalog --capture-only: the capture spine without a window; the capture service under
 // systemd (horalog-capture.service) runs it.
 
-#include <QStringList>
+#include <QString>
 
 namespace horalog {
 
@@ -17,6 +17,6 @@ void InstallCaptureSignalHandlers();
 // LOCK=COM2"), errors and mails sent or failed on standard error. The mail queue is sent from
 // the stored settings. Under systemd, READY=1 goes out once the databases are open and the
 // ports set up. Needs a QCoreApplication. Returns the exit status.
-int RunCaptureOnly(const QStringList& arguments);
+int RunCaptureOnly(const QString& folder);
 
 }  // namespace horalog

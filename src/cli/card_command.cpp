@@ -2,10 +2,12 @@
 
 #include <QTextStream>
 
+#include "attendance/card_holders.h"
+#include "cli/command_program.h"
+#include "cli/commands.h"
+#include "cli/scope_options.h"
 #include "common/paths.h"
 #include "common/texts.h"
-#include "cli/command_options.h"
-#include "cli/command_program.h"
 #include "printing/member_list.h"
 #include "storage/staff_table.h"
 
@@ -21,34 +23,26 @@ struct Options {
     bool help = false;
 };
 
-Options Parse(QStringList args) {
+Options Parse(const QStringList& args) {
+    CLI::App parser;
+    PrepareParser(parser);
     Options o;
     o.cards = args.front() == "cards";
-    args.pop_front();
     PersonsOptions persons;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (persons.Take(args, i)) {
-            continue;
-        } else if (a == "--style" && o.cards) {
-            const QString v = OptionValue(args, i);
-            if (v == "horizontal")
-                o.style = CardStyle::Horizontal;
-            else if (v == "vertical")
-                o.style = CardStyle::Vertical;
-            else
-                throw BadOption{"bad style: " + v + " (horizontal, vertical)"};
-        } else if (a == "--pdf") {
-            o.pdf = OptionValue(args, i);
-            if (o.pdf.isEmpty()) throw BadOption{"--pdf needs a file name"};
-        } else if (a.startsWith("-")) {
-            throw BadOption{"unknown option " + a};
-        } else {
-            throw BadOption{"unexpected argument " + a};
-        }
-    }
+    std::optional<QString> style, pdf;
+    parser.add_flag("--help,-h", o.help);
+    persons.Add(parser);
+    if (o.cards) AddText(parser, "--style", style);
+    AddText(parser, "--pdf", pdf);
+    ParseWords(parser, args.mid(1));
+    if (style == "horizontal")
+        o.style = CardStyle::Horizontal;
+    else if (style == "vertical")
+        o.style = CardStyle::Vertical;
+    else if (style)
+        throw BadOption{"bad style: " + *style + " (horizontal, vertical)", *style};
+    if (pdf && pdf->isEmpty()) throw BadOption{"--pdf needs a file name"};
+    o.pdf = pdf.value_or(QString());
     persons.ApplyTo(o.params);
     return o;
 }
@@ -101,25 +95,6 @@ int Members(const Options& o, std::vector<CardHolder> holders, DateTime now, QTe
 
 }  // namespace
 
-std::vector<CardHolder> PrintedHolders(const std::vector<SelectedHolder>& holders) {
-    std::vector<CardHolder> out;
-    out.reserve(holders.size());
-    for (const SelectedHolder& s : holders)
-        out.push_back({s.holder.cardno, s.holder.name, s.groupName, s.holder.memo});
-    return out;
-}
-
-CardJob MakeCardJob(const CardLayout& layout, std::vector<CardHolder> holders,
-                    std::function<QByteArray(int cardno)> photoOf) {
-    CardJob job;
-    job.options = layout.options;
-    job.background = ToImage(layout.background);
-    job.logo = ToImage(layout.logo);
-    job.holders = std::move(holders);
-    job.photoOf = std::move(photoOf);
-    return job;
-}
-
 QString CardsCommandUsage() {
     return "usage: horalog cards [options]\n"
            "Identity cards of the chosen holders, with the card options and pictures saved in\n"
@@ -167,27 +142,18 @@ int RunCardCommand(const QStringList& args, const HolderAccess& access, QTextStr
     }
 }
 
-bool IsCardCommand(int argc, char** argv) {
-    const QStringList words = CommandWords(ArgumentList(argc, argv));
-    return !words.isEmpty() && (words.front() == "cards" || words.front() == "member-list");
-}
-
-int RunCardProgram(int argc, char** argv) {
-    // The words as given: a GUI application takes "--style" for itself and drops it.
-    const QStringList arguments = ArgumentList(argc, argv);
-    const QStringList words = CommandWords(arguments);
-    const auto app = MakeCommandApplication(argc, argv, words.contains("--pdf"));
-    const QString folder = ResolveDataFolder(arguments);
-    SetDataFolder(folder);  // the card pictures
-    ReadOnlyStore store(folder);
+int RunCardProgram(Invocation& run) {
+    const auto app = MakeCommandApplication(run.argc, run.argv, HasOption(run.words, "--pdf"));
+    SetDataFolder(run.folder);  // the card pictures
+    ReadOnlyStore store(run.folder);
     QTextStream out(stdout), err(stderr);
     HolderAccess access;
-    access.open = [&]() -> ReportSource* { return store.Open(err, "horalog " + words.value(0)); };
+    access.open = [&]() -> ReportSource* { return store.Open(err, "horalog " + run.words[0]); };
     access.photoOf = [&](int cardno) {
         const auto h = StaffTable(store.src()).byCard(cardno, true);
         return h ? h->photo : QByteArray();
     };
-    const int status = RunCardCommand(words, access, out, err);
+    const int status = RunCardCommand(run.words, access, out, err);
     out.flush();
     err.flush();
     return status;

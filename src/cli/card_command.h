@@ -8,19 +8,12 @@
 #include <QTextStream>
 #include <functional>
 
-#include "common/datetime.h"
-#include "printing/card_document.h"
 #include "attendance/report_parameters.h"
 #include "attendance/report_source.h"
+#include "common/datetime.h"
+#include "printing/card_document.h"
 
 namespace horalog {
-
-// The holders of a selection as printed on cards and in the member list.
-std::vector<CardHolder> PrintedHolders(const std::vector<SelectedHolder>& holders);
-
-// A card run over the layout dialog's state: its options and pictures and these holders.
-CardJob MakeCardJob(const CardLayout& layout, std::vector<CardHolder> holders,
-                    std::function<QByteArray(int cardno)> photoOf);
 
 // What a command reads once its options are accepted: the holder source (nullptr after the
 // opener wrote its own one-line error) and the photo of a card.
@@ -37,13 +30,5 @@ int RunCardCommand(const QStringList& args, const HolderAccess& access, QTextStr
 
 QString CardsCommandUsage();
 QString MemberListCommandUsage();
-
-// Whether the words after the program name (less "--data DIR") start with "cards" or
-// "member-list".
-bool IsCardCommand(int argc, char** argv);
-
-// Opens both databases of the data folder read-only and runs RunCardCommand on standard
-// output and standard error; answers the exit status.
-int RunCardProgram(int argc, char** argv);
 
 }  // namespace horalog

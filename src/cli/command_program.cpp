@@ -1,10 +1,13 @@
 #include "cli/command_program.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 
+#include "cli/commands.h"
 #include "storage/database_choice.h"
 #include "storage/postgres_driver.h"
+#include "storage/schema_upgrade.h"
 #include "storage/store.h"
 
 namespace horalog {
@@ -63,6 +66,43 @@ StoreReportSource* ReadOnlyStore::Open(QTextStream& err, const QString& command)
     }
     source_ = std::make_unique<StoreReportSource>(*att_, *src_);
     return source_.get();
+}
+
+std::unique_ptr<Connection> OpenSystemDb(const QString& folder, OpenMode mode, QTextStream& err,
+                                         const char* command) {
+    if (const QString url = ChosenDatabaseUrl(); !url.isEmpty()) {
+        try {
+            auto c = OpenServerDatabase(url, mode);
+            if (mode == OpenMode::ReadWrite) UpgradeServerSchema(*c);
+            return c;
+        } catch (const DbError& e) {
+            err << "horalog " << command << ": " << QString(kCannotOpenServerDb).arg(e.text())
+                << Qt::endl;
+            return nullptr;
+        }
+    }
+    const QString path = QDir(folder).filePath(kSysDbFile);
+    try {
+        if (!QFileInfo::exists(path)) throw DbError("no such file " + path);
+        auto c = OpenDatabase(path, kSysDbPassword, mode);
+        if (mode == OpenMode::ReadWrite) UpgradeSchema(*c, "sysdat");
+        return c;
+    } catch (const DbError& e) {
+        err << "horalog " << command << ": " << kCannotOpenSysDb << " (" << e.text() << ")"
+            << Qt::endl;
+        return nullptr;
+    }
+}
+
+int RunOnStandardStreams(Invocation& run,
+                         int (*command)(const QStringList& words, const QString& folder,
+                                        QTextStream& out, QTextStream& err)) {
+    const auto app = MakeCommandApplication(run.argc, run.argv, false);
+    QTextStream out(stdout), err(stderr);
+    const int status = command(run.words, run.folder, out, err);
+    out.flush();
+    err.flush();
+    return status;
 }
 
 }  // namespace horalog

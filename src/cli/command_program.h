@@ -1,6 +1,6 @@
 #pragma once
-// What the window-less commands share: their words, the application object and the
-// databases opened read-only.
+// What the window-less commands share: the application object, the databases opened
+// read-only for printouts, the system tables opened for the holder commands.
 
 #include <QCoreApplication>
 #include <QString>
@@ -8,8 +8,8 @@
 #include <QTextStream>
 #include <memory>
 
-#include "common/paths.h"
 #include "attendance/store_report_source.h"
+#include "storage/database.h"
 
 namespace horalog {
 
@@ -32,5 +32,18 @@ private:
     std::unique_ptr<Connection> att_, src_;
     std::unique_ptr<StoreReportSource> source_;
 };
+
+// The system tables: the chosen database server's, else the folder's file, upgraded to this
+// program's tables when opened read-write; the file is never created here. nullptr after
+// writing "horalog <command>: <failure>" on err.
+std::unique_ptr<Connection> OpenSystemDb(const QString& folder, OpenMode mode, QTextStream& err,
+                                         const char* command);
+
+// Runs command on the words and folder of run with standard output and error, inside a core
+// application; answers its exit status.
+struct Invocation;
+int RunOnStandardStreams(Invocation& run,
+                         int (*command)(const QStringList& words, const QString& folder,
+                                        QTextStream& out, QTextStream& err));
 
 }  // namespace horalog

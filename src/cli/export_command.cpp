@@ -3,11 +3,13 @@
 #include <map>
 #include <optional>
 
+#include "attendance/attendance_reports.h"
+#include "cli/command_program.h"
+#include "cli/commands.h"
+#include "cli/scope_options.h"
 #include "common/ports.h"
 #include "common/texts.h"
-#include "attendance/attendance_reports.h"
 #include "exports/result_export.h"
-#include "cli/scope_options.h"
 
 namespace horalog {
 
@@ -27,40 +29,38 @@ struct Options {
     bool help = false;
 };
 
-Options Parse(QStringList args) {
-    if (!args.isEmpty() && args.front() == "export") args.pop_front();
+Options Parse(const QStringList& args) {
+    CLI::App parser;
+    PrepareParser(parser);
     Options o;
     ScopeOptions scope;
-    std::optional<ExportKind> kind;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (scope.Take(args, i)) continue;
-        if (a == "--xlsx" || a == "--csv") {
-            QString& target = a == "--xlsx" ? o.xlsx : o.csv;
-            target = ScopeOptions::Value(args, i);
-            if (target.isEmpty()) throw BadOption{a + " needs a file name"};
-        } else if (a.startsWith("-")) {
-            throw BadOption{"unknown option " + a};
-        } else if (kind) {
-            throw BadOption{"unexpected argument " + a};
-        } else {
-            auto it = kKinds.find(a);
-            if (it == kKinds.end()) throw BadOption{"unknown export " + a};
-            kind = it->second;
-        }
-    }
-    o.help = scope.help;
+    QString kindWord;
+    std::optional<QString> xlsx, csv;
+    parser.add_flag("--help,-h", o.help);
+    AddText(parser, "kind", kindWord);
+    scope.Add(parser);
+    AddText(parser, "--xlsx", xlsx);
+    AddText(parser, "--csv", csv);
+    ParseWords(parser, args, "export");
     if (o.help) return o;
-    if (!kind) throw BadOption{"which export? (first-last, pairs, time-logs, late-early)"};
-    o.kind = *kind;
+    if (kindWord.isEmpty())
+        throw BadOption{"which export? (first-last, pairs, time-logs, late-early)"};
+    auto it = kKinds.find(kindWord);
+    if (it == kKinds.end()) throw BadOption{"unknown export " + kindWord, kindWord};
+    o.kind = it->second;
+    for (const auto& [name, file] : {std::pair{"--xlsx", &xlsx}, std::pair{"--csv", &csv}})
+        if (*file && (*file)->isEmpty()) throw BadOption{QString(name) + " needs a file name"};
+    o.xlsx = xlsx.value_or(QString());
+    o.csv = csv.value_or(QString());
     if (o.xlsx.isEmpty() == o.csv.isEmpty())
         throw BadOption{"give one of --xlsx FILE or --csv FILE"};
-    if (TraitsOf(o.kind).forcesInOut && scope.records && *scope.records != RecordsOfInterest::InOut)
+    const std::optional<RecordsOfInterest> records = scope.records();
+    if (TraitsOf(o.kind).forcesInOut && records && *records != RecordsOfInterest::InOut)
         throw BadOption{"--records: pairs and late-early always use inout"};
     if (!o.csv.isEmpty() && scope.newPage.value_or(false))
         throw BadOption{"--new-page needs --xlsx (a CSV file holds one sheet)"};
     scope.Apply(o.params);
-    o.params.recordsPerLine = scope.perLine.value_or(4);
+    o.params.recordsPerLine = scope.perLine().value_or(4);
     o.params.newPage = scope.newPage.value_or(false);
     return o;
 }
@@ -138,6 +138,17 @@ int RunExportCommand(const QStringList& args, const std::function<ReportSource*(
     };
     return WriteResultExport(o.kind, o.params, *source, writer, messages, progress, clock()) ? 0
                                                                                              : 1;
+}
+
+int RunExportProgram(Invocation& run) {
+    const auto app = MakeCommandApplication(run.argc, run.argv, false);
+    ReadOnlyStore store(run.folder);
+    QTextStream out(stdout), err(stderr);
+    const int status = RunExportCommand(
+        run.words, [&] { return store.Open(err, "horalog export"); }, out, err);
+    out.flush();
+    err.flush();
+    return status;
 }
 
 }  // namespace horalog

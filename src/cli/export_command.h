@@ -6,8 +6,8 @@
 #include <QTextStream>
 #include <functional>
 
-#include "common/datetime.h"
 #include "attendance/report_source.h"
+#include "common/datetime.h"
 
 namespace horalog {
 

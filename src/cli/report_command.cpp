@@ -3,10 +3,12 @@
 #include <map>
 #include <optional>
 
-#include "common/texts.h"
 #include "attendance/attendance_reports.h"
-#include "printing/report_renderer.h"
+#include "cli/command_program.h"
+#include "cli/commands.h"
 #include "cli/scope_options.h"
+#include "common/texts.h"
+#include "printing/report_renderer.h"
 
 namespace horalog {
 
@@ -30,47 +32,39 @@ struct Options {
     bool help = false;
 };
 
-Options Parse(QStringList args, DateTime now) {
-    if (!args.isEmpty() && args.front() == "report") args.pop_front();
+Options Parse(const QStringList& args, DateTime now) {
+    CLI::App parser;
+    PrepareParser(parser);
     Options o;
     ScopeOptions scope;
-    std::optional<ReportKind> kind;
-    o.params.dayOfInterest = now.datePart();
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (scope.Take(args, i)) continue;
-        if (a == "--format") {
-            o.params.recordFormat = ScopeOptions::NumberValue(args, i, 0, 3);
-        } else if (a == "--enhanced") {
-            o.params.enhanced = true;
-        } else if (a == "--no-enhanced") {
-            o.params.enhanced = false;
-        } else if (a == "--day") {
-            o.params.dayOfInterest = ScopeOptions::DateValue(args, i);
-        } else if (a == "--pdf") {
-            o.pdf = ScopeOptions::Value(args, i);
-            if (o.pdf.isEmpty()) throw BadOption{"--pdf needs a file name"};
-        } else if (a.startsWith("-")) {
-            throw BadOption{"unknown option " + a};
-        } else if (kind) {
-            throw BadOption{"unexpected argument " + a};
-        } else {
-            auto it = kKinds.find(a);
-            if (it == kKinds.end()) throw BadOption{"unknown report " + a};
-            kind = it->second;
-        }
-    }
-    o.help = scope.help;
+    QString kindWord;
+    std::optional<QString> format, day, pdf;
+    parser.add_flag("--help,-h", o.help);
+    AddText(parser, "kind", kindWord);
+    scope.Add(parser);
+    AddText(parser, "--format", format);
+    AddSwitch(parser, "--enhanced", o.params.enhanced, true);
+    AddSwitch(parser, "--no-enhanced", o.params.enhanced, false);
+    AddText(parser, "--day", day);
+    AddText(parser, "--pdf", pdf);
+    ParseWords(parser, args, "report");
     if (o.help) return o;
-    if (!kind)
+    if (kindWord.isEmpty())
         throw BadOption{
             "which report? (first-last, two-session, first-last-overnight, "
             "total-hours, total-hours-detail, time-logs, daily-individual, "
             "whos-in-out)"};
-    o.kind = *kind;
+    auto it = kKinds.find(kindWord);
+    if (it == kKinds.end()) throw BadOption{"unknown report " + kindWord, kindWord};
+    o.kind = it->second;
+    if (format) o.params.recordFormat = NumberValue("--format", *format, 0, 3);
+    o.params.dayOfInterest = day ? DateValue("--day", *day) : now.datePart();
+    if (pdf && pdf->isEmpty()) throw BadOption{"--pdf needs a file name"};
+    o.pdf = pdf.value_or(QString());
     scope.Apply(o.params);
     // The defaults of each printout's dialog.
-    o.params.recordsPerLine = scope.perLine                           ? *scope.perLine
+    const std::optional<int> perLine = scope.perLine();
+    o.params.recordsPerLine = perLine                                 ? *perLine
                               : o.kind == ReportKind::TimeLogs        ? 8
                               : o.kind == ReportKind::DailyIndividual ? 6
                                                                       : 4;
@@ -154,6 +148,17 @@ int RunReportCommand(const QStringList& args, const std::function<ReportSource*(
         err << text::kDatabaseError << Qt::endl;
         return 1;
     }
+}
+
+int RunReportProgram(Invocation& run) {
+    const auto app = MakeCommandApplication(run.argc, run.argv, HasOption(run.words, "--pdf"));
+    ReadOnlyStore store(run.folder);
+    QTextStream out(stdout), err(stderr);
+    const int status = RunReportCommand(
+        run.words, [&] { return store.Open(err, "horalog report"); }, out, err);
+    out.flush();
+    err.flush();
+    return status;
 }
 
 }  // namespace horalog

@@ -23,82 +23,100 @@ const std::map<QString, RecordsOfInterest> kRecords = {
 
 }  // namespace
 
-QString ScopeOptions::Value(const QStringList& args, int& i) {
-    return OptionValue(args, i);
-}
-
-DateTime ScopeOptions::DateValue(const QStringList& args, int& i) {
-    const QString option = args[i];
-    const QString v = Value(args, i);
-    const QDate d = QDate::fromString(v, Qt::ISODate);
-    if (!d.isValid() || v.size() != 10)
-        throw BadOption{"bad date for " + option + ": " + v + " (use YYYY-MM-DD)"};
+DateTime DateValue(const QString& option, const QString& value) {
+    const QDate d = QDate::fromString(value, Qt::ISODate);
+    if (!d.isValid() || value.size() != 10)
+        throw BadOption{"bad date for " + option + ": " + value + " (use YYYY-MM-DD)", value};
     return DateTime::fromDate(d);
 }
 
-int ScopeOptions::NumberValue(const QStringList& args, int& i, int lo, int hi) {
-    const QString option = args[i];
-    const QString v = Value(args, i);
+int NumberValue(const QString& option, const QString& value, int lo, int hi) {
     bool ok = false;
-    const int n = v.toInt(&ok);
-    if (!ok || n < lo || n > hi) throw BadOption{"bad value for " + option + ": " + v};
+    const int n = value.toInt(&ok);
+    if (!ok || n < lo || n > hi) throw BadOption{"bad value for " + option + ": " + value, value};
     return n;
 }
 
-bool ScopeOptions::Take(const QStringList& args, int& i) {
-    const QString& a = args[i];
-    if (a == "--help" || a == "-h") {
-        help = true;
-    } else if (a == "--period") {
-        const QString v = Value(args, i);
-        auto it = kPeriods.find(v);
-        if (it == kPeriods.end())
-            throw BadOption{"bad period: " + v +
-                            " (this-week, last-week, this-month, last-month, all)"};
-        period_ = it->second;
-    } else if (a == "--from") {
-        from_ = DateValue(args, i);
-    } else if (a == "--to") {
-        to_ = DateValue(args, i);
-    } else if (persons_.Take(args, i)) {
-    } else if (a == "--records") {
-        const QString v = Value(args, i);
-        auto it = kRecords.find(v);
-        if (it == kRecords.end()) throw BadOption{"bad records: " + v + " (all, clock, inout)"};
-        records = it->second;
-    } else if (a == "--per-line") {
-        perLine = NumberValue(args, i, 2, 8);
-        if (*perLine % 2) throw BadOption{"bad value for --per-line: " + QString::number(*perLine)};
-    } else if (a == "--blank-lines") {
-        blankLines_ = true;
-    } else if (a == "--new-page") {
-        newPage = true;
-    } else if (a == "--no-new-page") {
-        newPage = false;
-    } else {
-        return false;
+void PersonsOptions::Add(CLI::App& app) {
+    AddText(app, "--persons", persons_);
+    AddText(app, "--group", group_);
+}
+
+void PersonsOptions::ApplyTo(ReportParameters& p) const {
+    if (persons_ && *persons_ != "all" && *persons_ != "group" && *persons_ != "list")
+        throw BadOption{"bad persons: " + *persons_ + " (all, group, list)", *persons_};
+    if (group_) {
+        if (persons_ && *persons_ != "group") throw BadOption{"--group goes with --persons group"};
+        p.persons = PersonsChoice::Group;
+        p.groupName = *group_;
+    } else if (persons_ == "group") {
+        throw BadOption{"--persons group needs --group NAME"};
+    } else if (persons_ == "list") {
+        p.persons = PersonsChoice::List;
     }
-    return true;
+}
+
+const char* PersonsOptions::Usage() {
+    return "  --persons all|group|list             list: the holders of the pick list\n"
+           "  --group NAME                         the holders of one work group\n";
+}
+
+void ScopeOptions::Add(CLI::App& app) {
+    AddText(app, "--period", period_);
+    AddText(app, "--from", from_);
+    AddText(app, "--to", to_);
+    persons_.Add(app);
+    AddText(app, "--records", records_);
+    AddText(app, "--per-line", perLine_);
+    app.add_flag("--blank-lines", blankLines_);
+    AddSwitch(app, "--new-page", newPage, std::optional<bool>(true));
+    AddSwitch(app, "--no-new-page", newPage, std::optional<bool>(false));
+}
+
+std::optional<int> ScopeOptions::perLine() const {
+    if (!perLine_) return std::nullopt;
+    const int n = NumberValue("--per-line", *perLine_, 2, 8);
+    if (n % 2) throw BadOption{"bad value for --per-line: " + *perLine_, *perLine_};
+    return n;
+}
+
+std::optional<RecordsOfInterest> ScopeOptions::records() const {
+    if (!records_) return std::nullopt;
+    auto it = kRecords.find(*records_);
+    if (it == kRecords.end())
+        throw BadOption{"bad records: " + *records_ + " (all, clock, inout)", *records_};
+    return it->second;
 }
 
 void ScopeOptions::Apply(ReportParameters& p) const {
-    if (period_) p.period = *period_;
-    if (records) p.records = *records;
+    if (period_) {
+        auto it = kPeriods.find(*period_);
+        if (it == kPeriods.end())
+            throw BadOption{
+                "bad period: " + *period_ + " (this-week, last-week, this-month, last-month, all)",
+                *period_};
+        p.period = it->second;
+    }
+    std::optional<DateTime> from, to;
+    if (from_) from = DateValue("--from", *from_);
+    if (to_) to = DateValue("--to", *to_);
+    if (const auto r = records()) p.records = *r;
+    perLine();
     p.blankLines = blankLines_;
-    if (from_.has_value() != to_.has_value()) throw BadOption{"--from and --to go together"};
-    if (from_) {
+    if (from.has_value() != to.has_value()) throw BadOption{"--from and --to go together"};
+    if (from) {
         if (period_) throw BadOption{"--period and --from/--to exclude each other"};
         p.period = PeriodChoice::Range;
-        p.rangeFrom = *from_;
-        p.rangeTo = *to_;
+        p.rangeFrom = *from;
+        p.rangeTo = *to;
     }
     persons_.ApplyTo(p);
 }
 
 QString ScopeOptions::Usage() {
     return "  --period this-week|last-week|this-month|last-month|all   (default this-week)\n"
-           "  --from YYYY-MM-DD --to YYYY-MM-DD    a date range instead of --period\n"
-           + QString(PersonsOptions::Usage()) +
+           "  --from YYYY-MM-DD --to YYYY-MM-DD    a date range instead of --period\n" +
+           QString(PersonsOptions::Usage()) +
            "  --records all|clock|inout            records of interest (default all)\n";
 }
 

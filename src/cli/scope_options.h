@@ -1,44 +1,53 @@
 #pragma once
-// The scope options that the commands `horalog report` and `horalog export` share: persons,
-// period, records of interest, records per line, blank lines, new page.
+// The options that choose whose records a command prints, and over which days: shared by
+// `horalog report`, `horalog export`, `horalog cards` and `horalog member-list`.
 
 #include <QString>
-#include <QStringList>
 #include <optional>
 
-#include "cli/command_options.h"
 #include "attendance/report_parameters.h"
+#include "cli/parsing.h"
 
 namespace horalog {
 
+// "--persons all|group|list" and "--group NAME".
+class PersonsOptions {
+public:
+    void Add(CLI::App& app);
+    // Sets persons and groupName; BadOption when a value is wrong or the two options
+    // contradict each other.
+    void ApplyTo(ReportParameters& p) const;
+
+    static const char* Usage();
+
+private:
+    std::optional<QString> persons_, group_;
+};
+
+// Persons, period, records of interest, records per line, blank lines, new page.
 class ScopeOptions {
 public:
-    // Takes args[i] (and its value, moving i on) when it is a scope option; answers whether it
-    // did. Throws BadOption.
-    bool Take(const QStringList& args, int& i);
-    // Checks how the options go together and writes them into p. Throws BadOption.
+    void Add(CLI::App& app);
+    // Checks the values and how the options go together, and writes them into p. Throws
+    // BadOption.
     void Apply(ReportParameters& p) const;
 
-    bool help = false;
-    std::optional<int> perLine;  // 2, 4, 6 or 8
+    std::optional<int> perLine() const;  // 2, 4, 6 or 8; throws BadOption
+    std::optional<RecordsOfInterest> records() const;
     std::optional<bool> newPage;
-    std::optional<RecordsOfInterest> records;
-
-    // The option's value (the next word); throws when there is none.
-    static QString Value(const QStringList& args, int& i);
-    // A date YYYY-MM-DD as the value; throws when there is none or it does not parse.
-    static DateTime DateValue(const QStringList& args, int& i);
-    // A whole number lo..hi as the value.
-    static int NumberValue(const QStringList& args, int& i, int lo, int hi);
 
     // The usage lines of the shared options.
     static QString Usage();
 
 private:
-    std::optional<PeriodChoice> period_;
-    std::optional<DateTime> from_, to_;
+    std::optional<QString> period_, from_, to_, records_, perLine_;
     PersonsOptions persons_;
     bool blankLines_ = false;
 };
+
+// A date YYYY-MM-DD given to option; BadOption when it does not parse.
+DateTime DateValue(const QString& option, const QString& value);
+// A whole number lo..hi given to option.
+int NumberValue(const QString& option, const QString& value, int lo, int hi);
 
 }  // namespace horalog

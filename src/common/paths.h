@@ -2,25 +2,17 @@
 // The data folder: every database, template, backup, picture and the photos folder live there.
 
 #include <QString>
-#include <QStringList>
 
 namespace horalog {
 
-// Resolves the data folder: "--data DIR" among the arguments, else HORALOG_DATA, else the
-// user's data directory (~/.local/share/Horalog). Does not create it.
-QString ResolveDataFolder(const QStringList& arguments);
+// Resolves the data folder: the folder of --data (dataOption) when given, else HORALOG_DATA,
+// else the user's data directory (~/.local/share/Horalog). Does not create it.
+QString ResolveDataFolder(const QString& dataOption);
 
-// The database server named by "--database URL" among the arguments; empty when none (the
-// setting DatabaseUrl decides then).
-QString ResolveDatabaseUrl(const QStringList& arguments);
-// The one the command line named, for the whole run (set once at start).
+// The database server the command line named (--database URL), for the whole run (set once
+// at start); empty when none (the setting DatabaseUrl decides then).
 void SetCommandLineDatabaseUrl(const QString& url);
 QString CommandLineDatabaseUrl();
-
-// The words of a command line after the program name, without the data folder and database
-// options.
-QStringList CommandWords(const QStringList& arguments);
-QStringList ArgumentList(int argc, char** argv);
 
 // The process-wide data folder, set once at start (and by tests).
 void SetDataFolder(const QString& folder);

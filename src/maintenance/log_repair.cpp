@@ -4,17 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cstdio>
 
-#include "common/paths.h"
 #include "storage/read_journal.h"
 #include "storage/store.h"
 
 namespace horalog {
 
 namespace {
-
-constexpr const char* kRepairUsage = "usage: horalog repair [--swap] [--data DIR]";
 
 // Copies the rows of recorder in ID order. A damaged page stops a scan; the scan then looks
 // further on (1, 2, 4, ... ids ahead) for the next row it can reach and goes on from there.
@@ -164,31 +160,6 @@ LogRepair RepairLog(const QString& folder, bool swap) {
                        .arg(kJournalFile, e.text());
     }
     return r;
-}
-
-int RunRepairCommand(const QStringList& arguments) {
-    bool swap = false;
-    bool word = false;  // "repair" itself, wherever --data put it
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == "repair" && !word) {
-            word = true;
-        } else if (a == "--swap") {
-            swap = true;
-        } else if (a == "--data" && i + 1 < arguments.size()) {
-            ++i;
-        } else if (a.startsWith("--data=")) {
-        } else if (a == "--help") {
-            std::printf("%s\n", kRepairUsage);
-            return 0;
-        } else {
-            std::fprintf(stderr, "horalog repair: unknown option %s\n", qPrintable(a));
-            return 2;
-        }
-    }
-    const LogRepair r = RepairLog(ResolveDataFolder(arguments), swap);
-    for (const QString& line : r.lines) std::printf("%s\n", qPrintable(line));
-    return r.ok ? 0 : 1;
 }
 
 }  // namespace horalog

@@ -1,5 +1,5 @@
 #pragma once
-// horalog repair: every readable row of a damaged log copied into a new file beside it,
+// Repairing the log: every readable row of a damaged log copied into a new file beside it,
 // checked, and put in place of the damaged one only when asked (the damaged file is kept).
 
 #include <QString>
@@ -23,8 +23,5 @@ struct LogRepair {
 // the damaged file (with its side files) is renamed "attend-damaged-<time>.mdb", the new file
 // takes its place and the journal's reads are merged into it. The program must not run.
 LogRepair RepairLog(const QString& folder, bool swap);
-
-// The command "horalog repair [--swap] [--data DIR]"; exit status 0, 1 or 2.
-int RunRepairCommand(const QStringList& arguments);
 
 }  // namespace horalog

@@ -6,7 +6,6 @@
 // profile, the audit rows that may never be deleted).
 #include "maintenance/migrate.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,7 +23,6 @@
 #include <optional>
 #include <vector>
 
-#include "common/paths.h"
 #include "maintenance/data_files.h"
 #include "storage/folder_lock.h"
 #include "storage/postgres_driver.h"
@@ -36,18 +34,6 @@
 namespace horalog {
 
 namespace {
-
-const char* const kUsage =
-    "Usage: horalog migrate --to URL [--station NAME] [--data DIR]\n"
-    "Copies the data folder's files (log, holders with photos, groups, timetables, profiles\n"
-    "and holidays, the reader table, passage states, audit trail, mail queue) into an empty\n"
-    "database on a PostgreSQL server, e.g. postgresql://horalog@dbhost/horalog, keeping every\n"
-    "id; then compares the row counts of every table. A database that holds rows already is\n"
-    "refused. The password comes from ~/.pgpass or a service file, never from the url.\n"
-    "The data folder is only read. Afterwards, point each PC at the server with the setting\n"
-    "DatabaseUrl or --database URL. The log and the reader table are recorded under the\n"
-    "station NAME (default: this PC's setting Station, else its host name), the name the PC\n"
-    "must keep on the server. Exit status 0 when every count is equal.\n";
 
 // Rows per insert: enough to hide the round trips, few enough for the server's limit of
 // parameters per statement; tables with photos go in smaller steps.
@@ -428,16 +414,6 @@ private:
     QStringList absent_;
 };
 
-struct Options {
-    QString url;
-    QString station;
-};
-
-int BadWord(QTextStream& err, const QString& word) {
-    err << "horalog migrate: bad word \"" << word << "\" (see --help)" << Qt::endl;
-    return 2;
-}
-
 }  // namespace
 
 bool UrlHasPassword(const QString& url) {
@@ -457,28 +433,8 @@ bool UrlHasPassword(const QString& url) {
     return password.match(u).hasMatch();
 }
 
-int RunMigrateCommand(const QStringList& words, const QString& folder, QTextStream& out,
-                      QTextStream& err) {
-    QStringList args = words;
-    if (!args.isEmpty() && args.front() == "migrate") args.removeFirst();
-    if (args.contains("--help")) {
-        out << kUsage;
-        return 0;
-    }
-    Options options;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& w = args[i];
-        if ((w == "--to" || w == "--station") && i + 1 < args.size()) {
-            (w == "--to" ? options.url : options.station) = args[++i];
-        } else if (w.startsWith("--to=")) {
-            options.url = w.mid(5);
-        } else if (w.startsWith("--station=")) {
-            options.station = w.mid(10);
-        } else {
-            return BadWord(err, w);
-        }
-    }
-    if (options.url.trimmed().isEmpty()) return BadWord(err, "(no --to URL)");
+int MigrateFolder(const QString& folder, const MigrateOptions& options, QTextStream& out,
+                  QTextStream& err) {
     if (UrlHasPassword(options.url)) {
         err << "horalog migrate: the url holds a password; give it without and keep the "
                "password in ~/.pgpass or a service file"
@@ -593,19 +549,6 @@ int RunMigrateCommand(const QStringList& words, const QString& folder, QTextStre
         err << "horalog migrate: " << e.text() << Qt::endl;
     }
     return 1;
-}
-
-int RunMigrateProgram(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName("Quorvane");
-    QCoreApplication::setApplicationName("Horalog");
-    const QStringList arguments = QCoreApplication::arguments();
-    QTextStream out(stdout), err(stderr);
-    const int status =
-        RunMigrateCommand(CommandWords(arguments), ResolveDataFolder(arguments), out, err);
-    out.flush();
-    err.flush();
-    return status;
 }
 
 }  // namespace horalog

@@ -1,5 +1,5 @@
 #pragma once
-// `horalog migrate --to URL [--station NAME]`: copies every table of a data folder's embedded
+// Migrating a data folder onto a database server: copies every table of a data folder's embedded
 // files into an empty database on a server, keeping the ids, one transaction per table, then
 // compares the row counts. The data folder is only read.
 
@@ -13,13 +13,14 @@ namespace horalog {
 // ~/.pgpass or a service file, not on a command line).
 bool UrlHasPassword(const QString& url);
 
-// words: after the program name, without --data DIR ("migrate" first). Exit status: 0 copied
-// and every count equal, 1 refused or failed (one line on err saying why), 2 a bad command
-// line.
-int RunMigrateCommand(const QStringList& words, const QString& folder, QTextStream& out,
-                      QTextStream& err);
+struct MigrateOptions {
+    QString url;      // the server database, without a password
+    QString station;  // the log and reader table go under it; empty: this PC's station
+};
 
-// The program's branch: Qt's core application, the words and folder of argv, stdout, stderr.
-int RunMigrateProgram(int argc, char** argv);
+// Copies the folder's files into the empty server database of options. Exit status: 0 copied
+// and every count equal, 1 refused or failed (one line on err saying why).
+int MigrateFolder(const QString& folder, const MigrateOptions& options, QTextStream& out,
+                  QTextStream& err);
 
 }  // namespace horalog

@@ -217,4 +217,15 @@ bool WriteCardsPdf(const CardJob& job, const QString& path, QString* error) {
                          "Member Cards", path, error);
 }
 
+CardJob MakeCardJob(const CardLayout& layout, std::vector<CardHolder> holders,
+                    std::function<QByteArray(int cardno)> photoOf) {
+    CardJob job;
+    job.options = layout.options;
+    job.background = ToImage(layout.background);
+    job.logo = ToImage(layout.logo);
+    job.holders = std::move(holders);
+    job.photoOf = std::move(photoOf);
+    return job;
+}
+
 }  // namespace horalog

@@ -78,4 +78,8 @@ int RenderCards(const CardJob& job, QPagedPaintDevice& device);
 // Renders to a PDF file; false with a reason when the file cannot be written.
 bool WriteCardsPdf(const CardJob& job, const QString& path, QString* error = nullptr);
 
+// A card run over the layout dialog's state: its options and pictures and these holders.
+CardJob MakeCardJob(const CardLayout& layout, std::vector<CardHolder> holders,
+                    std::function<QByteArray(int cardno)> photoOf);
+
 }  // namespace horalog

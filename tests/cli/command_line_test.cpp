@@ -25,8 +25,7 @@ TEST(CommandLine, StatusOutputAndNoFileTouched) {
          0,
          {"horalog [--data DIR]", "--capture-only", "--check-db", "report KIND", "export KIND",
           "horalog cards", "horalog member-list", "holders import|export", "horalog pick-list",
-          "horalog audit",
-          "--version"},
+          "horalog audit", "--version"},
          ""},
         {{"-h"}, 0, {"--capture-only"}, ""},
         {{"--version"}, 0, {"horalog 2.1\n"}, ""},
@@ -52,6 +51,14 @@ TEST(CommandLine, StatusOutputAndNoFileTouched) {
         {{"holders", "--help"}, 0, {"horalog holders import"}, ""},
         {{"audit", "--help"}, 0, {"horalog audit"}, ""},
         {{"pick-list", "--help"}, 0, {"horalog pick-list add|remove"}, ""},
+        // options also take their value after "="
+        {{"--data=/nonexistent/x", "--version"}, 0, {"horalog 2.1\n"}, ""},
+        {{"report", "--per-line=3", "first-last"},
+         2,
+         {},
+         "horalog report: bad value for --per-line: 3"},
+        {{"audit", "--from=2020-13-01"}, 2, {}, "horalog audit: bad word \"2020-13-01\""},
+        {{"migrate", "--station=Gate"}, 2, {}, "horalog migrate: bad word \"(no --to URL)\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());

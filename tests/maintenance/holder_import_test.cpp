@@ -5,7 +5,8 @@
 #include <QTextStream>
 
 #include "people/door_rights.h"
-#include "cli/holder_command.h"
+#include "cli/holders_command.h"
+#include "cli/pick_list_command.h"
 #include "people/time_profiles.h"
 #include "storage/audit.h"
 #include "storage/lookups.h"

@@ -1,5 +1,6 @@
 // Moving a data folder's files onto a database server: every table with its ids and bytes,
 // the same report text afterwards, and the refusals that leave the server as it was.
+#include "cli/migrate_command.h"
 #include "maintenance/migrate.h"
 
 #include <gtest/gtest.h>

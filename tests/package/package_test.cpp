@@ -47,7 +47,8 @@ TEST(Package, BuildsUnpacksAndRunsFromTheInstalledLayout) {
          {"usr/bin/horalog", "usr/bin/horalog-readersim",
           "lib/systemd/system/horalog-capture.service", "usr/share/applications/horalog.desktop",
           "usr/share/icons/hicolor/scalable/apps/horalog.svg", "usr/share/man/man1/horalog.1.gz",
-          "usr/share/man/man1/horalog-readersim.1.gz", "usr/share/doc/horalog/copyright"})
+          "usr/share/man/man1/horalog-readersim.1.gz", "usr/share/doc/horalog/copyright",
+          "usr/share/bash-completion/completions/horalog"})
         EXPECT_TRUE(QFile::exists(QDir(root).filePath(file))) << file;
     if (!QStandardPaths::findExecutable("man").isEmpty()) {
         for (const char* page : {"horalog.1.gz", "horalog-readersim.1.gz"}) {

@@ -4,7 +4,7 @@
 
 #include <QTextStream>
 
-#include "cli/holder_command.h"
+#include "cli/schedules_command.h"
 #include "storage/audit.h"
 #include "storage/staff_table.h"
 #include "store_fixture.h"

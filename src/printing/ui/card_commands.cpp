@@ -2,7 +2,7 @@
 
 #include "common/ports.h"
 #include "common/texts.h"
-#include "cli/card_command.h"
+#include "attendance/card_holders.h"
 #include "printing/member_list.h"
 #include "attendance/store_report_source.h"
 #include "printing/ui/card_dialog.h"

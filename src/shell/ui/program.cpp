@@ -99,15 +99,13 @@ void Program::editorShotAndQuit(int card, const QString& path) {
     });
 }
 
-int RunProgram() {
+int RunProgram(const QString& folder, const QString& screenshot, int editorCard,
+               const QString& editorShot) {
     QtMessages messages;
     Program program(messages);
-    if (!program.start(ResolveDataFolder(QApplication::arguments()))) return 1;
-    const QStringList args = QApplication::arguments();
-    if (int i = args.indexOf("--screenshot"); i >= 0 && i + 1 < args.size())
-        program.screenshotAndQuit(args[i + 1]);
-    if (int i = args.indexOf("--screenshot-editor"); i >= 0 && i + 2 < args.size())
-        program.editorShotAndQuit(args[i + 1].toInt(), args[i + 2]);
+    if (!program.start(folder)) return 1;
+    if (!screenshot.isEmpty()) program.screenshotAndQuit(screenshot);
+    if (!editorShot.isEmpty()) program.editorShotAndQuit(editorCard, editorShot);
     const int status = QApplication::exec();
     // A store that could not be reopened ends the run as a failed start does.
     return program.window()->endedOnError() ? 1 : status;

@@ -42,7 +42,9 @@ private:
 // and close steps. Called once, before the start steps.
 void AttachRooms(TTimeRec& window);
 
-// horalog without a command-line branch: the windowed program. Needs the QApplication.
-int RunProgram();
+// The windowed program on the data folder. Needs the QApplication. A screenshot path (or an
+// editor card and path) takes that picture once the window shows, then quits.
+int RunProgram(const QString& folder, const QString& screenshot = QString(), int editorCard = 0,
+               const QString& editorShot = QString());
 
 }  // namespace horalog
