@@ -14,6 +14,8 @@ namespace horalog {
 // A bad command line: message is the one line for standard error, word the word at fault
 // (an option without its value: the option).
 struct BadOption {
+    BadOption(QString message, QString word = QString())
+        : message(std::move(message)), word(std::move(word)) {}
     QString message;
     QString word;
 };
