@@ -10,6 +10,8 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +37,7 @@
 #include "storage/log_table.h"
 #include "storage/settings.h"
 #include "storage/store.h"
+#include "storage/ui/layouts.h"
 #include "support/recording_ports.h"
 #include "support/temp_data.h"
 
@@ -412,6 +415,33 @@ TEST_F(MainWindowTest, LiveLogColumnsFitTheirTextsInTheFontOfTheDay) {
     TTimeRec& again = open();
     ASSERT_TRUE(again.start());
     EXPECT_EQ(again.liveLog()->columnWidth(LiveLogModel::ColTime), 321);
+}
+
+// The first start opens centred on the screen, title bar included; a saved place that no
+// screen shows any more, or whose title bar is above the screen's edge, is moved back.
+TEST_F(MainWindowTest, OpensWhereItCanBeSeen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QRect& saved : {QRect(), QRect(5000, 4000, 700, 520), QRect(0, 0, 640, 504)}) {
+        SCOPED_TRACE(QString("%1 %2").arg(saved.left()).arg(saved.top()).toStdString());
+        QSettings(SettingsFilePath(), QSettings::IniFormat).clear();
+        if (saved.isValid()) {
+            WriteSettingInt("MainForm_LEFT", saved.left());
+            WriteSettingInt("MainForm_TOP", saved.top());
+            WriteSettingInt("MainForm_WIDTH", saved.width());
+            WriteSettingInt("MainForm_HEIGHT", saved.height());
+        }
+        TTimeRec& w = open();
+        ASSERT_TRUE(w.start());
+        const QRect placed = w.geometry();
+        EXPECT_TRUE(screen.contains(placed.adjusted(0, -kTitleBarHeight, 0, 0)))
+            << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
+        EXPECT_LE(std::abs(placed.center().x() - screen.center().x()), 1);
+        if (!saved.isValid())
+            EXPECT_EQ(placed.width(), std::min(960, screen.width()));
+        else
+            EXPECT_EQ(placed.size(), saved.size());
+        w.close();
+    }
 }
 
 // "Exit" of the menu and of the notification icon asks while a reader is served.

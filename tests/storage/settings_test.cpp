@@ -109,6 +109,39 @@ TEST_F(SettingsTest, WindowLayoutMaximizedKeepsLastNormalBounds) {
     EXPECT_EQ(fresh.geometry(), QRect(0, 0, 640, 480));
 }
 
+// Where a window opens: saved bounds stay while a screen shows its title bar, otherwise the
+// window comes back centred on the primary screen; never larger than the screen.
+TEST(WindowPlace, SavedBoundsStayOnAScreenOrComeBack) {
+    const QList<QRect> screens = {QRect(0, 0, 1280, 800), QRect(1280, 0, 1024, 768)};
+    struct Case {
+        const char* what;
+        std::optional<QRect> saved;
+        QSize first;
+        QList<QRect> screens;
+        QRect placed;
+    };
+    const Case cases[] = {
+        {"first start, centred", std::nullopt, QSize(960, 680), screens, QRect(160, 60, 960, 680)},
+        {"first start, larger than the screen", std::nullopt, QSize(2000, 2000), screens,
+         QRect(0, 32, 1280, 768)},
+        {"saved on the primary screen", QRect(100, 100, 800, 600), QSize(), screens,
+         QRect(100, 100, 800, 600)},
+        {"saved on the second screen", QRect(1400, 200, 600, 400), QSize(), screens,
+         QRect(1400, 200, 600, 400)},
+        {"saved on a screen that is gone", QRect(3000, 200, 600, 400), QSize(), screens,
+         QRect(340, 200, 600, 400)},
+        {"saved with the title bar above the edge", QRect(0, 0, 640, 504), QSize(), screens,
+         QRect(320, 148, 640, 504)},
+        {"saved larger than its screen", QRect(10, 40, 3000, 2000), QSize(), screens,
+         QRect(10, 40, 1280, 800)},
+        {"no screen known", QRect(-500, -500, 300, 200), QSize(), {}, QRect(-500, -500, 300, 200)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(PlaceWindow(c.saved, c.screens, c.first), c.placed);
+    }
+}
+
 TEST_F(SettingsTest, GridColumnsAddedLaterGetTypeDefaults) {
     QStandardItemModel model(0, 4);
     const FieldKind kinds[] = {FieldKind::Text, FieldKind::Boolean, FieldKind::DateTime,

@@ -42,6 +42,7 @@ namespace {
 
 constexpr const char* kTitle = "Horalog";
 constexpr const char* kFormPrefix = "MainForm";
+constexpr QSize kFirstStartSize(960, 680);
 constexpr const char* kGridPrefix = "InfoGrid";
 
 // A column's width on first start: its title and the widest text it shows, in the grid's own
@@ -436,7 +437,8 @@ bool TTimeRec::start() {
     if (hooks_.createReaderLinks) hooks_.createReaderLinks();
     OpenReaderPorts();
     action(kActHideOnStartup)->setChecked(ReadSettingBool("HideOnStartup", false));
-    LoadFormLayout(kFormPrefix, this);
+    // The first start shows the live log's columns, the photo and the buttons, centred.
+    LoadFormLayout(kFormPrefix, this, sizeHint().expandedTo(kFirstStartSize));
     // The widths measured from the font stand until the operator has stored others.
     for (int c = 0; c < LiveLogModel::ColumnCount; ++c) {
         const QString name = gridWidthSetting(c);

@@ -1,7 +1,9 @@
 #include "storage/ui/layouts.h"
 
 #include <QAbstractItemModel>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
 #include <QTableView>
 #include <QWidget>
 
@@ -34,12 +36,42 @@ FieldKind kindOf(const QAbstractItemModel* model, int column) {
 }
 }  // namespace
 
-void LoadFormLayout(const QString& prefix, QWidget* window) {
-    int top = ReadSettingInt(prefix + "_TOP", 0);
-    int left = ReadSettingInt(prefix + "_LEFT", 0);
-    int width = ReadSettingInt(prefix + "_WIDTH", 640);
-    int height = ReadSettingInt(prefix + "_HEIGHT", 480);
-    window->setGeometry(left, top, width, height);
+QRect PlaceWindow(const std::optional<QRect>& saved, const QList<QRect>& screens, QSize firstSize) {
+    if (screens.isEmpty()) return saved.value_or(QRect(QPoint(0, 0), firstSize));
+    const QRect& primary = screens.front();
+    const auto centred = [&](QSize size) {
+        QRect r(QPoint(0, 0), size.boundedTo(primary.size() - QSize(0, kTitleBarHeight)));
+        r.moveCenter(primary.center());
+        r.moveTop(std::max(r.top(), primary.top() + kTitleBarHeight));
+        return r;
+    };
+    if (!saved) return centred(firstSize);
+    const QRect title(saved->left(), saved->top() - kTitleBarHeight, saved->width(),
+                      kTitleBarHeight);
+    for (const QRect& screen : screens) {
+        const QRect seen = screen.intersected(title);
+        if (seen.height() == kTitleBarHeight && seen.width() >= std::min(100, title.width()))
+            return QRect(saved->topLeft(), saved->size().boundedTo(screen.size()));
+    }
+    return centred(saved->size());
+}
+
+void LoadFormLayout(const QString& prefix, QWidget* window, QSize firstSize) {
+    QList<QRect> screens;
+    if (QGuiApplication::primaryScreen())
+        screens << QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen()) screens << screen->availableGeometry();
+    if (SettingExists(prefix + "_WIDTH")) {
+        const QRect saved(ReadSettingInt(prefix + "_LEFT", 0), ReadSettingInt(prefix + "_TOP", 0),
+                          ReadSettingInt(prefix + "_WIDTH", 640),
+                          ReadSettingInt(prefix + "_HEIGHT", 480));
+        window->setGeometry(PlaceWindow(saved, screens, firstSize));
+    } else if (firstSize.isValid()) {
+        window->setGeometry(PlaceWindow(std::nullopt, screens, firstSize));
+    } else {
+        window->setGeometry(0, 0, 640, 480);
+    }
     if (ReadSettingBool(prefix + "_MAX", false))
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
     else
