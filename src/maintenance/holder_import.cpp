@@ -212,7 +212,7 @@ HolderImportResult ImportHolderRecords(Connection& src, const std::vector<CsvRec
                 q.exec();
                 id = int(src.lastInsertId());
                 ++result.groupsAdded;
-                audit.write(audit::kGroupChanged, name, QString(), "group added by an import");
+                audit.write(audit::kGroupAdded, name, QString(), "group added by an import");
             }
             groupIds.insert(name, id);
             return id;

@@ -91,7 +91,9 @@ int StoreGroup(Connection& src, const WorkGroup& g, Messages& messages) {
         else
             id = int(AppendRow(src, "gid", fields));
         const QString after = GroupAuditText(src, id);
-        if (after != before) AuditLog(src).write(audit::kGroupChanged, g.descx, before, after);
+        if (after != before)
+            AuditLog(src).write(before.isEmpty() ? audit::kGroupAdded : audit::kGroupChanged,
+                                g.descx, before, after);
         tr.commit();
         return id;
     } catch (const DbError&) {
@@ -129,7 +131,7 @@ bool DeleteGroup(Connection& src, int id, Messages& messages) {
         move.bindAll(kDefaultGroupId, id);
         move.exec();
         if (!DeleteRow(src, "gid", "ID", id)) return false;
-        AuditLog(src).write(audit::kGroupChanged, before.section(',', 0, 0), before, QString());
+        AuditLog(src).write(audit::kGroupDeleted, before.section(',', 0, 0), before, QString());
         tr.commit();
         return true;
     } catch (const DbError&) {

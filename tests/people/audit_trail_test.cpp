@@ -1,9 +1,11 @@
 #include <functional>
 
+#include "people/group_store.h"
 #include "people/holder_store.h"
 #include "people/login.h"
 #include "people/manual_record_store.h"
 #include "storage/audit.h"
+#include "storage/lookups.h"
 #include "maintenance/maintenance.h"
 #include "storage/staff_table.h"
 #include "store_fixture.h"
@@ -43,6 +45,12 @@ protected:
         LogRecord r{0, EncodeDateTime(2004, 6, 26, 8, 0, 0), 123, 1, 2, 0};
         LogTable(att()).append(r);
         return r.id;
+    }
+    static WorkGroup group(const QString& name, int overtimeMinimum) {
+        WorkGroup g = NewWorkGroup();
+        g.descx = name;
+        g.ot_min = overtimeMinimum;
+        return g;
     }
     const DateTime day = EncodeDate(2004, 6, 26);
     NoProgress progress;
@@ -88,6 +96,14 @@ TEST_F(AuditTrail, EachActionLeavesOneRow) {
          "", "", ""},
         {audit::kHolderDeleted, [&] { return saveHolder(123, "", -1, true); }, "123 ANN",
          "name ANN, card 123, group SALES, may pass at none", ""},
+        {audit::kGroupAdded, [&] { return StoreGroup(src(), group("NIGHT", 15), messages) > 0; },
+         "NIGHT", "", "NIGHT, AM09:00-PM01:00 PM02:00-PM05:00, overtime 15/5 min"},
+        {audit::kGroupChanged, [&] { return StoreGroup(src(), group("NIGHT", 30), messages) > 0; },
+         "NIGHT", "NIGHT, AM09:00-PM01:00 PM02:00-PM05:00, overtime 15/5 min",
+         "NIGHT, AM09:00-PM01:00 PM02:00-PM05:00, overtime 30/5 min"},
+        {audit::kGroupDeleted,
+         [&] { return DeleteGroup(src(), GroupIdOf(src(), "NIGHT"), messages); }, "NIGHT",
+         "NIGHT, AM09:00-PM01:00 PM02:00-PM05:00, overtime 30/5 min", ""},
         {audit::kLogErased,
          [&] {
              logRow();

@@ -2,15 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QTableView>
 
 #include "common/csv.h"
 #include "engines.h"
 #include "storage/store.h"
+#include "storage/ui/audit_dialog.h"
+#include "support/recording_ports.h"
 #include "support/temp_data.h"
 
 using namespace horalog;
 using horalog::testing::EngineFixture;
+using horalog::testing::RecordingFileDialogs;
+using horalog::testing::RecordingMessages;
 using horalog::testing::TempDataFolder;
 
 namespace {
@@ -82,6 +88,26 @@ TEST_P(AuditModelTest, ExportsTheFilteredRowsAsCsv) {
               QStringList({"TIME", "STATION", "ACTION", "SUBJECT", "BEFORE", "AFTER"}));
     EXPECT_EQ(rows[1].fields, QStringList({"2004-06-26 00:00:00", AuditLog::station(), "Login",
                                            "row 0", "a,\"b\"", "c"}));
+}
+
+// The window shows every stamp whole, in the font of the day.
+TEST_P(AuditModelTest, TheWindowShowsWholeTimes) {
+    RecordingMessages messages;
+    RecordingFileDialogs files;
+    const QFont appFont = QApplication::font();
+    for (int points : {0, 14}) {
+        SCOPED_TRACE(points);
+        QFont f = appFont;
+        if (points) f.setPointSize(points);
+        QApplication::setFont(f);
+        TAuditTrail window(src(), messages, files, QDate(2004, 6, 26));
+        QTableView* grid = window.grid();
+        const QString stamp = grid->model()->index(0, AuditModel::TimeColumn).data().toString();
+        EXPECT_EQ(stamp.size(), 19) << stamp.toStdString();
+        EXPECT_GT(grid->columnWidth(AuditModel::TimeColumn),
+                  grid->fontMetrics().horizontalAdvance(stamp));
+    }
+    QApplication::setFont(appFont);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, AuditModelTest, horalog::testing::kBothEngines,

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "common/ports.h"
@@ -50,7 +51,10 @@ TAuditTrail::TAuditTrail(Connection& src, Messages& messages, FileDialogs& files
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 6);
     grid_->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {130, 90, 130, 120, 260};
+    // The time column fits a whole stamp in the font of the day; the others start as they were.
+    const int padding = 2 * grid_->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    const int widths[] = {grid_->fontMetrics().horizontalAdvance("0000-00-00 00:00:00") + padding,
+                          90, 130, 120, 260};
     for (int c = 0; c < 5; ++c) grid_->setColumnWidth(c, widths[c]);
     layout->addWidget(grid_, 1);
 
@@ -75,8 +79,7 @@ TAuditTrail::TAuditTrail(Connection& src, Messages& messages, FileDialogs& files
         SaveFormLayout("AuditTrailForm", this);
         accept();
     });
-    resize(980, 560);
-    LoadFormLayout("AuditTrailForm", this);
+    LoadFormLayout("AuditTrailForm", this, QSize(980, 560));
 }
 
 void TAuditTrail::applyFilter() {
