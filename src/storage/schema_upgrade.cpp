@@ -98,6 +98,31 @@ const std::vector<SchemaStep>& SchemaSteps() {
          "MODE, OUTPORT, BPPORT, LOCKTIME, MODEL, APB, CAPTURE, MOTION FROM reader;"
          "DROP TABLE reader;"
          "ALTER TABLE reader_of_station RENAME TO reader;"},
+        // Absences of holders and their types. A type is a one-letter code; HOURS is the paid
+        // time of a day of it, -1 for the holder's group hours of that weekday. An absence runs
+        // over whole days (day numbers, both inclusive); HALF 1 or 2 is the first or second
+        // half of a single day.
+        {"sysdat", 5,
+         "CREATE TABLE absencetype ("
+         "  CODE   TEXT    NOT NULL PRIMARY KEY,"
+         "  NAME   TEXT    NOT NULL,"
+         "  PAID   INTEGER NOT NULL DEFAULT 0,"
+         "  HOURS  REAL    NOT NULL DEFAULT -1,"
+         "  COLOUR TEXT    NOT NULL DEFAULT '#a0a0a0');"
+         "INSERT INTO absencetype (CODE, NAME, PAID, COLOUR) VALUES "
+         "('V', 'Vacation', 1, '#6aa84f'), ('S', 'Sick', 1, '#e06666'), "
+         "('U', 'Unpaid leave', 0, '#b7b7b7'), ('B', 'Business trip', 1, '#6fa8dc'), "
+         "('O', 'Other', 0, '#f6b26b');"
+         "CREATE TABLE absence ("
+         "  ID       INTEGER PRIMARY KEY AUTOINCREMENT,"
+         "  CARDNO   INTEGER NOT NULL,"
+         "  FIRSTDAY INTEGER NOT NULL,"
+         "  LASTDAY  INTEGER NOT NULL,"
+         "  HALF     INTEGER NOT NULL DEFAULT 0,"
+         "  TYPE     TEXT    NOT NULL,"
+         "  NOTE     TEXT    NOT NULL DEFAULT '');"
+         "CREATE INDEX absence_card ON absence (CARDNO, FIRSTDAY);"
+         "CREATE INDEX absence_day ON absence (FIRSTDAY, LASTDAY);"},
     };
     return steps;
 }

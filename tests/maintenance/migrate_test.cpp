@@ -268,7 +268,8 @@ TEST(Migrate, AnOlderFileIsReadAsItIsAndAServedFolderIsRefused) {
         // as a file from before the audit trail and the time profiles
         sys->execute(
             "DROP TABLE audit; DROP TABLE schema_version; DROP INDEX staffs_doors; "
-            "DROP TABLE timeprofile; DROP TABLE holiday; DROP INDEX staffs_profile");
+            "DROP TABLE timeprofile; DROP TABLE holiday; DROP INDEX staffs_profile; "
+            "DROP TABLE absencetype; DROP TABLE absence");
         sys->checkpoint();
     }
     const QByteArray before = Checksum(data.file(kSysDbFile));

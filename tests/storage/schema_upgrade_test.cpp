@@ -29,7 +29,8 @@ protected:
         auto c = OpenDatabase(data.file(kSysDbFile), kSysDbPassword, OpenMode::ReadWrite);
         c->execute(
             "DROP TABLE audit; DROP TABLE schema_version; DROP INDEX staffs_doors; "
-            "DROP TABLE timeprofile; DROP TABLE holiday; DROP INDEX staffs_profile");
+            "DROP TABLE timeprofile; DROP TABLE holiday; DROP INDEX staffs_profile; "
+            "DROP TABLE absencetype; DROP TABLE absence");
         HolderRecord h;
         h.cardno = 7;
         h.name = "OLD";
@@ -65,6 +66,8 @@ TEST_F(SchemaUpgrade, OpeningAnOlderFileAddsTheNewTablesAndKeepsItsRows) {
     // Every holder starts on "Always": nothing changes at the door.
     EXPECT_EQ(StaffTable(store.src()).byCard(7)->accessgrp, 0);
     EXPECT_EQ(HasTable(store.src(), "timeprofile"), true);
+    EXPECT_TRUE(HasTable(store.src(), "absence"));
+    EXPECT_TRUE(HasTable(store.src(), "absencetype"));
     // A second open applies nothing.
     EXPECT_EQ(UpgradeSchema(store.src(), "sysdat"), 0);
 }

@@ -1,0 +1,147 @@
+#include "people/absences.h"
+
+#include "common/datetime.h"
+#include "people/door_rights.h"
+#include "storage/audit.h"
+#include "storage/staff_table.h"
+
+namespace horalog {
+
+namespace {
+
+int DayNumber(const QDate& d) {
+    return DateTime::fromDate(d).dayNumber();
+}
+
+QDate DateOf(qint64 dayNumber) {
+    return DateTime(double(dayNumber)).date();
+}
+
+QString DateText(const QDate& d) {
+    return d.toString("yyyy-MM-dd");
+}
+
+// "V Vacation 2026-12-21 to 2026-12-24 (note)": the audit trail's text of an absence.
+QString AuditText(const Absence& a, const QString& typeName) {
+    QString text = a.type + " " + typeName + " " + AbsenceDaysText(a);
+    if (!a.note.isEmpty()) text += " (" + a.note + ")";
+    return text;
+}
+
+}  // namespace
+
+QString AbsenceDaysText(const Absence& a) {
+    if (a.half != HalfDay::Full)
+        return DateText(a.from) + (a.half == HalfDay::First ? " first half" : " second half");
+    if (a.from == a.to) return DateText(a.from);
+    return DateText(a.from) + " to " + DateText(a.to);
+}
+
+bool AbsencesOverlap(const Absence& a, const Absence& b) {
+    if (a.to < b.from || b.to < a.from) return false;
+    const bool halves = a.half != HalfDay::Full && b.half != HalfDay::Full && a.half != b.half;
+    return !halves;
+}
+
+std::vector<AbsenceType> AbsenceStore::types() {
+    std::vector<AbsenceType> out;
+    auto q = src_.prepare("SELECT CODE, NAME, PAID, HOURS, COLOUR FROM absencetype ORDER BY CODE");
+    while (q.next())
+        out.push_back({q.text("CODE"), q.text("NAME"), q.integer("PAID") != 0,
+                       q.value("HOURS").toDouble(), q.text("COLOUR")});
+    return out;
+}
+
+std::optional<AbsenceType> AbsenceStore::type(const QString& code) {
+    for (AbsenceType& t : types())
+        if (t.code == code) return t;
+    return std::nullopt;
+}
+
+std::vector<Absence> AbsenceStore::absences(std::optional<int> cardno, std::optional<QDate> from,
+                                            std::optional<QDate> to) {
+    QString sql = "SELECT ID, CARDNO, FIRSTDAY, LASTDAY, HALF, TYPE, NOTE FROM absence WHERE 1 = 1";
+    QVariantList values;
+    if (cardno) {
+        sql += " AND CARDNO = ?";
+        values << *cardno;
+    }
+    if (to) {
+        sql += " AND FIRSTDAY <= ?";
+        values << DayNumber(*to);
+    }
+    if (from) {
+        sql += " AND LASTDAY >= ?";
+        values << DayNumber(*from);
+    }
+    sql += " ORDER BY CARDNO, FIRSTDAY, HALF";
+    auto q = src_.prepare(sql);
+    for (int i = 0; i < values.size(); ++i) q.bind(i + 1, values[i]);
+    std::vector<Absence> out;
+    while (q.next())
+        out.push_back({q.int64("ID"), q.integer("CARDNO"), DateOf(q.int64("FIRSTDAY")),
+                       DateOf(q.int64("LASTDAY")), HalfDay(q.integer("HALF")), q.text("TYPE"),
+                       q.text("NOTE")});
+    return out;
+}
+
+qint64 AbsenceStore::insert(const Absence& a) {
+    const std::optional<HolderRecord> record = StaffTable(src_).byCard(a.cardno);
+    if (!record) throw AbsenceRefused{QString("No holder has card %1.").arg(a.cardno)};
+    const QString holder = HolderSubject(*record);
+    const std::optional<AbsenceType> kind = type(a.type);
+    if (!kind) throw AbsenceRefused{QString("There is no absence type \"%1\".").arg(a.type)};
+    if (!a.from.isValid() || !a.to.isValid() || a.to < a.from)
+        throw AbsenceRefused{"The last day of an absence cannot come before its first day."};
+    if (a.half != HalfDay::Full && a.from != a.to)
+        throw AbsenceRefused{"A half-day absence is one day long."};
+    for (const Absence& other : absences(a.cardno, a.from, a.to)) {
+        if (!AbsencesOverlap(a, other)) continue;
+        const std::optional<AbsenceType> otherKind = type(other.type);
+        throw AbsenceRefused{
+            QString("%1 already has an absence then: %2 %3.")
+                .arg(holder, otherKind ? otherKind->name : other.type, AbsenceDaysText(other))};
+    }
+    auto i = src_.prepare(
+        "INSERT INTO absence (CARDNO, FIRSTDAY, LASTDAY, HALF, TYPE, NOTE) "
+        "VALUES (?, ?, ?, ?, ?, ?)");
+    i.bindAll(a.cardno, DayNumber(a.from), DayNumber(a.to), int(a.half), a.type, a.note.trimmed());
+    i.exec();
+    const qint64 id = src_.lastInsertId();
+    AuditLog(src_).write(audit::kAbsenceAdded, holder, QString(), AuditText(a, kind->name));
+    return id;
+}
+
+qint64 AbsenceStore::add(const Absence& a) {
+    Transaction t(src_);
+    const qint64 id = insert(a);
+    t.commit();
+    return id;
+}
+
+void AbsenceStore::addAll(const std::vector<Absence>& all) {
+    Transaction t(src_);
+    for (const Absence& a : all) insert(a);
+    t.commit();
+}
+
+int AbsenceStore::remove(int cardno, const QDate& from, const QDate& to) {
+    const std::vector<Absence> gone = absences(cardno, from, to);
+    if (gone.empty()) return 0;
+    const std::optional<HolderRecord> holder = StaffTable(src_).byCard(cardno);
+    const QString subject = holder ? HolderSubject(*holder) : QString::number(cardno);
+    Transaction t(src_);
+    auto d = src_.prepare("DELETE FROM absence WHERE ID = ?");
+    for (const Absence& a : gone) {
+        d.bindAll(a.id);
+        d.exec();
+        d.reset();
+        const std::optional<AbsenceType> kind = type(a.type);
+        AuditLog(src_).write(audit::kAbsenceDeleted, subject,
+                             AuditText(a, kind ? kind->name : a.type));
+    }
+    t.commit();
+    return int(gone.size());
+}
+
+}  // namespace horalog
