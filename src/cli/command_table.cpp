@@ -44,6 +44,8 @@ const Command kCommands[] = {
      "holders from or to a .csv or .xlsx file (holders --help)", RunHoldersProgram},
     {"pick-list", "horalog pick-list [add|remove CARD... | clear]",
      "the holders that --persons list chooses (pick-list --help)", RunPickListProgram},
+    {"absences", "horalog absences list|add|remove|import|export|types [...]",
+     "holders' absences: vacation, sick days, ... (absences --help)", RunAbsencesProgram},
     {"audit", "horalog audit [--from DATE] [--to DATE] [--csv FILE]",
      "the audit trail of changes (audit --help)", RunAuditProgram},
     {"schedules", "horalog schedules [check CARD COMn [--at \"YYYY-MM-DD HH:MM\"]]",

@@ -46,6 +46,7 @@ int RunCardProgram(Invocation& run);  // cards and member-list
 int RunRepairProgram(Invocation& run);
 int RunHoldersProgram(Invocation& run);
 int RunPickListProgram(Invocation& run);
+int RunAbsencesProgram(Invocation& run);
 int RunAuditProgram(Invocation& run);
 int RunSchedulesProgram(Invocation& run);
 int RunMigrateProgram(Invocation& run);

@@ -1,11 +1,8 @@
 #include "maintenance/holder_import.h"
 
-#include <xlsxwriter.h>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <optional>
 
 #include "people/door_rights.h"
@@ -14,17 +11,13 @@
 #include "storage/audit.h"
 #include "storage/lookups.h"
 #include "storage/staff_table.h"
-#include "maintenance/xlsx_reader.h"
+#include "maintenance/table_file.h"
 
 namespace horalog {
 
 namespace {
 
 constexpr int kGroupNameMaxLength = 20;
-
-bool IsXlsx(const QString& path) {
-    return QFileInfo(path).suffix().toLower() == "xlsx";
-}
 
 // Where each known column is in the file; -1 when absent.
 struct Columns {
@@ -66,23 +59,6 @@ QStringList HolderFileColumns() {
     for (int p = 1; p <= 8; ++p) c << QString("COM%1").arg(p);
     c << "PROFILE";
     return c;
-}
-
-bool ReadHolderFile(const QString& path, std::vector<CsvRecord>& records, QString& error) {
-    records.clear();
-    if (IsXlsx(path)) return ReadXlsxFirstSheet(path, records, error);
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        error = "Cannot open file: " + path;
-        return false;
-    }
-    const QByteArray bytes = f.readAll();
-    QString text = QString::fromUtf8(bytes);
-    if (text.toUtf8() != bytes && !bytes.startsWith("\xEF\xBB\xBF")) {
-        error = "The file is not UTF-8 text: " + path;
-        return false;
-    }
-    return ReadCsv(text, records, error);
 }
 
 HolderImportResult ImportHolderRecords(Connection& src, const std::vector<CsvRecord>& records,
@@ -272,7 +248,7 @@ HolderImportResult ImportHolders(Connection& src, const QString& path,
                                  const HolderImportOptions& options) {
     std::vector<CsvRecord> records;
     HolderImportResult result;
-    if (!ReadHolderFile(path, records, result.error)) return result;
+    if (!ReadTableFile(path, records, result.error)) return result;
     return ImportHolderRecords(src, records, options, QFileInfo(path).fileName());
 }
 
@@ -309,40 +285,6 @@ std::vector<QStringList> HolderRows(Connection& src) {
     return rows;
 }
 
-bool ExportXlsx(const std::vector<QStringList>& rows, const QString& path, QString& error) {
-    const QByteArray fileName = QFile::encodeName(path);
-    lxw_workbook* book = workbook_new(fileName.constData());
-    lxw_worksheet* sheet = book ? workbook_add_worksheet(book, "HOLDERS") : nullptr;
-    if (!sheet) {
-        if (book) workbook_close(book);
-        error = "Cannot open file: " + path;
-        return false;
-    }
-    lxw_format* bold = workbook_add_format(book);
-    format_set_bold(bold);
-    const QStringList header = HolderFileColumns();
-    lxw_error e = LXW_NO_ERROR;
-    for (int c = 0; c < header.size() && e == LXW_NO_ERROR; ++c)
-        e = worksheet_write_string(sheet, 0, lxw_col_t(c), header[c].toUtf8().constData(), bold);
-    lxw_row_t row = 1;
-    for (const QStringList& r : rows) {
-        for (int c = 0; c < r.size() && e == LXW_NO_ERROR; ++c) {
-            if (c == 0 || (c >= 4 && c < 12))  // card and rights are numbers
-                e = worksheet_write_number(sheet, row, lxw_col_t(c), r[c].toDouble(), nullptr);
-            else if (!r[c].isEmpty())
-                e = worksheet_write_string(sheet, row, lxw_col_t(c), r[c].toUtf8().constData(),
-                                           nullptr);
-        }
-        ++row;
-    }
-    const bool closed = workbook_close(book) == LXW_NO_ERROR;
-    if (e != LXW_NO_ERROR || !closed) {
-        error = "Cannot write file: " + path;
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool ExportHolders(Connection& src, const QString& path, QString& error) {
@@ -353,20 +295,9 @@ bool ExportHolders(Connection& src, const QString& path, QString& error) {
         error = e.text();
         return false;
     }
-    if (IsXlsx(path)) return ExportXlsx(rows, path, error);
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        error = "Cannot open file: " + path;
-        return false;
-    }
-    QByteArray out = CsvLine(HolderFileColumns()).toUtf8() + "\n";
-    for (const QStringList& r : rows) out += CsvLine(r).toUtf8() + "\n";
-    f.write(out);
-    if (!f.commit()) {
-        error = "Cannot write file: " + path;
-        return false;
-    }
-    return true;
+    // card and rights are numbers
+    return WriteTableFile(path, "HOLDERS", HolderFileColumns(), rows,
+                          [](int c) { return c == 0 || (c >= 4 && c < 12); }, error);
 }
 
 }  // namespace horalog

@@ -31,10 +31,6 @@ struct HolderImportOptions {
     bool createGroups = true;  // a group named in the file and missing here is created
 };
 
-// The rows of a .csv or .xlsx file (by its extension), header first. False with error when
-// the file cannot be opened or read.
-bool ReadHolderFile(const QString& path, std::vector<CsvRecord>& records, QString& error);
-
 // Checks and imports records (header first). A holder with a card already here is updated
 // (columns the file does not have keep their values); a new holder gets the rights of the
 // COM columns, or NewHolderRights when the file has none. One audit row per holder added or

@@ -119,10 +119,18 @@ qint64 AbsenceStore::add(const Absence& a) {
     return id;
 }
 
-void AbsenceStore::addAll(const std::vector<Absence>& all) {
+std::vector<std::pair<std::size_t, QString>> AbsenceStore::addAll(const std::vector<Absence>& all) {
+    std::vector<std::pair<std::size_t, QString>> refusals;
     Transaction t(src_);
-    for (const Absence& a : all) insert(a);
-    t.commit();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        try {
+            insert(all[i]);
+        } catch (const AbsenceRefused& r) {
+            refusals.emplace_back(i, r.message);
+        }
+    }
+    if (refusals.empty()) t.commit();
+    return refusals;
 }
 
 int AbsenceStore::remove(int cardno, const QDate& from, const QDate& to) {

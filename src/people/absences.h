@@ -63,8 +63,9 @@ public:
     // holder or type, the days out of order, a half day over several days, or an overlap with
     // another absence of the holder (named in the message). Throws DbError when the store fails.
     qint64 add(const Absence& a);
-    // Adds every absence or none, in one transaction (checked against each other too).
-    void addAll(const std::vector<Absence>& all);
+    // Adds every absence or none, in one transaction, each checked against the ones before it
+    // too. Answers the refusals, each with the index of the absence refused; none: all added.
+    std::vector<std::pair<std::size_t, QString>> addAll(const std::vector<Absence>& all);
     // Removes the holder's absences that touch the days from..to, audited; answers how many.
     int remove(int cardno, const QDate& from, const QDate& to);
 

@@ -1,4 +1,5 @@
 #include "maintenance/holder_import.h"
+#include "maintenance/table_file.h"
 
 #include <QFile>
 #include <QProcess>
@@ -165,7 +166,7 @@ TEST_F(HolderImport, ExportReadsBackInBothFormats) {
         QString error;
         ASSERT_TRUE(ExportHolders(src(), data.file(name), error)) << error.toStdString();
         std::vector<CsvRecord> rows;
-        ASSERT_TRUE(ReadHolderFile(data.file(name), rows, error)) << error.toStdString();
+        ASSERT_TRUE(ReadTableFile(data.file(name), rows, error)) << error.toStdString();
         ASSERT_EQ(rows.size(), 4u);
         EXPECT_EQ(rows[0].fields, HolderFileColumns());
         EXPECT_EQ(rows[1].fields, QStringList({"1001", "P0001", "STAFF", "note 1001", "1", "0", "0",
@@ -196,7 +197,7 @@ TEST_F(HolderImport, ProfileColumnByName) {
     QString error;
     ASSERT_TRUE(ExportHolders(src(), data.file("out.csv"), error)) << error.toStdString();
     std::vector<CsvRecord> rows;
-    ASSERT_TRUE(ReadHolderFile(data.file("out.csv"), rows, error));
+    ASSERT_TRUE(ReadTableFile(data.file("out.csv"), rows, error));
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1].fields.back(), "Cleaners");
     EXPECT_EQ(rows[2].fields.back(), "Always");
@@ -216,7 +217,7 @@ TEST_F(HolderImport, ReadsAWorkbookWrittenElsewhere) {
     ASSERT_EQ(QProcess::execute("/usr/bin/python3", {"-c", script, path}), 0);
     std::vector<CsvRecord> rows;
     QString error;
-    ASSERT_TRUE(ReadHolderFile(path, rows, error)) << error.toStdString();
+    ASSERT_TRUE(ReadTableFile(path, rows, error)) << error.toStdString();
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].fields, QStringList({"Name", "CardNo", "", "Group"}));
     EXPECT_EQ(rows[2].line, 4);
