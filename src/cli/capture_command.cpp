@@ -1,11 +1,9 @@
 // `horalog --capture-only`: the readers served without a window, as the capture service.
 
 #include <QCoreApplication>
-#include <cstdio>
 
 #include "capture/capture_service.h"
 #include "cli/commands.h"
-#include "cli/parsing.h"
 
 namespace horalog {
 
@@ -22,19 +20,7 @@ const char* const kUsage =
 }  // namespace
 
 int RunCaptureCommand(Invocation& run) {
-    CLI::App parser;
-    PrepareParser(parser);
-    bool help = false;
-    parser.add_flag("--help,-h", help);
-    try {
-        ParseWords(parser, run.words, "--capture-only");
-    } catch (const BadOption& bad) {
-        return BadWord(bad.word);
-    }
-    if (help) {
-        std::puts(kUsage);
-        return 0;
-    }
+    if (const auto status = TakesOnlyHelp(run, kUsage)) return *status;
     // Before anything else: a stop asked for during the start ends the run cleanly.
     InstallCaptureSignalHandlers();
     QCoreApplication app(run.argc, run.argv);

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "cli/commands.h"
-#include "cli/parsing.h"
 #include "storage/database_choice.h"
 #include "storage/database_server.h"
 #include "storage/store.h"
@@ -22,19 +21,7 @@ const char* const kUsage =
 }  // namespace
 
 int RunCheckDbCommand(Invocation& run) {
-    CLI::App parser;
-    PrepareParser(parser);
-    bool help = false;
-    parser.add_flag("--help,-h", help);
-    try {
-        ParseWords(parser, run.words, "--check-db");
-    } catch (const BadOption& bad) {
-        return BadWord(bad.word);
-    }
-    if (help) {
-        std::puts(kUsage);
-        return 0;
-    }
+    if (const auto status = TakesOnlyHelp(run, kUsage)) return *status;
     QCoreApplication app(run.argc, run.argv);
     QString report;
     const QString url = ChosenDatabaseUrl();

@@ -58,20 +58,8 @@ const Command kCommands[] = {
     {"--version", "horalog --version", "the program's version", Version},
 };
 
-// The words of a command that takes none besides --help.
-int TakesNothing(Invocation& run) {
-    CLI::App parser;
-    PrepareParser(parser);
-    try {
-        ParseWords(parser, run.words, run.words.value(0));
-    } catch (const BadOption& bad) {
-        return BadWord(bad.word);
-    }
-    return 0;
-}
-
 int Help(Invocation& run) {
-    if (const int status = TakesNothing(run)) return status;
+    if (const auto status = TakesOnlyHelp(run, nullptr)) return *status;
     std::printf("Horalog %s: attendance recorder with door access control.\n\n", HORALOG_VERSION);
     for (const Command& c : kCommands) std::printf("  %s\n      %s\n", c.usage, c.summary);
     std::puts(
@@ -84,7 +72,7 @@ int Help(Invocation& run) {
 }
 
 int Version(Invocation& run) {
-    if (const int status = TakesNothing(run)) return status;
+    if (const auto status = TakesOnlyHelp(run, nullptr)) return *status;
     std::printf("horalog %s\n", HORALOG_VERSION);
     return 0;
 }
@@ -101,6 +89,21 @@ int BadWord(const QString& word) {
     std::fprintf(stderr, "horalog: unknown command or option '%s' (horalog --help lists them)\n",
                  qPrintable(word));
     return 2;
+}
+
+std::optional<int> TakesOnlyHelp(Invocation& run, const char* usage) {
+    CLI::App parser;
+    PrepareParser(parser);
+    bool help = false;
+    if (usage) parser.add_flag("--help,-h", help);
+    try {
+        ParseWords(parser, run.words, run.words.value(0));
+    } catch (const BadOption& bad) {
+        return BadWord(bad.word);
+    }
+    if (!help) return std::nullopt;
+    std::puts(usage);
+    return 0;
 }
 
 int RunCommandLine(int argc, char** argv, const WindowStart& window) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace horalog {
 
@@ -35,6 +36,11 @@ int RunCommandLine(int argc, char** argv, const WindowStart& window);
 
 // The program-level one-line refusal of a word: status 2.
 int BadWord(const QString& word);
+
+// The words of a command that takes no word but --help (when it has a usage): answers the
+// exit status when the run ends here (0 after printing usage, 2 after a bad word), else
+// nothing.
+std::optional<int> TakesOnlyHelp(Invocation& run, const char* usage);
 
 // Each command: the exit status as above.
 int RunWindowCommand(Invocation& run);
