@@ -105,6 +105,17 @@ ReaderCellImage BooleanCellImage(bool value, bool linkEnabled) {
     return linkEnabled ? ReaderCellImage::Check : ReaderCellImage::Stop;
 }
 
+QString ReaderCellHint(ReaderCellImage image) {
+    switch (image) {
+        case ReaderCellImage::Check: return "On; the port is open.";
+        case ReaderCellImage::Stop:
+            return "On, but the port could not be opened: check that the reader is connected and "
+                   "the serial device in its settings.";
+        case ReaderCellImage::Uncheck: return "Off.";
+        default: return QString();
+    }
+}
+
 ReaderCellImage MotionCellImage(int motion) {
     if (motion < 0) return ReaderCellImage::Disable;
     return motion == 0 ? ReaderCellImage::Camera : ReaderCellImage::MCam;

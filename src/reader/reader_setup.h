@@ -62,6 +62,8 @@ enum class ReaderCellImage { Check, Stop, Uncheck, Disable, Camera, MCam };
 // A true cell shows Check while the port's link is enabled (open), Stop when opening failed.
 ReaderCellImage BooleanCellImage(bool value, bool linkEnabled);
 ReaderCellImage MotionCellImage(int motion);
+// What a switch cell's picture means, for its tooltip; empty for the motion pictures.
+QString ReaderCellHint(ReaderCellImage image);
 
 // The editor's controls, shown or not, as values.
 struct ReaderEditorState {

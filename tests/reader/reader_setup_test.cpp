@@ -7,7 +7,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -19,6 +21,7 @@
 #include "reader/ui/reader_dialogs.h"
 #include "storage/settings.h"
 #include "storage/store.h"
+#include "storage/ui/layouts.h"
 #include "support/modal_script.h"
 #include "support/pty.h"
 #include "support/recording_ports.h"
@@ -200,6 +203,48 @@ TEST_F(ReaderSetupTest, CellImagesTellOpenFromFailedPorts) {
             QByteArray(reinterpret_cast<const char*>(picture.constBits()), picture.sizeInBytes())));
     }
     EXPECT_EQ(keys.size(), 6);
+}
+
+// The list's headings are readable, its pictures explained, and its hidden columns reachable
+// from the header's menu; the last shown column cannot be hidden.
+TEST_F(ReaderSetupTest, TheListExplainsItselfAndShowsHiddenColumns) {
+    row(5, "ENABLE = 1", {});  // its device does not exist
+    openAll();
+    TSetReader list(store.src(), links, messages);
+    QTableView* grid = list.grid();
+    EXPECT_TRUE(list.model()
+                    ->index(4, ReaderListModel::Enable)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains("could not be opened"));
+    EXPECT_EQ(list.model()->index(4, ReaderListModel::Apb).data(Qt::ToolTipRole).toString(),
+              "Off.");
+    for (int c = 0; c < list.model()->columnCount(); ++c) {
+        if (grid->isColumnHidden(c)) continue;
+        EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c)) << c;
+    }
+
+    auto action = [&](QMenu* menu, const QString& text) -> QAction* {
+        for (QAction* a : menu->actions())
+            if (a->text() == text) return a;
+        return nullptr;
+    };
+    ASSERT_TRUE(grid->isColumnHidden(ReaderListModel::OutPort));
+    QMenu* menu = ColumnMenu(grid);
+    QAction* cardAction = action(menu, "Card Action");
+    ASSERT_NE(cardAction, nullptr);
+    EXPECT_FALSE(cardAction->isChecked());
+    cardAction->trigger();
+    EXPECT_FALSE(grid->isColumnHidden(ReaderListModel::OutPort));
+    EXPECT_GE(grid->columnWidth(ReaderListModel::OutPort),
+              grid->horizontalHeader()->sectionSizeHint(ReaderListModel::OutPort));
+    for (QAction* a : menu->actions())
+        if (a->isChecked() && a->text() != "Description") a->trigger();
+    delete menu;
+    menu = ColumnMenu(grid);
+    EXPECT_FALSE(action(menu, "Description")->isEnabled());
+    EXPECT_TRUE(action(menu, "Mode")->isEnabled());
+    delete menu;
 }
 
 TEST_F(ReaderSetupTest, OfflineWarningOnceHoweverManyPortsQualify) {

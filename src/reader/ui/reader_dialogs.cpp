@@ -181,6 +181,8 @@ QVariant ReaderListModel::data(const QModelIndex& index, int role) const {
     if (image) {
         if (role == kReaderImageRole) return int(*image);
         if (role == Qt::DecorationRole) return ReaderCellPicture(*image);
+        if (role == Qt::ToolTipRole && !ReaderCellHint(*image).isEmpty())
+            return ReaderCellHint(*image);
         return {};
     }
     if (role != Qt::DisplayRole) return {};
@@ -433,6 +435,8 @@ TSetReader::TSetReader(Connection& src, ReaderLinks& links, Messages& messages, 
     grid_->setColumnWidth(ReaderListModel::Mode, 66);
     for (int c = ReaderListModel::OutPort; c <= ReaderListModel::Motion; ++c)
         grid_->setColumnHidden(c, true);
+    // the header's menu brings the other columns back
+    AllowColumnChoice(grid_);
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* popup = new QMenu(grid_);
     QAction* editRecord = popup->addAction("Edit record");
@@ -459,6 +463,7 @@ TSetReader::TSetReader(Connection& src, ReaderLinks& links, Messages& messages, 
     if (model_->rowCount() > 0) grid_->selectRow(0);
     LoadFormLayout("CommSetup", this);
     LoadGridLayout("GridCommSetup", grid_);
+    FitColumnsToHeadings(grid_);  // headings stay readable whatever widths were stored
 }
 
 TSetReader::~TSetReader() {

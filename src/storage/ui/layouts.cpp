@@ -3,6 +3,7 @@
 #include <QAbstractItemModel>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QScreen>
 #include <QTableView>
 #include <QWidget>
@@ -103,6 +104,40 @@ void SaveGridLayout(const QString& prefix, QTableView* grid) {
     if (!model || model->columnCount() == 0) return;
     for (int i = 0; i < model->columnCount(); ++i)
         WriteSettingInt(prefix + "_" + QString::number(i), grid->columnWidth(i));
+}
+
+void FitColumnsToHeadings(QTableView* grid) {
+    QHeaderView* header = grid->horizontalHeader();
+    for (int c = 0; c < header->count(); ++c)
+        if (grid->columnWidth(c) < header->sectionSizeHint(c))
+            grid->setColumnWidth(c, header->sectionSizeHint(c));
+}
+
+QMenu* ColumnMenu(QTableView* grid) {
+    auto* menu = new QMenu(grid);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QAbstractItemModel* model = grid->model();
+    int shown = 0;
+    for (int c = 0; c < model->columnCount(); ++c) shown += grid->isColumnHidden(c) ? 0 : 1;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        QAction* a = menu->addAction(model->headerData(c, Qt::Horizontal).toString());
+        a->setCheckable(true);
+        a->setChecked(!grid->isColumnHidden(c));
+        a->setEnabled(grid->isColumnHidden(c) || shown > 1);
+        QObject::connect(a, &QAction::toggled, grid, [grid, c](bool on) {
+            grid->setColumnHidden(c, !on);
+            if (on) FitColumnsToHeadings(grid);
+        });
+    }
+    return menu;
+}
+
+void AllowColumnChoice(QTableView* grid) {
+    QHeaderView* header = grid->horizontalHeader();
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(header, &QWidget::customContextMenuRequested, grid, [grid](const QPoint& pos) {
+        ColumnMenu(grid)->popup(grid->horizontalHeader()->mapToGlobal(pos));
+    });
 }
 
 }  // namespace horalog

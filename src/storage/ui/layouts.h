@@ -8,6 +8,7 @@
 #include <optional>
 
 class QWidget;
+class QMenu;
 class QTableView;
 
 namespace horalog {
@@ -24,6 +25,12 @@ int DefaultColumnWidth(FieldKind kind);
 void LoadFormLayout(const QString& prefix, QWidget* window, QSize firstSize = QSize());
 void SaveFormLayout(const QString& prefix, QWidget* window);
 void LoadGridLayout(const QString& prefix, QTableView* grid);
+// Widens every column that is narrower than its heading.
+void FitColumnsToHeadings(QTableView* grid);
+// A menu on the grid's header, as file managers have, that shows or hides each column (the
+// last shown column stays). ColumnMenu builds it for the header's request; tests call it.
+void AllowColumnChoice(QTableView* grid);
+QMenu* ColumnMenu(QTableView* grid);
 void SaveGridLayout(const QString& prefix, QTableView* grid);
 
 // Where a window's client area goes: saved as it is while the title bar above it (and a grip's
