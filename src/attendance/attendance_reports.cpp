@@ -24,6 +24,29 @@ ReportContext::ReportContext(const ReportParameters& p, ReportSource& src, DateT
     }
     format = p.RecordFormatText();
     timeWidth = FormatDateTime(format, now).size();
+    groups = source.Groups();
+    calendar = AbsenceCalendar(source.Absences(period.from.date(), period.to.date()));
+}
+
+WorkGroup ReportContext::GroupOf(const SelectedHolder& h) const {
+    // By the group's name (the first by ID of that name). A holder whose group is gone gets
+    // the default group, the one that cannot be deleted, rather than whichever came last.
+    const WorkGroup* found = nullptr;
+    if (h.groupExists)
+        for (const auto& g : groups)
+            if (g.descx == h.groupName) {
+                found = &g;
+                break;
+            }
+    if (!found)
+        for (const auto& g : groups)
+            if (g.id == kDefaultGroupId) found = &g;
+    return found ? *found : WorkGroup{};
+}
+
+HolderDays ReportContext::DaysOff(const SelectedHolder& h) const {
+    return calendar.For(h.holder.cardno, GroupOf(h), period.from.dayNumber(),
+                        period.to.dayNumber());
 }
 
 std::vector<LogRecord> ReportContext::HolderRecords(int card) const {
@@ -51,11 +74,12 @@ void ReportContext::Step() const {
     if (progress && progress->step && !progress->step()) throw ReportCancelled{};
 }
 
-DayTrack StartTrack(const ReportContext& ctx) {
+DayTrack StartTrack(const ReportContext& ctx, const SelectedHolder& h) {
     // "All" starts at the first row's time in the report's frame; a chosen period at its first
     // day, so that a picker's time of day does not move the gap days' dates.
     DayTrack t;
     t.nextDay = ctx.period.allDates ? ctx.period.from : ctx.period.from.datePart();
+    t.daysOff = ctx.DaysOff(h);
     return t;
 }
 
@@ -64,12 +88,29 @@ QString ReportContext::PairPart(DateTime t, int mode, const char* absent) const 
     return Time(t) + ModeTag(mode);
 }
 
+namespace {
+
+// The gap line of the next day: its day off, or "No record".
+void GapLine(const ReportContext& ctx, DayTrack& track, QString& text) {
+    const DayOff* off = track.daysOff.At(track.nextDay.dayNumber());
+    text += ctx.DayHeading(track.nextDay) + " " + (off ? off->text : QString("No record"));
+    track.nextDay = track.nextDay.addDays(1);
+}
+
+// Without blank lines, the next day off before the day (at the day's start, so that it is
+// headed with its own date), else the day itself.
+DateTime NextPrinted(const DayTrack& track, DateTime day) {
+    const int off = track.daysOff.NextFrom(std::max(track.nextDay.dayNumber(), track.lastDate + 1));
+    return off >= 0 && off < day.dayNumber() ? DateTime(double(off)) : day;
+}
+
+}  // namespace
+
 DayStep StartLine(const ReportContext& ctx, DayTrack& track, DateTime cur, QString& text) {
     const int curDay = cur.dayNumber();
-    if (!ctx.params.blankLines) track.nextDay = cur;
+    if (!ctx.params.blankLines) track.nextDay = NextPrinted(track, cur);
     if (track.nextDay.dayNumber() < curDay) {
-        text += ctx.DayHeading(track.nextDay) + " No record";
-        track.nextDay = track.nextDay.addDays(1);
+        GapLine(ctx, track, text);
         return DayStep::GapLine;
     }
     if (curDay != track.lastDate) {
@@ -81,6 +122,26 @@ DayStep StartLine(const ReportContext& ctx, DayTrack& track, DateTime cur, QStri
     }
     text += QString(18, ' ');
     return DayStep::SameDay;
+}
+
+bool TrailingLine(const ReportContext& ctx, DayTrack& track, QString& text) {
+    const int off = track.daysOff.NextFrom(std::max(track.nextDay.dayNumber(), track.lastDate + 1));
+    if (off < 0) return false;
+    if (!ctx.params.blankLines || track.nextDay.dayNumber() > off)
+        track.nextDay = DateTime(double(off));
+    text = "  ";
+    GapLine(ctx, track, text);
+    return true;
+}
+
+QString DayOffSuffix(const DayTrack& track) {
+    const DayOff* off = track.Off();
+    return off ? " " + off->text : QString();
+}
+
+QString DaysOffTotal(const DayTrack& track) {
+    const QString summary = track.daysOff.Summary();
+    return summary.isEmpty() ? summary : " " + summary;
 }
 
 qint64 SecondsOfDay(DateTime t) {

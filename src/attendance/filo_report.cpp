@@ -18,21 +18,8 @@ DateTime Shifted(DateTime timeOfDay, double shift) {
     return DateTime(v);
 }
 
-// The hours of a holder's group, found by the group's name (the first by ID of that name).
-// A holder whose group is gone gets the default group 1, the group that cannot be deleted,
-// rather than whichever hours were loaded last.
-WorkGroup HoursOf(const std::vector<WorkGroup>& groups, const SelectedHolder& h, double shift) {
-    const WorkGroup* found = nullptr;
-    if (h.groupExists)
-        for (const auto& g : groups)
-            if (g.descx == h.groupName) {
-                found = &g;
-                break;
-            }
-    if (!found)
-        for (const auto& g : groups)
-            if (g.id == kDefaultGroupId) found = &g;
-    WorkGroup w = found ? *found : WorkGroup{};
+// The group's hours in the report's frame.
+WorkGroup ShiftedHours(WorkGroup w, double shift) {
     if (shift != 0) {
         // Overnight: the group's hours are kept as the clock reads them (a night shift is
         // entered as 22:00 to 06:00), so they move back by the shift like every time stamp
@@ -50,19 +37,29 @@ public:
         : kind_(kind), ctx_(ctx), out_(out) {}
 
     void Run(const std::vector<SelectedHolder>& holders) {
-        const auto groups = ctx_.source.Groups();
+        QStringList told;  // groups already said to have no hours
         for (size_t i = 0; i < holders.size(); ++i) {
             const auto& h = holders[i];
             ctx_.Step();
-            hours_ = HoursOf(groups, h, ctx_.shift);
+            const WorkGroup group = ctx_.GroupOf(h);
+            groupHours_ = ShiftedHours(group, ctx_.shift);
             const auto rows = ctx_.HolderRecords(h.holder.cardno);
-            track_ = StartTrack(ctx_);
+            track_ = StartTrack(ctx_, h);
             QString heading = " [" + QString::number(h.holder.cardno) + "] " + h.holder.name +
                               " (" + h.groupName + ") ";
             if (kind_ == 0) heading += " (" + QString::number(rows.size()) + " record(s))";
             out_.Heading(heading, ctx_.params.newPage);
+            if (kind_ >= 2 && !GroupHasHours(group) && !told.contains(group.descx)) {
+                // Else every day of the group reads as an error, with nothing to say why.
+                told << group.descx;
+                out_.PlainDetail(QString(" Group %1 has no working hours: set them under "
+                                         "Setup > Group Definition.")
+                                     .arg(group.descx));
+            }
             RecordCursor cursor(rows);
             while (!cursor.AtEnd()) DetailLine(cursor);
+            QString trailing;
+            while (TrailingLine(ctx_, track_, trailing)) out_.Detail(trailing);
             TotalLine();
             if (i + 1 < holders.size()) out_.Blank();
         }
@@ -78,6 +75,7 @@ private:
                 return;
             case DayStep::NewDay:
                 pairIndex_ = 0;
+                StartDay();
                 break;
             case DayStep::SameDay:
                 ++pairIndex_;
@@ -90,7 +88,22 @@ private:
             const Pair pair = kind_ == 2 ? DaySpan(rows, cur, byMode) : NextPair(rows, cur, byMode);
             PairLine(rows, pair, text);
         }
+        text += dayOff_;
+        dayOff_.clear();
         out_.Detail(text);
+    }
+
+    // The day's hours and what is off of it.
+    void StartDay() {
+        hours_ = groupHours_;
+        halfDay_ = {};
+        wholeDayOff_ = false;
+        dayOff_ = DayOffSuffix(track_);
+        if (const DayOff* off = track_.Off()) {
+            wholeDayOff_ = off->WholeDay();
+            const bool sat = DateTime(double(track_.lastDate)).date().dayOfWeek() == 6;
+            halfDay_ = MoveForHalfDay(hours_, *off, sat);
+        }
     }
 
     // Kind 0: the next two records of the day, whatever their modes.
@@ -115,7 +128,7 @@ private:
         const bool sat = pair.HasIn() && IsSaturday(pair.in);
         bool ok = true;
         bool missing = false;
-        if (kind_ >= 2) Validate(pair, sat, ok, missing);
+        if (kind_ >= 2 && !wholeDayOff_) Validate(pair, sat, ok, missing);
         if (!pair.HasIn() || !pair.HasOut() || pair.out < pair.in) {
             text += " Incorrect";
             return;
@@ -128,6 +141,14 @@ private:
         }
         const auto& h = hours_;
         const int idx = pairIndex_;
+        if (wholeDayOff_) {
+            // Nobody expected the holder: the reads stand as they are, and the day is good.
+            if (idx == 0) {
+                ++okDays_;
+                ++completeDays_;
+            }
+            return;
+        }
         if (ok) {
             if (!sat && idx < 2) ++okDays_;
             if (sat && ((kind_ == 2 && idx == 0) || (kind_ == 3 && idx == 0 && h.sat_enable_1) ||
@@ -167,7 +188,9 @@ private:
             }
         }
         const bool dayEnded = rows.DayEnded(pair.out);
-        if (kind_ == 3 && dayEnded && idx == 0 && (!sat || h.sat_enable_2)) missing = true;
+        if (kind_ == 3 && dayEnded && idx == 0 && (!sat || h.sat_enable_2) &&
+            !halfDay_.secondSessionOff)
+            missing = true;
         if (idx < 2) {
             totalLate_ += late;
             totalEarly_ += early;
@@ -200,7 +223,7 @@ private:
         }
         if (kind_ == 3 && ok && !missing && dayEnded) {
             const bool lastSat = DateTime(double(track_.lastDate)).date().dayOfWeek() == 6;
-            if (lastSat && h.sat_enable_1 && !h.sat_enable_2) {
+            if ((lastSat && h.sat_enable_1 && !h.sat_enable_2) || halfDay_.secondSessionOff) {
                 if (idx == 0) ++completeDays_;
             } else if (idx == 1) {
                 ++completeDays_;
@@ -231,7 +254,7 @@ private:
                         ok = false;
                     } else {
                         pairIndex_ = 1;
-                        missing = true;
+                        missing = !halfDay_.firstSessionOff;
                     }
                 }
             } else if (Later(in, h.wd_to_1)) {
@@ -239,7 +262,7 @@ private:
                     ok = false;
                 } else {
                     pairIndex_ = 1;  // the first pair is the second session
-                    missing = true;
+                    missing = !halfDay_.firstSessionOff;
                 }
             }
         } else if (pairIndex_ == 1) {
@@ -265,6 +288,7 @@ private:
             t = " No of day(s) = " + clocked + " " + "  " + "Total Time=" + FormatTotal(totalTime_);
         }
         out_.Total(t);
+        if (const QString off = DaysOffTotal(track_); !off.isEmpty()) out_.Total(off);
         okDays_ = completeDays_ = lateCount_ = earlyCount_ = overtimeCount_ = 0;
         totalLate_ = totalEarly_ = totalOvertime_ = totalTime_ = 0;
         pairIndex_ = 0;
@@ -273,7 +297,11 @@ private:
     const int kind_;
     const ReportContext& ctx_;
     BandWriter& out_;
-    WorkGroup hours_;
+    WorkGroup groupHours_;  // in the report's frame
+    WorkGroup hours_;       // of the day: moved for half a day off
+    HalfDayHours halfDay_;
+    bool wholeDayOff_ = false;
+    QString dayOff_;  // ends the day's first line
     DayTrack track_;
     int pairIndex_ = 0;
     int okDays_ = 0, completeDays_ = 0;

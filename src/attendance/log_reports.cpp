@@ -30,10 +30,12 @@ QString Card(const SelectedHolder& h) {
 // Time Logs: a row's records, a fixed number per line.
 void TimeLogLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& track, BandWriter& out) {
     QString text = "  ";
-    if (StartLine(ctx, track, rows.Current().systime, text) == DayStep::GapLine) {
+    const DayStep step = StartLine(ctx, track, rows.Current().systime, text);
+    if (step == DayStep::GapLine) {
         out.Detail(text);
         return;
     }
+    const QString off = step == DayStep::NewDay ? DayOffSuffix(track) : QString();
     const int perLine = ctx.params.recordsPerLine > 0 ? ctx.params.recordsPerLine : 8;
     int placed = 0;
     while (!rows.AtEnd() && placed < perLine &&
@@ -42,7 +44,7 @@ void TimeLogLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& track, 
         rows.Next();
         if (++placed % 2 == 0) text += ' ';
     }
-    out.Detail(text);
+    out.Detail(text + off);
 }
 
 // Total Hours: the span of the day and its duration.
@@ -56,7 +58,7 @@ void TotalHoursLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& trac
     }
     const Pair pair = DaySpan(rows, cur, ctx.params.records == RecordsOfInterest::InOut);
     if (!pair.HasIn() && !pair.HasOut()) {
-        out.Detail(text + " No record matched");
+        out.Detail(text + " No record matched" + DayOffSuffix(track));
         return;
     }
     text += ctx.PairPart(pair.in, pair.inMode, " No IN");
@@ -73,7 +75,7 @@ void TotalHoursLine(const ReportContext& ctx, RecordCursor& rows, DayTrack& trac
             text += " Incorrect";
         }
     }
-    out.Detail(text);
+    out.Detail(text + DayOffSuffix(track));
 }
 
 }  // namespace
@@ -86,7 +88,7 @@ void BuildLogReport(bool totalHours, const ReportContext& ctx,
         QString heading = " [" + Card(h) + "] " + h.holder.name;
         if (!totalHours) heading += " (" + QString::number(rows.size()) + " record(s))";
         out.Heading(heading, ctx.params.newPage);
-        DayTrack track = StartTrack(ctx);
+        DayTrack track = StartTrack(ctx, h);
         qint64 totalTime = 0;
         RecordCursor cursor(rows);
         while (!cursor.AtEnd()) {
@@ -95,9 +97,12 @@ void BuildLogReport(bool totalHours, const ReportContext& ctx,
             else
                 TimeLogLine(ctx, cursor, track, out);
         }
+        QString trailing;
+        while (TrailingLine(ctx, track, trailing)) out.Detail(trailing);
         QString total = " No of day(s) = " + QString::number(track.clockedDays) + " ";
         if (totalHours) total += "  Total Time=" + FormatTotal(totalTime);
         out.Total(total);
+        if (const QString off = DaysOffTotal(track); !off.isEmpty()) out.Total(off);
         out.Blank();
     }
 }

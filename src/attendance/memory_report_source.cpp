@@ -6,6 +6,11 @@ namespace horalog {
 
 MemoryReportSource::MemoryReportSource() {
     for (int i = 0; i < 8; ++i) readerNames_[i] = QString("COM%1").arg(i + 1);
+    book_.types = {{"B", "Business trip", true, -1, "#6fa8dc"},
+                   {"O", "Other", false, -1, "#f6b26b"},
+                   {"S", "Sick", true, -1, "#e06666"},
+                   {"U", "Unpaid leave", false, -1, "#b7b7b7"},
+                   {"V", "Vacation", true, -1, "#6aa84f"}};
 }
 
 void MemoryReportSource::AddHolder(int card, const QString& name, int group, bool picked) {
@@ -118,6 +123,15 @@ std::optional<std::pair<DateTime, DateTime>> MemoryReportSource::LogSpan() {
 
 QString MemoryReportSource::ReaderName(int port) {
     return horalog::ReaderName(port, readerNames_);
+}
+
+AbsenceBook MemoryReportSource::Absences(const QDate& first, const QDate& last) {
+    AbsenceBook book{book_.types, {}, {}};
+    for (const Holiday& h : book_.holidays)
+        if (h.date >= first && h.date <= last) book.holidays.push_back(h);
+    for (const Absence& a : book_.absences)
+        if (a.to >= first && a.from <= last) book.absences.push_back(a);
+    return book;
 }
 
 }  // namespace horalog

@@ -21,6 +21,10 @@ public:
     void AddRecord(const LogRecord& r);
     void AddRecord(DateTime systime, int card, int mode, int reader = 1);
     void SetReaderName(int port, const QString& name) { readerNames_[port - 1] = name; }
+    void AddAbsence(const Absence& a) { book_.absences.push_back(a); }
+    void AddHoliday(const QDate& date, const QString& name) {
+        book_.holidays.push_back({date, name});
+    }
     size_t RecordCount() const { return records_.size(); }
 
     std::vector<HolderRecord> Holders(HolderSet set, int groupId) override;
@@ -33,6 +37,7 @@ public:
                        const std::function<bool(const LogRecord&)>& visit) override;
     std::optional<std::pair<DateTime, DateTime>> LogSpan() override;
     QString ReaderName(int port) override;
+    AbsenceBook Absences(const QDate& first, const QDate& last) override;
 
 private:
     void index();
@@ -41,6 +46,7 @@ private:
     std::vector<WorkGroup> groups_;
     std::map<int, std::vector<TimePeriod>> periods_;
     ReaderNames readerNames_;
+    AbsenceBook book_;                // the five default types
     std::vector<LogRecord> records_;  // in the log's order once indexed
     std::vector<unsigned> byCard_;    // positions in records_, by CARDNO then SYSTIME
     bool indexed_ = true;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "attendance/absence_calendar.h"
 #include "common/datetime.h"
 #include "people/groups.h"
 #include "storage/log_table.h"
@@ -65,6 +66,8 @@ public:
     virtual std::optional<std::pair<DateTime, DateTime>> LogSpan() = 0;
     // `ReaderName` of a READER value: 1..8 the reader's DESC, 0 "DENIED", else "ERROR".
     virtual QString ReaderName(int port) = 0;
+    // The absence types, and the holidays and absences that touch the days first..last.
+    virtual AbsenceBook Absences(const QDate& first, const QDate& last) = 0;
 };
 
 }  // namespace horalog

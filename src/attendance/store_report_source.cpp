@@ -1,6 +1,8 @@
 #include "attendance/store_report_source.h"
 
+#include "people/absences.h"
 #include "people/group_store.h"
+#include "people/time_profiles.h"
 
 namespace horalog {
 
@@ -56,6 +58,14 @@ std::optional<std::pair<DateTime, DateTime>> StoreReportSource::LogSpan() {
 QString StoreReportSource::ReaderName(int port) {
     if (!readerNames_) readerNames_ = ReaderDescriptions(src_);
     return horalog::ReaderName(port, *readerNames_);
+}
+
+AbsenceBook StoreReportSource::Absences(const QDate& first, const QDate& last) {
+    AbsenceStore store(src_);
+    AbsenceBook book{store.types(), {}, store.absences(std::nullopt, first, last)};
+    for (Holiday& h : ScheduleStore(src_).holidays())
+        if (h.date >= first && h.date <= last) book.holidays.push_back(std::move(h));
+    return book;
 }
 
 }  // namespace horalog

@@ -22,6 +22,7 @@ public:
                        const std::function<bool(const LogRecord&)>& visit) override;
     std::optional<std::pair<DateTime, DateTime>> LogSpan() override;
     QString ReaderName(int port) override;
+    AbsenceBook Absences(const QDate& first, const QDate& last) override;
 
 private:
     Connection& att_;

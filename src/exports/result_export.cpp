@@ -2,14 +2,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
+#include "attendance/day_results.h"
+#include "attendance/report_context.h"
 #include "common/format.h"
 #include "common/ports.h"
 #include "common/texts.h"
-#include "attendance/day_results.h"
-#include "attendance/report_context.h"
-#include "storage/database.h"
 #include "maintenance/log_export.h"
+#include "storage/database.h"
 
 namespace horalog {
 
@@ -69,6 +70,7 @@ struct HolderRun {
     const SelectedHolder& holder;
     bool singleSheet;
     int firstDay, lastDay;
+    const HolderDays& daysOff;
 };
 
 void WriteHolderRows(const HolderRun& run, const std::vector<LogRecord>& records,
@@ -85,10 +87,14 @@ void WriteHolderRows(const HolderRun& run, const std::vector<LogRecord>& records
         }
         first = false;
     };
+    // A day without reads: its day off, or "No record".
     auto blankRow = [&](int day) {
         heading();
         row.SetDate(day);
-        row.Set("STATUS", "No record");
+        if (const DayOff* off = run.daysOff.At(day))
+            row.Set(kAbsenceColumn, off->text);
+        else
+            row.Set("STATUS", "No record");
         row.Store();
     };
 
@@ -97,13 +103,22 @@ void WriteHolderRows(const HolderRun& run, const std::vector<LogRecord>& records
     bool continuation = false;  // a time log row that carries on the previous row's date
     while (!rows.AtEnd()) {
         const int cur = rows.Current().systime.dayNumber();
-        if (!p.blankLines || r > cur) r = cur;
+        if (!p.blankLines) {
+            // Days off are written even without blank lines.
+            const int off = run.daysOff.NextFrom(r);
+            r = off >= 0 && off < cur ? off : cur;
+        } else if (r > cur) {
+            r = cur;
+        }
         if (r < cur) {
             blankRow(r++);
             continue;
         }
         heading();
-        if (!continuation) row.SetDate(r);
+        if (!continuation) {
+            row.SetDate(r);
+            if (const DayOff* off = run.daysOff.At(r)) row.Set(kAbsenceColumn, off->text);
+        }
         switch (run.kind) {
             case ExportKind::FirstLast: {
                 const FirstLastResult res =
@@ -147,6 +162,10 @@ void WriteHolderRows(const HolderRun& run, const std::vector<LogRecord>& records
     }
     if (p.blankLines && TraitsOf(run.kind).blanksAfterLast)
         while (r <= run.lastDay) blankRow(r++);
+    for (int off = run.daysOff.NextFrom(r); off >= 0; off = run.daysOff.NextFrom(r)) {
+        if (!p.blankLines) r = off;
+        while (r <= off) blankRow(r++);
+    }
 }
 
 QString HolderSheetName(const QString& name) {
@@ -167,7 +186,8 @@ ReportParameters ExportParameters(ExportKind kind, ReportParameters p) {
     return p;
 }
 
-QStringList ExportColumns(ExportKind kind, const ReportParameters& p, bool singleSheet) {
+QStringList ExportColumns(ExportKind kind, const ReportParameters& p, bool singleSheet,
+                          bool daysOff) {
     QStringList c;
     if (singleSheet)
         c << "NAME"
@@ -197,6 +217,7 @@ QStringList ExportColumns(ExportKind kind, const ReportParameters& p, bool singl
                   << QString("EL%1").arg(k);
             break;
     }
+    if (daysOff) c << kAbsenceColumn;
     return c;
 }
 
@@ -243,11 +264,16 @@ bool WriteResultExport(ExportKind kind, const ReportParameters& dialog, ReportSo
         SheetWriter& writer = *out;
         // The period ends today: "now" counts as today's date.
         detail::ReportContext ctx(p, source, now.datePart(), 0.0);
-        const QStringList columns = ExportColumns(kind, p, singleSheet);
+        std::vector<HolderDays> daysOff;
+        for (const SelectedHolder& h : holders) daysOff.push_back(ctx.DaysOff(h));
+        const bool anyOff = std::any_of(daysOff.begin(), daysOff.end(),
+                                        [](const HolderDays& d) { return !d.Empty(); });
+        const QStringList columns = ExportColumns(kind, p, singleSheet, anyOff);
         if (singleSheet) writer.AddSheet(kAllRecordsSheet, columns);
         SheetNames sheets;
         RowMaker row(columns, writer);
-        for (const SelectedHolder& h : holders) {
+        for (std::size_t i = 0; i < holders.size(); ++i) {
+            const SelectedHolder& h = holders[i];
             const std::vector<LogRecord> records = ctx.HolderRecords(h.holder.cardno);
             if (!singleSheet) writer.AddSheet(sheets.Make(HolderSheetName(h.holder.name)), columns);
             window->setCaption("Exporting: " + h.holder.name);
@@ -262,8 +288,13 @@ bool WriteResultExport(ExportKind kind, const ReportParameters& dialog, ReportSo
                     continue;
                 }
             }
-            const HolderRun run{
-                kind, p, h, singleSheet, ctx.period.from.dayNumber(), ctx.period.to.dayNumber()};
+            const HolderRun run{kind,
+                                p,
+                                h,
+                                singleSheet,
+                                ctx.period.from.dayNumber(),
+                                ctx.period.to.dayNumber(),
+                                daysOff[i]};
             WriteHolderRows(run, records, table, row);
         }
         writer.Close();

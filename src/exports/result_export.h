@@ -47,8 +47,12 @@ inline constexpr const char* kWorkbookFilter = "Excel File (*.xlsx);;All File (*
 // The parameters an export runs with: the dialog's, with its forced records of interest.
 ReportParameters ExportParameters(ExportKind kind, ReportParameters p);
 
-// The columns of a sheet, in order; NAME and GROUP only on the single sheet.
-QStringList ExportColumns(ExportKind kind, const ReportParameters& p, bool singleSheet);
+inline constexpr const char* kAbsenceColumn = "ABSENCE";
+
+// The columns of a sheet, in order; NAME and GROUP only on the single sheet, ABSENCE last when
+// any holder of the run has a day off (a holiday or an absence) within the period.
+QStringList ExportColumns(ExportKind kind, const ReportParameters& p, bool singleSheet,
+                          bool daysOff = false);
 
 // Sheet names a workbook can hold, made from holder names: blanks and the characters [ ] : * ?
 // / \ become "_", at most 31 characters, never starting or ending with an apostrophe, and a

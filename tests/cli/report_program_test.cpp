@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 
 #include "attendance/report_fixture.h"
+#include "people/absences.h"
+#include "people/time_profiles.h"
 #include "storage/store.h"
 #include "support/private_postgres.h"
 #include "support/temp_data.h"
@@ -146,6 +148,32 @@ TEST_F(ReportProgram, SameTextFromADatabaseServer) {
         r.err.startsWith("horalog report: System Error: Cannot open the database server: "
                          "Database does not exist: "))
         << r.err.toStdString();
+}
+
+// A vacation and a holiday stored on either engine reach the printout through the store.
+TEST_F(ReportProgram, DaysOffFromEitherEngine) {
+    HORALOG_NEW_SERVER_DATABASE(url);
+    for (const QString& server : {QString(), url}) {
+        SCOPED_TRACE(server.isEmpty() ? "files" : "server");
+        QTemporaryDir folder;
+        EnsureDataFolder(folder.path());
+        {
+            Tdsrc store(folder.path(), server);
+            store.OpenStore();
+            AddWeek(store);
+            AbsenceStore(store.src())
+                .add(
+                    {0, 101, QDate(2004, 6, 22), QDate(2004, 6, 22), HalfDay::Full, "V", "family"});
+            ScheduleStore(store.src()).saveHoliday({QDate(2004, 6, 24), "Midsummer"});
+        }
+        QStringList args = kFiloArgs + QStringList{"--data", folder.path()};
+        if (!server.isEmpty()) args << "--database" << server;
+        const ProgramRun r = Horalog(args);
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains("  Jun 22, 2004 Tue - Vacation\n")) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains("  Jun 24, 2004 Thu - Holiday: Midsummer\n"));
+        EXPECT_TRUE(r.out.endsWith(" Absent: Vacation 1, Holiday 1\n"));
+    }
 }
 
 }  // namespace

@@ -399,3 +399,32 @@ TEST_F(ExportAction, FileThatCannotBeDeletedShowsTheErrorAndWritesNothing) {
 }
 
 }  // namespace
+
+TEST_F(ResultExport, DaysOffFillTheAbsenceColumnEvenWithoutBlankLines) {
+    fx.Add(101, {{"2004-06-23 09:00", 1}, {"2004-06-23 13:00", 2}});
+    Absence half;
+    half.cardno = 101;
+    half.from = half.to = QDate(2004, 6, 23);
+    half.half = HalfDay::Second;
+    half.type = "V";
+    fx.source.AddAbsence(half);
+    fx.source.AddHoliday(QDate(2004, 6, 25), "Midsummer");
+    fx.source.AddPeriod(1, {Hm(9, 0), Hm(17, 0)});
+    // DATE, the first result column and the last two (STATUS where there is one, ABSENCE).
+    for (const ExportKind kind : {ExportKind::FirstLast, ExportKind::LateEarly}) {
+        SCOPED_TRACE(TraitsOf(kind).caption);
+        auto book = Export(kind, Params(2, false, RecordsOfInterest::InOut));
+        ASSERT_EQ(book.size(), 1u);
+        const QStringList header = book[0].rows.at(0);
+        EXPECT_EQ(header.last(), "ABSENCE");
+        std::vector<std::string> got;
+        for (size_t i = 1; i < book[0].rows.size(); ++i) {
+            const QStringList& r = book[0].rows[i];
+            got.push_back((r[2].right(2) + "|" + r[3] + "|" + r.last()).toStdString());
+        }
+        EXPECT_EQ(got, (std::vector<std::string>{"23|09:00:00|Vacation (second half)",
+                                                 "25||Holiday: Midsummer"}));
+        const int status = header.indexOf("STATUS");
+        if (status > 0) EXPECT_EQ(book[0].rows[2][status], "");  // not "No record"
+    }
+}
