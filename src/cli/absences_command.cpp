@@ -20,11 +20,15 @@ const char* const kUsage =
     "       horalog absences import FILE\n"
     "       horalog absences export FILE [--card CARD] [--from YYYY-MM-DD] [--to YYYY-MM-DD]\n"
     "       horalog absences types\n"
+    "       horalog absences type-set CODE NAME [--paid] [--hours N] [--colour #rrggbb]\n"
+    "       horalog absences type-remove CODE\n"
     "Every command takes --data DIR. FROM and TO are dates YYYY-MM-DD (TO: the last day, the\n"
     "FROM day when left out); TYPE is the one-letter code of an absence type (types lists\n"
     "them). remove takes away the holder's absences that touch the days. FILE is .csv or .xlsx\n"
     "with the columns CARDNO, FROM, TO, TYPE, HALF, NOTE; an import is refused whole, with the\n"
-    "list of bad rows, unless every row is good.\n";
+    "list of bad rows, unless every row is good. type-set adds or changes a type: --paid\n"
+    "with the group's hours of the weekday, or --hours N a day; a type no absence is of can\n"
+    "be removed.\n";
 
 QString FileKind(const QString& file) {
     return QFileInfo(file).suffix().toLower();
@@ -38,8 +42,9 @@ int RunAbsencesCommand(const QStringList& words, const QString& folder, QTextStr
     PrepareParser(parser);
     QString verb;
     std::vector<std::string> rest;
-    std::optional<QString> card, from, to, half;
+    std::optional<QString> card, from, to, half, hours, colour;
     QString note;
+    bool paid = false;
     AddText(parser, "verb", verb);
     parser.add_option("words", rest);
     AddText(parser, "--card", card);
@@ -47,14 +52,21 @@ int RunAbsencesCommand(const QStringList& words, const QString& folder, QTextStr
     AddText(parser, "--to", to);
     AddText(parser, "--half", half);
     AddText(parser, "--note", note);
+    AddText(parser, "--hours", hours);
+    AddText(parser, "--colour", colour);
+    AddSwitch(parser, "--paid", paid, true);
     if (const auto status = ReadWords(parser, words, "absences", kUsage, out, err)) return *status;
     std::vector<QString> args;
     for (const std::string& w : rest) args.push_back(QString::fromStdString(w));
 
     const bool listing = verb == "list" || verb == "export";
     if (verb.isEmpty()) return BadWord(err, "absences", "(nothing)");
-    if (!listing && verb != "add" && verb != "remove" && verb != "import" && verb != "types")
+    const bool typeSet = verb == "type-set";
+    if (!listing && verb != "add" && verb != "remove" && verb != "import" && verb != "types" &&
+        !typeSet && verb != "type-remove")
         return BadWord(err, "absences", verb);
+    if (!typeSet && (paid || hours || colour))
+        return BadWord(err, "absences", paid ? "--paid" : hours ? "--hours" : "--colour");
     // the range options belong to the listings, half and note to add
     if (!listing && (card || from || to))
         return BadWord(err, "absences", card ? "--card" : from ? "--from" : "--to");
@@ -77,6 +89,7 @@ int RunAbsencesCommand(const QStringList& words, const QString& folder, QTextStr
     const std::size_t wanted = verb == "list" || verb == "types" ? 0
                                : verb == "add"                   ? 4
                                : verb == "remove"                ? 3
+                               : typeSet                         ? 2
                                                                  : 1;
     const std::size_t least = verb == "add" ? 3 : verb == "remove" ? 2 : wanted;
     if (args.size() > wanted) return BadWord(err, "absences", args[wanted]);
@@ -106,6 +119,18 @@ int RunAbsencesCommand(const QStringList& words, const QString& folder, QTextStr
         FileKind(args[0]) != "xlsx")
         return BadWord(err, "absences", args[0]);
 
+    AbsenceType kind;
+    if (typeSet || verb == "type-remove") kind.code = args[0].toUpper();
+    if (typeSet) {
+        kind.name = args[1];
+        kind.paid = paid || hours;
+        if (hours) {
+            bool ok = false;
+            kind.hours = hours->toDouble(&ok);
+            if (!ok) return BadWord(err, "absences", *hours);
+        }
+    }
+
     auto src =
         OpenSystemDb(folder,
                      verb == "list" || verb == "types" || verb == "export" ? OpenMode::ReadOnly
@@ -118,6 +143,24 @@ int RunAbsencesCommand(const QStringList& words, const QString& folder, QTextStr
             for (const AbsenceType& t : store.types())
                 out << t.code << "  " << t.name.leftJustified(16) << ' '
                     << (t.paid ? "paid" : "unpaid") << Qt::endl;
+            return 0;
+        }
+        if (typeSet) {
+            // A change keeps the colour unless a new one is given.
+            const std::optional<AbsenceType> before = store.type(kind.code);
+            kind.colour = colour ? *colour : before ? before->colour : QString("#999999");
+            store.saveType(kind);
+            out << (before ? "Changed " : "Added ") << AbsenceTypeText(kind) << Qt::endl;
+            return 0;
+        }
+        if (verb == "type-remove") {
+            if (!store.type(kind.code)) {
+                err << "horalog absences: There is no absence type \"" << kind.code << "\"."
+                    << Qt::endl;
+                return 1;
+            }
+            store.deleteType(kind.code);
+            out << "Removed type " << kind.code << Qt::endl;
             return 0;
         }
         if (verb == "list") {

@@ -261,7 +261,12 @@ QString HolderImportSummary(const HolderImportResult& r) {
         return lines.join("\n");
     }
     QString s = QString("Added %1, updated %2").arg(r.added).arg(r.updated);
-    if (r.groupsAdded > 0) s += QString(" (%1 new group(s))").arg(r.groupsAdded);
+    // A new group has no hours: until they are set, its every day reads as an error.
+    if (r.groupsAdded > 0)
+        s += QString(
+                 " (%1 new group(s) with no working hours yet: set them under Setup > Group "
+                 "Definition)")
+                 .arg(r.groupsAdded);
     return s;
 }
 

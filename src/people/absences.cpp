@@ -1,5 +1,7 @@
 #include "people/absences.h"
 
+#include <QRegularExpression>
+
 #include "common/datetime.h"
 #include "people/door_rights.h"
 #include "storage/audit.h"
@@ -29,6 +31,26 @@ QString AuditText(const Absence& a, const QString& typeName) {
 }
 
 }  // namespace
+
+QString AbsenceTypeText(const AbsenceType& t) {
+    QString pay = "unpaid";
+    if (t.paid)
+        pay = t.hours < 0 ? QString("paid (group hours)")
+                          : QString("paid (%1 h)").arg(QString::number(t.hours));
+    return t.code + " " + t.name + ", " + pay + ", " + t.colour;
+}
+
+QString CheckAbsenceType(const AbsenceType& t) {
+    if (t.code.size() != 1 || !t.code[0].isLetter() || t.code != t.code.toUpper())
+        return "The code of an absence type is one capital letter.";
+    if (t.code == "H") return "H stands for the holidays: choose another letter.";
+    if (t.name.trimmed().isEmpty()) return "An absence type needs a name.";
+    if (t.hours != -1 && (t.hours < 0 || t.hours > 24))
+        return "The paid hours of a day are the group's, or 0 to 24.";
+    if (!QRegularExpression("^#[0-9a-fA-F]{6}$").match(t.colour).hasMatch())
+        return "A colour is written #rrggbb.";
+    return {};
+}
 
 QString AbsenceDaysText(const Absence& a) {
     if (a.half != HalfDay::Full)
@@ -83,6 +105,42 @@ std::vector<Absence> AbsenceStore::absences(std::optional<int> cardno, std::opti
                        DateOf(q.int64("LASTDAY")), HalfDay(q.integer("HALF")), q.text("TYPE"),
                        q.text("NOTE")});
     return out;
+}
+
+void AbsenceStore::saveType(const AbsenceType& t) {
+    if (const QString why = CheckAbsenceType(t); !why.isEmpty()) throw AbsenceRefused{why};
+    AbsenceType stored = t;
+    stored.name = t.name.trimmed();
+    Transaction tx(src_);
+    const std::optional<AbsenceType> before = type(t.code);
+    auto q = src_.prepare(before ? "UPDATE absencetype SET NAME = ?, PAID = ?, HOURS = ?, "
+                                   "COLOUR = ? WHERE CODE = ?"
+                                 : "INSERT INTO absencetype (NAME, PAID, HOURS, COLOUR, CODE) "
+                                   "VALUES (?, ?, ?, ?, ?)");
+    q.bindAll(stored.name, stored.paid ? 1 : 0, stored.hours, stored.colour, stored.code);
+    q.exec();
+    AuditLog(src_).write(before ? audit::kAbsenceTypeChanged : audit::kAbsenceTypeAdded,
+                         stored.code, before ? AbsenceTypeText(*before) : QString(),
+                         AbsenceTypeText(stored));
+    tx.commit();
+}
+
+void AbsenceStore::deleteType(const QString& code) {
+    const std::optional<AbsenceType> before = type(code);
+    if (!before) return;
+    auto used = src_.prepare("SELECT count(*) AS N FROM absence WHERE TYPE = ?");
+    used.bindAll(code);
+    const qint64 n = used.next() ? used.int64("N") : 0;
+    if (n > 0)
+        throw AbsenceRefused{QString("%1 absence(s) are of type %2 %3: it cannot be deleted.")
+                                 .arg(n)
+                                 .arg(code, before->name)};
+    Transaction tx(src_);
+    auto d = src_.prepare("DELETE FROM absencetype WHERE CODE = ?");
+    d.bindAll(code);
+    d.exec();
+    AuditLog(src_).write(audit::kAbsenceTypeDeleted, code, AbsenceTypeText(*before));
+    tx.commit();
 }
 
 qint64 AbsenceStore::insert(const Absence& a) {

@@ -14,6 +14,9 @@ namespace horalog {
 namespace audit {
 inline constexpr const char* kAbsenceAdded = "Absence added";
 inline constexpr const char* kAbsenceDeleted = "Absence deleted";
+inline constexpr const char* kAbsenceTypeAdded = "Absence type added";
+inline constexpr const char* kAbsenceTypeChanged = "Absence type changed";
+inline constexpr const char* kAbsenceTypeDeleted = "Absence type deleted";
 }  // namespace audit
 
 struct AbsenceType {
@@ -35,6 +38,12 @@ struct Absence {
     QString note;
 };
 
+// "V Vacation, paid (group hours), #6aa84f": the audit trail's and the lists' text of a type.
+QString AbsenceTypeText(const AbsenceType& t);
+// Empty when the type may be stored, else why not: a letter for a code (not H, the holidays'),
+// a name, paid hours of the group (-1) or 0 to 24, a colour "#rrggbb".
+QString CheckAbsenceType(const AbsenceType& t);
+
 // "2026-12-21", "2026-12-21 to 2026-12-24", "2026-12-24 first half".
 QString AbsenceDaysText(const Absence& a);
 
@@ -53,6 +62,11 @@ public:
 
     std::vector<AbsenceType> types();  // by code
     std::optional<AbsenceType> type(const QString& code);
+    // Adds the type or changes the one of its code, audited. Throws AbsenceRefused with
+    // CheckAbsenceType's message.
+    void saveType(const AbsenceType& t);
+    // Deletes a type no absence is of, audited. Throws AbsenceRefused when absences use it.
+    void deleteType(const QString& code);
 
     // The absences that touch the days from..to (either open), of one holder or of all, by
     // holder and first day.

@@ -59,7 +59,9 @@ TEST_F(HolderImport, OneBadRowOutOfFiveHundredRefusesTheWholeFile) {
 
     r = ImportHolders(src(), write("good.csv", holders(500)), {});
     ASSERT_TRUE(r.ok) << HolderImportSummary(r).toStdString();
-    EXPECT_EQ(HolderImportSummary(r), "Added 500, updated 0 (1 new group(s))");
+    EXPECT_EQ(HolderImportSummary(r),
+              "Added 500, updated 0 (1 new group(s) with no working hours yet: set them under "
+              "Setup > Group Definition)");
     EXPECT_EQ(StaffTable(src()).count(), 500);
     const auto p3 = StaffTable(src()).byCard(1003);
     ASSERT_TRUE(p3);
