@@ -193,9 +193,26 @@ std::vector<std::pair<std::size_t, QString>> AbsenceStore::addAll(const std::vec
 
 int AbsenceStore::remove(int cardno, const QDate& from, const QDate& to) {
     const std::vector<Absence> gone = absences(cardno, from, to);
-    if (gone.empty()) return 0;
-    const std::optional<HolderRecord> holder = StaffTable(src_).byCard(cardno);
-    const QString subject = holder ? HolderSubject(*holder) : QString::number(cardno);
+    erase(gone);
+    return int(gone.size());
+}
+
+bool AbsenceStore::removeOne(qint64 id) {
+    auto q = src_.prepare("SELECT CARDNO, FIRSTDAY FROM absence WHERE ID = ?");
+    q.bindAll(id);
+    if (!q.next()) return false;
+    const QDate day = DateOf(q.int64("FIRSTDAY"));
+    std::vector<Absence> gone;
+    for (const Absence& a : absences(q.integer("CARDNO"), day, day))
+        if (a.id == id) gone.push_back(a);
+    erase(gone);
+    return !gone.empty();
+}
+
+void AbsenceStore::erase(const std::vector<Absence>& gone) {
+    if (gone.empty()) return;
+    const std::optional<HolderRecord> holder = StaffTable(src_).byCard(gone.front().cardno);
+    const QString subject = holder ? HolderSubject(*holder) : QString::number(gone.front().cardno);
     Transaction t(src_);
     auto d = src_.prepare("DELETE FROM absence WHERE ID = ?");
     for (const Absence& a : gone) {
@@ -207,7 +224,6 @@ int AbsenceStore::remove(int cardno, const QDate& from, const QDate& to) {
                              AuditText(a, kind ? kind->name : a.type));
     }
     t.commit();
-    return int(gone.size());
 }
 
 }  // namespace horalog

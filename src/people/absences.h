@@ -82,9 +82,12 @@ public:
     std::vector<std::pair<std::size_t, QString>> addAll(const std::vector<Absence>& all);
     // Removes the holder's absences that touch the days from..to, audited; answers how many.
     int remove(int cardno, const QDate& from, const QDate& to);
+    // Removes one absence, audited; false when there is none of that id.
+    bool removeOne(qint64 id);
 
 private:
     qint64 insert(const Absence& a);
+    void erase(const std::vector<Absence>& gone);
     Connection& src_;
 };
 

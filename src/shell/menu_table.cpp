@@ -51,6 +51,7 @@ const std::vector<MenuRow>& MenuTable() {
         {"&Setup", "actReaders", "Readers"},
         {"&Setup", "actDoorOpenSetup", "Door Open Button"},
         {"&Setup", "actAccessSchedules", "Access Schedules"},
+        {"&Setup", "actAbsenceTypes", "Absence Types"},
         {"&Setup", "actWebcam", "Webcam", In, false, true},
         {"&Setup", "actDatabaseServer", "Database Server"},
         {"&Setup", kActWebReporter, "We&b Reporter", In, true},
@@ -65,6 +66,7 @@ const std::vector<MenuRow>& MenuTable() {
 
         {"Card &Manager", "actCardInfo", "Edit Card Information"},
         {"Card &Manager", "actDoorAccess", "Door Access"},
+        {"Card &Manager", "actAbsences", "Absences"},
         sep("Card &Manager"),
         {"Card &Manager", "actPrintCards", "Print Cards"},
         {"Card &Manager", "actPrintMembers", "Print Member List"},

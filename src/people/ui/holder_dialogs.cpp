@@ -17,6 +17,7 @@
 
 #include "common/ports.h"
 #include "common/texts.h"
+#include "people/ui/absences_window.h"
 #include "storage/ui/layouts.h"
 
 namespace horalog {
@@ -93,6 +94,9 @@ Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files, 
         doors_[std::size_t(p - 1)] = box;
     }
     fields->addWidget(doorBox, 5, 0, 1, 2);
+    absences_ = new HolderAbsencesBox(src, card, state_.existing.has_value(), messages,
+                                      SystemClock()().date(), this);
+    fields->addWidget(absences_, 6, 0, 1, 2);
     layout->addLayout(fields, 1);
 
     auto* right = new QVBoxLayout;

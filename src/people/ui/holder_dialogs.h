@@ -19,6 +19,7 @@ class QTableView;
 namespace horalog {
 
 class FileDialogs;
+class HolderAbsencesBox;
 class Messages;
 class Progress;
 
@@ -39,6 +40,7 @@ public:
     QPushButton* deleteButton() const { return bDelete_; }
     // The "May pass at" box of port 1 to 8.
     QCheckBox* doorBox(int port) const { return doors_[std::size_t(port - 1)]; }
+    HolderAbsencesBox* absencesBox() const { return absences_; }
 
     void loadPhoto();
     void rotatePhoto();
@@ -63,6 +65,7 @@ private:
     QPushButton* bConfirm_;
     QPushButton* bDelete_;
     std::array<QCheckBox*, 8> doors_{};
+    HolderAbsencesBox* absences_;
 };
 
 class TCardInfo : public QDialog {

@@ -7,6 +7,8 @@
 #include "maintenance/holder_import.h"
 #include "people/holder_store.h"
 #include "people/manual_record_store.h"
+#include "people/ui/absence_types_dialog.h"
+#include "people/ui/absences_window.h"
 #include "people/ui/attendance_record_dialogs.h"
 #include "people/ui/door_access_dialog.h"
 #include "people/ui/group_dialogs.h"
@@ -46,6 +48,18 @@ bool RunCardInformationCommand(Tdsrc& store, QWidget* parent) {
     self = &dialog;
     dialog.exec();
     return dialog.changed();
+}
+
+void RunAbsencesWindowCommand(Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    TAbsences dialog(store.src(), store.att(), messages, SystemClock()().date(), parent);
+    dialog.exec();
+}
+
+void RunAbsenceTypesCommand(Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    TAbsenceTypes dialog(store.src(), messages, parent);
+    dialog.exec();
 }
 
 bool RunDoorAccessCommand(Tdsrc& store, QWidget* parent) {

@@ -28,6 +28,12 @@ bool EditHolder(Tdsrc& store, int card, QWidget* parent);
 // any holder was saved or deleted.
 bool RunCardInformationCommand(Tdsrc& store, QWidget* parent);
 
+// "Card Manager" > "Absences": the month grid of holders' absences, opened on this month.
+void RunAbsencesWindowCommand(Tdsrc& store, QWidget* parent);
+
+// "Setup" > "Absence Types".
+void RunAbsenceTypesCommand(Tdsrc& store, QWidget* parent);
+
 // "Card Manager" > "Door Access". True when a right was set or cleared.
 bool RunDoorAccessCommand(Tdsrc& store, QWidget* parent);
 
