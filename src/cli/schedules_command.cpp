@@ -1,6 +1,7 @@
 #include "cli/schedules_command.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 #include "cli/command_program.h"
 #include "cli/commands.h"
@@ -15,9 +16,12 @@ namespace {
 const char* const kSchedulesUsage =
     "Usage: horalog schedules [--data DIR]\n"
     "       horalog schedules check CARD COMn [--at \"YYYY-MM-DD HH:MM\"] [--data DIR]\n"
+    "       horalog schedules holiday YYYY-MM-DD NAME [--data DIR]\n"
+    "       horalog schedules holiday-remove YYYY-MM-DD [--data DIR]\n"
     "Lists the time profiles and holidays, or tells whether and why the card would be\n"
     "admitted at the reader of port n at that time (default: now). Anti-passback depends on\n"
-    "the last pass and is not judged.\n";
+    "the last pass and is not judged. holiday adds a public holiday (or renames the one of\n"
+    "that date): the doors follow it, and the attendance results count it as a paid day off.\n";
 
 // The steps of the decision at the door for one read, one line each, and the verdict.
 int CheckAccess(Connection& src, int card, int port, DateTime t, QTextStream& out,
@@ -81,7 +85,8 @@ int RunSchedulesCommand(const QStringList& words, const QString& folder, QTextSt
     if (const auto status = ReadWords(parser, words, "schedules", kSchedulesUsage, out, err))
         return *status;
     const bool check = verb == "check";
-    if (!check && !verb.isEmpty()) return BadWord(err, "schedules", verb);
+    const bool holiday = verb == "holiday" || verb == "holiday-remove";
+    if (!check && !holiday && !verb.isEmpty()) return BadWord(err, "schedules", verb);
     if (!check && atWord) return BadWord(err, "schedules", "--at");
     int card = 0, port = 0;
     DateTime at = now;
@@ -99,12 +104,41 @@ int RunSchedulesCommand(const QStringList& words, const QString& folder, QTextSt
             at = DateTime::fromQDateTime(t);
         }
     }
+    QDate day;
+    if (holiday) {
+        day = QDate::fromString(cardWord, Qt::ISODate);
+        if (!day.isValid())
+            return BadWord(err, "schedules", cardWord.isEmpty() ? "(no date)" : cardWord);
+        if (verb == "holiday" && portWord.trimmed().isEmpty())
+            return BadWord(err, "schedules", "(no NAME)");
+        if (verb == "holiday-remove" && !portWord.isEmpty())
+            return BadWord(err, "schedules", portWord);
+    }
     // Read-write only to bring an older file up to the schedule tables.
     auto src = OpenSystemDb(folder, OpenMode::ReadWrite, err, "schedules");
     if (!src) return 1;
     try {
         if (check) return CheckAccess(*src, card, port, at, out, err);
         ScheduleStore store(*src);
+        if (holiday) {
+            const std::vector<Holiday> all = store.holidays();
+            const bool known = std::any_of(all.begin(), all.end(),
+                                           [&](const Holiday& h) { return h.date == day; });
+            if (verb == "holiday") {
+                store.saveHoliday({day, portWord.trimmed()});
+                out << (known ? "Renamed " : "Added ") << day.toString("yyyy-MM-dd ddd") << "  "
+                    << portWord.trimmed() << Qt::endl;
+                return 0;
+            }
+            if (!known) {
+                err << "horalog schedules: No holiday on " << day.toString(Qt::ISODate) << "."
+                    << Qt::endl;
+                return 1;
+            }
+            store.deleteHoliday(day);
+            out << "Removed " << day.toString("yyyy-MM-dd ddd") << Qt::endl;
+            return 0;
+        }
         out << "Time profiles:\n";
         for (const TimeProfile& p : store.profiles())
             out << QString("%1").arg(p.id, 4) << "  " << ProfileText(p) << " ("
