@@ -1,6 +1,8 @@
 // The Absences window, the holder editor's absence list and the Absence Types editor, driven
 // under the offscreen platform over a real data folder.
 
+#include "people/ui/absences_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -16,7 +18,6 @@
 
 #include "people/time_profiles.h"
 #include "people/ui/absence_types_dialog.h"
-#include "people/ui/absences_window.h"
 #include "storage/log_table.h"
 #include "storage/store.h"
 #include "support/recording_ports.h"
@@ -105,6 +106,7 @@ TEST_F(AbsencesWindow, ThreeCellsBecomeOneAbsenceAndTheGridShowsIt) {
     Click(w, "bAdd");
     EXPECT_EQ(AbsenceDaysText(stored(200).at(0)), "2026-12-28 second half");
     EXPECT_EQ(m->data(m->index(1, 27)).toString(), "½S");
+    EXPECT_EQ(m->data(m->index(0, 1), Qt::FontRole), QVariant());  // reads on a working day
 
     w.searchBox()->setText("bo");
     ASSERT_EQ(m->rowCount(), 1);
@@ -140,8 +142,8 @@ TEST_F(AbsencesWindow, HolderEditorListAddsAndRemovesAtOnce) {
 }
 
 TEST_F(AbsencesWindow, TypesEditorAddsAndRefusesToDeleteATypeInUse) {
-    AbsenceStore(store->src()).add({0, 100, QDate(2026, 12, 1), QDate(2026, 12, 1), HalfDay::Full,
-                                    "V", QString()});
+    AbsenceStore(store->src())
+        .add({0, 100, QDate(2026, 12, 1), QDate(2026, 12, 1), HalfDay::Full, "V", QString()});
     TAbsenceTypes dialog(store->src(), messages);
     ASSERT_EQ(dialog.list()->rowCount(), 5);
     Click(dialog, "bNew");
@@ -159,9 +161,58 @@ TEST_F(AbsencesWindow, TypesEditorAddsAndRefusesToDeleteATypeInUse) {
 
     dialog.list()->setCurrentCell(5, 0);  // V, in use
     dialog.deleteType();
-    EXPECT_EQ(messages.last(),
-              "1 absence(s) are of type V Vacation: it cannot be deleted.");
+    EXPECT_EQ(messages.last(), "1 absence(s) are of type V Vacation: it cannot be deleted.");
     EXPECT_EQ(dialog.list()->rowCount(), 6);
+}
+
+// A month of a small office, as the README shows it.
+TEST_F(AbsencesWindow, Picture) {
+    const char* const names[] = {"ALICE MARTIN", "BRUNO KELLER", "CHLOE DURAND", "DANIEL NOVAK",
+                                 "EMMA LARSEN",  "FARID HADDAD", "GRETA SILVA",  "HUGO BRANDT",
+                                 "IRIS MOREAU",  "JONAS WEBER",  "KAREN OLSEN",  "LUCA ROSSI"};
+    store->src().execute("DELETE FROM staffs");
+    store->att().execute("DELETE FROM recorder");
+    store->src().execute("UPDATE gid SET DESCX = 'OFFICE' WHERE ID = 1");
+    LogTable log(store->att());
+    for (int i = 0; i < 12; ++i) {
+        const int card = 1001 + i;
+        auto q =
+            store->src().prepare("INSERT INTO staffs (CARDNO, NAME, WORKGRP) VALUES (?, ?, 1)");
+        q.bindAll(card, QString(names[i]));
+        q.exec();
+        for (QDate d(2026, 12, 1); d <= QDate(2026, 12, 11); d = d.addDays(1)) {
+            if (d.dayOfWeek() >= 6 || (i == 3 && d.day() >= 7)) continue;
+            LogRecord r;
+            r.systime = DateTime::fromDate(d).addDays(0.33 + 0.004 * i);
+            r.cardno = card;
+            r.mode = 1;
+            r.reader = 1;
+            log.append(r);
+        }
+    }
+    AbsenceStore a(store->src());
+    auto add = [&](int i, int from, int to, const char* type, HalfDay half = HalfDay::Full) {
+        a.add({0, 1001 + i, QDate(2026, 12, from), QDate(2026, 12, to), half, type, QString()});
+    };
+    add(0, 21, 24, "V");
+    add(0, 28, 31, "V");
+    add(2, 14, 18, "V");
+    add(3, 7, 11, "S");
+    add(5, 3, 3, "B");
+    add(5, 4, 4, "B");
+    add(6, 9, 9, "S", HalfDay::Second);
+    add(7, 16, 16, "V", HalfDay::First);
+    add(8, 21, 31, "V");
+    add(10, 10, 10, "U");
+    add(11, 22, 23, "O");
+    ScheduleStore(store->src()).saveHoliday({QDate(2026, 12, 26), "Second Christmas Day"});
+    TAbsences w(store->src(), store->att(), messages, QDate(2026, 12, 11));
+    w.resize(1100, 440);
+    w.show();
+    const QPixmap shot = w.grab();
+    EXPECT_GT(shot.width(), 1000);
+    if (qEnvironmentVariableIntValue("HORALOG_WRITE_DOCS") == 1)
+        EXPECT_TRUE(shot.save(SourcePath("docs/absences.png")));
 }
 
 }  // namespace

@@ -122,8 +122,7 @@ void TAbsenceTypes::reload(const QString& select) {
         QString paid = "no";
         if (t.paid) paid = t.hours < 0 ? "group hours" : QString::number(t.hours) + " h";
         const QStringList cells{t.code, t.name, paid, t.colour};
-        for (int c = 0; c < cells.size(); ++c)
-            list_->setItem(r, c, new QTableWidgetItem(cells[c]));
+        for (int c = 0; c < cells.size(); ++c) list_->setItem(r, c, new QTableWidgetItem(cells[c]));
         list_->item(r, 3)->setBackground(QColor(t.colour));
         if (t.code == select) selected = r;
     }

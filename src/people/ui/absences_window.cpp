@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -33,32 +34,37 @@ QVariant AbsenceMonthModel::data(const QModelIndex& index, int role) const {
     const MonthCell c = month_.cell(row, day);
     const auto holiday = month_.holiday(day);
     switch (role) {
-        case Qt::DisplayRole: {
-            // The type's letter, "½" marking half a day, and a dot where there are reads.
-            QString text;
-            if (c.WholeDay())
-                text = c.first;
-            else if (!c.Empty())
-                text = (c.first.isEmpty() ? "½" : c.first) + (c.second.isEmpty() ? "½" : c.second);
-            else if (holiday)
-                text = "H";
-            if (c.reads) text += "•";
-            return text;
-        }
+        case Qt::DisplayRole:
+            // The type's letter, "½" standing for the half at work ("V½": the morning off), a
+            // dot for reads on a day at work, "H" a holiday (it wins, as in the results).
+            if (holiday) return QString("H");
+            if (c.WholeDay()) return c.first;
+            if (!c.Empty())
+                return (c.first.isEmpty() ? "½" : c.first) + (c.second.isEmpty() ? "½" : c.second);
+            return c.reads ? QString("•") : QString();
+        case Qt::FontRole:
+            if (c.reads && (!c.Empty() || holiday)) {
+                // Reads on a day off: the letter in bold.
+                QFont bold;
+                bold.setBold(true);
+                return bold;
+            }
+            return {};
         case Qt::BackgroundRole: {
+            if (holiday) return QBrush(kHolidayColour);
             const QString code = !c.first.isEmpty() ? c.first : c.second;
             if (const AbsenceType* t = code.isEmpty() ? nullptr : month_.type(code)) {
                 QColor colour(t->colour);
                 if (!c.WholeDay()) colour = colour.lighter(135);
                 return QBrush(colour);
             }
-            if (holiday) return QBrush(kHolidayColour);
             if (AbsenceMonth::Weekend(d)) return QBrush(kWeekendColour);
             return {};
         }
         case Qt::ForegroundRole: {
-            const bool coloured = !c.Empty() || holiday || AbsenceMonth::Weekend(d);
-            return coloured ? QVariant(QBrush(Qt::black)) : QVariant();
+            // Reads alone are a quiet grey dot; letters on colour stay black in any theme.
+            if (c.Empty() && !holiday) return QBrush(Qt::gray);
+            return QBrush(Qt::black);
         }
         case Qt::TextAlignmentRole:
             return int(Qt::AlignCenter);
@@ -79,7 +85,7 @@ QVariant AbsenceMonthModel::headerData(int section, Qt::Orientation o, int role)
         return {};
     }
     const QDate d = month_.day(section);
-    if (role == Qt::DisplayRole) return d.toString("d\nddd").left(5);
+    if (role == Qt::DisplayRole) return d.toString("d") + "\n" + d.toString("ddd").left(2);
     if (role == Qt::ToolTipRole) {
         const auto holiday = month_.holiday(section);
         return d.toString("dddd d MMMM yyyy") + (holiday ? ": Holiday " + *holiday : QString());
@@ -128,11 +134,11 @@ TAbsences::TAbsences(Connection& src, Connection& att, Messages& messages, const
     grid_->setModel(model_);
     grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->horizontalHeader()->setDefaultSectionSize(fontMetrics().horizontalAdvance("M½½•") + 8);
+    // The month fills the width, a day never narrower than the widest cell text.
+    grid_->horizontalHeader()->setMinimumSectionSize(fontMetrics().horizontalAdvance("½W") + 6);
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grid_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid_->verticalHeader()->setMinimumWidth(fontMetrics().horizontalAdvance("MMMMMMMMMMMMMMMM"));
     layout->addWidget(grid_, 1);
 
     legend_ = new QLabel(this);
@@ -180,7 +186,7 @@ TAbsences::TAbsences(Connection& src, Connection& att, Messages& messages, const
     connect(this, &QDialog::finished, this, [this] { SaveFormLayout("AbsencesForm", this); });
 
     reload();
-    LoadFormLayout("AbsencesForm", this, QSize(1180, 620));
+    LoadFormLayout("AbsencesForm", this, QSize(1100, 620));
 }
 
 void TAbsences::showMonth(const QDate& month) {
@@ -207,7 +213,8 @@ void TAbsences::reload() {
     if (const int i = cbType_->findData(current); i >= 0) cbType_->setCurrentIndex(i);
     legend << QString("<span style='background:%1'>&nbsp;H&nbsp;</span> Holiday")
                   .arg(kHolidayColour.name());
-    legend_->setText(legend.join(" &nbsp; ") + " &nbsp; ½ half a day &nbsp; • has reads");
+    legend_->setText(legend.join(" &nbsp; ") +
+                     " &nbsp; ½ the half at work &nbsp; • has reads (<b>bold</b> on a day off)");
 }
 
 std::vector<MonthSpot> TAbsences::selectedSpots() const {
@@ -300,7 +307,8 @@ HolderAbsencesBox::HolderAbsencesBox(Connection& src, int card, bool holderStore
     }
     setToolTip("Absences are stored at once, whether the holder is confirmed or not.");
     try {
-        for (const AbsenceType& t : store_.types()) cbType_->addItem(t.code + "  " + t.name, t.code);
+        for (const AbsenceType& t : store_.types())
+            cbType_->addItem(t.code + "  " + t.name, t.code);
     } catch (const DbError& e) {
         messages_.error(e.text());
     }
