@@ -100,10 +100,11 @@ std::vector<Absence> AbsenceStore::absences(std::optional<int> cardno, std::opti
     auto q = src_.prepare(sql);
     for (int i = 0; i < values.size(); ++i) q.bind(i + 1, values[i]);
     std::vector<Absence> out;
+    // By position: a report reads every absence of its period through here.
     while (q.next())
-        out.push_back({q.int64("ID"), q.integer("CARDNO"), DateOf(q.int64("FIRSTDAY")),
-                       DateOf(q.int64("LASTDAY")), HalfDay(q.integer("HALF")), q.text("TYPE"),
-                       q.text("NOTE")});
+        out.push_back({q.value(0).toLongLong(), q.value(1).toInt(), DateOf(q.value(2).toLongLong()),
+                       DateOf(q.value(3).toLongLong()), HalfDay(q.value(4).toInt()),
+                       q.value(5).toString(), q.value(6).toString()});
     return out;
 }
 

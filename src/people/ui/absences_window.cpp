@@ -126,6 +126,9 @@ TAbsences::TAbsences(Connection& src, Connection& att, Messages& messages, const
     top->addWidget(new QLabel("Group", this));
     top->addWidget(cbGroup_);
     top->addWidget(edSearch_, 1);
+    count_ = new QLabel(this);
+    count_->setObjectName("lbCount");
+    top->addWidget(count_);
     layout->addLayout(top);
 
     model_ = new AbsenceMonthModel(month_, this);
@@ -202,6 +205,8 @@ void TAbsences::reload() {
         messages_.error(e.text());
     }
     model_->refresh();
+    const int n = int(month_.holders().size());
+    count_->setText(n == 0 ? QString("No holder") : QString("%1 holder(s)").arg(n));
     const QString current = cbType_->currentData().toString();
     cbType_->clear();
     QStringList legend;

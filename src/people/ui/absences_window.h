@@ -75,6 +75,7 @@ private:
     QComboBox* cbHalf_;
     QLineEdit* edNote_;
     QLabel* legend_;
+    QLabel* count_;
 };
 
 // The holder editor's list of one holder's absences this year, with add and remove. A change
