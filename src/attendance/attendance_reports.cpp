@@ -74,6 +74,13 @@ void ReportContext::Step() const {
     if (progress && progress->step && !progress->step()) throw ReportCancelled{};
 }
 
+QString ReportContext::DayOffOfInterest(const SelectedHolder& h) const {
+    const int day = params.dayOfInterest.dayNumber();
+    const HolderDays days = calendar.For(h.holder.cardno, GroupOf(h), day, day);
+    const DayOff* off = days.At(day);
+    return off ? off->text : QString();
+}
+
 DayTrack StartTrack(const ReportContext& ctx, const SelectedHolder& h) {
     // "All" starts at the first row's time in the report's frame; a chosen period at its first
     // day, so that a picker's time of day does not move the gap days' dates.
@@ -217,13 +224,17 @@ ReportDocument BuildReport(ReportKind kind, const ReportParameters& p, ReportSou
             detail::BuildLogReport(kind == ReportKind::TotalHours, ctx, holders, out);
             break;
         case ReportKind::DailyIndividual:
+        case ReportKind::WhosInOut: {
             doc.rangeText = FormatDateTime("d/mmm/yyyy", p.dayOfInterest);
-            detail::BuildDailyIndividual(ctx, holders, out);
+            // One day, not the period: its days off are the day of interest's.
+            const QDate day = p.dayOfInterest.date();
+            ctx.calendar = AbsenceCalendar(source.Absences(day, day));
+            if (kind == ReportKind::DailyIndividual)
+                detail::BuildDailyIndividual(ctx, holders, out);
+            else
+                detail::BuildWhosInOut(ctx, holders, out);
             break;
-        case ReportKind::WhosInOut:
-            doc.rangeText = FormatDateTime("d/mmm/yyyy", p.dayOfInterest);
-            detail::BuildWhosInOut(ctx, holders, out);
-            break;
+        }
     }
     return doc;
 }

@@ -132,6 +132,8 @@ void BuildDailyIndividual(const ReportContext& ctx, const std::vector<SelectedHo
                 out.PlainDetail(text);
             } while (next < times.size());
         }
+        if (const QString off = ctx.DayOffOfInterest(h); !off.isEmpty())
+            out.PlainDetail("  " + off);
         if (i + 1 < holders.size()) out.Blank();
     }
 }
@@ -166,6 +168,9 @@ void BuildWhosInOut(const ReportContext& ctx, const std::vector<SelectedHolder>&
             QString text = "  " + h.holder.name;
             if (c == 3) {
                 if (it != latest.end()) continue;
+                // Not here, and not expected: the roll call should say so.
+                if (const QString off = ctx.DayOffOfInterest(h); !off.isEmpty())
+                    text = text.leftJustified(22, ' ') + ' ' + off;
             } else {
                 if (it == latest.end() || it->second.last.mode != c) continue;
                 const DateTime last = WholeSeconds(it->second.last.systime);

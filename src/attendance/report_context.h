@@ -31,6 +31,8 @@ public:
     WorkGroup GroupOf(const SelectedHolder& h) const;
     // The holder's days off within the period (day numbers of the report's frame).
     HolderDays DaysOff(const SelectedHolder& h) const;
+    // The holder's day off on the day of interest, empty when at work.
+    QString DayOffOfInterest(const SelectedHolder& h) const;
 
     // The holder's records within the period, whole seconds, moved back by the shift.
     std::vector<LogRecord> HolderRecords(int card) const;

@@ -226,3 +226,28 @@ TEST(DaysOff, GroupWithoutHoursSaidOnceAtItsFirstHolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// The one-day printouts name the day off of a holder who has no record that day.
+TEST(DaysOff, OneDayPrintoutsNameTheDayOff) {
+    ReportFixture fx;
+    fx.source.AddHolder(102, "BOB", 1);
+    fx.source.AddHolder(103, "CAROL", 1);
+    fx.Add(101, {{"2004-06-23 08:00", 1}});
+    Absence a;
+    a.cardno = 102;
+    a.from = QDate(2004, 6, 21);
+    a.to = QDate(2004, 6, 25);
+    a.type = "S";
+    fx.source.AddAbsence(a);
+    ReportParameters p = ReportFixture::Params();
+    p.dayOfInterest = At("2004-06-23");
+    const auto who = Texts(fx.Build(ReportKind::WhosInOut, p), BandKind::Detail);
+    EXPECT_EQ(who, (std::vector<std::string>{"  ALICE                08:00:00",
+                                             "  BOB                  Sick", "  CAROL"}));
+    const auto daily = Texts(fx.Build(ReportKind::DailyIndividual, p), BandKind::Detail);
+    EXPECT_EQ(std::count(daily.begin(), daily.end(), "  Sick"), 1);
+}
+
+}  // namespace
