@@ -240,7 +240,11 @@ TEST_F(HolderImport, CommandLineExitStatus) {
         QString out, err;
     };
     const Case cases[] = {
-        {{"holders", "import", good}, 0, "Added 2, updated 0 (1 new group(s))\n", ""},
+        {{"holders", "import", good},
+         0,
+         "Added 2, updated 0 (1 new group(s) with no working hours yet: set them under Setup > "
+         "Group Definition)\n",
+         ""},
         {{"holders", "import", bad},
          1,
          "",
