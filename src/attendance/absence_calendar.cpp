@@ -72,6 +72,7 @@ HolderDays AbsenceCalendar::For(int card, const WorkGroup& group, int firstDay, 
         DayOff& off = out.days_[it->first];
         off.text = it->second.isEmpty() ? QString(kHoliday) : kHoliday + QString(": ") + it->second;
         off.firstHalf = off.secondHalf = true;
+        off.paidShare = 1;
         count["~"] += 1;
     }
     if (auto found = byCard_.find(card); found != byCard_.end()) {
@@ -79,11 +80,18 @@ HolderDays AbsenceCalendar::For(int card, const WorkGroup& group, int firstDay, 
             const auto type = std::find_if(book_.types.begin(), book_.types.end(),
                                            [&](const AbsenceType& t) { return t.code == a->type; });
             const QString name = type != book_.types.end() ? type->name : a->type;
+            const bool paid = type != book_.types.end() && type->paid;
+            const bool fixed = paid && type->hours >= 0;
             const int from = std::max(firstDay, DateTime::fromDate(a->from).dayNumber());
             const int to = std::min(lastDay, DateTime::fromDate(a->to).dayNumber());
             for (int day = from; day <= to; ++day) {
                 if (!works(day) || holidays_.count(day)) continue;
                 DayOff& off = out.days_[day];
+                const double share = a->half == HalfDay::Full ? 1 : 0.5;
+                if (fixed)
+                    off.paidHours += type->hours * share;
+                else if (paid)
+                    off.paidShare += share;
                 if (a->half == HalfDay::Full) {
                     off.text = name;
                     off.firstHalf = off.secondHalf = true;

@@ -36,6 +36,10 @@ struct DayOff {
     QString text;             // "Vacation", "Sick (first half)", "Holiday: Christmas Day"
     bool firstHalf = false;   // the morning is off
     bool secondHalf = false;  // the afternoon is off
+    // Paid time off: the share of the group's hours of the day (a holiday or a paid full day
+    // 1, a paid half day 0.5), and hours of types that pay a fixed number.
+    double paidShare = 0;
+    double paidHours = 0;
     bool WholeDay() const { return firstHalf && secondHalf; }
 };
 

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "common/format.h"
 #include "attendance/report_context.h"
+#include "attendance/timesheet.h"
+#include "common/format.h"
 
 namespace horalog {
 
@@ -183,6 +184,8 @@ QString ReportTitle(ReportKind kind, const ReportParameters& p) {
             return "Daily Individual Report";
         case ReportKind::WhosInOut:
             return "Who's IN / OUT";
+        case ReportKind::Timesheet:
+            return "Monthly Timesheet";
     }
     return {};
 }
@@ -222,6 +225,10 @@ ReportDocument BuildReport(ReportKind kind, const ReportParameters& p, ReportSou
         case ReportKind::TimeLogs:
             doc.rangeText = ctx.RangeText();
             detail::BuildLogReport(kind == ReportKind::TotalHours, ctx, holders, out);
+            break;
+        case ReportKind::Timesheet:
+            doc.rangeText = ctx.RangeText();
+            BuildTimesheets(ctx, holders, out);
             break;
         case ReportKind::DailyIndividual:
         case ReportKind::WhosInOut: {

@@ -19,6 +19,7 @@ enum class ReportKind {
     TimeLogs,            // "Time Logs"
     DailyIndividual,     // "Daily Individual"
     WhosInOut,           // "Who's IN / OUT"
+    Timesheet,           // "Monthly Timesheet": a page per holder
 };
 
 // The shift of the overnight report: 12 hours, as a day fraction.

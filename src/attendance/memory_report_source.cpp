@@ -134,4 +134,12 @@ AbsenceBook MemoryReportSource::Absences(const QDate& first, const QDate& last) 
     return book;
 }
 
+std::vector<std::pair<int, QDate>> MemoryReportSource::HandChangedDays(const QDate& first,
+                                                                       const QDate& last) {
+    std::vector<std::pair<int, QDate>> out;
+    for (const auto& [card, day] : handChanged_)
+        if (day >= first && day <= last) out.emplace_back(card, day);
+    return out;
+}
+
 }  // namespace horalog

@@ -38,6 +38,9 @@ public:
     std::optional<std::pair<DateTime, DateTime>> LogSpan() override;
     QString ReaderName(int port) override;
     AbsenceBook Absences(const QDate& first, const QDate& last) override;
+    void AddHandChange(int card, const QDate& day) { handChanged_.emplace_back(card, day); }
+    std::vector<std::pair<int, QDate>> HandChangedDays(const QDate& first,
+                                                       const QDate& last) override;
 
 private:
     void index();
@@ -46,7 +49,8 @@ private:
     std::vector<WorkGroup> groups_;
     std::map<int, std::vector<TimePeriod>> periods_;
     ReaderNames readerNames_;
-    AbsenceBook book_;                // the five default types
+    AbsenceBook book_;
+    std::vector<std::pair<int, QDate>> handChanged_;  // the five default types
     std::vector<LogRecord> records_;  // in the log's order once indexed
     std::vector<unsigned> byCard_;    // positions in records_, by CARDNO then SYSTIME
     bool indexed_ = true;

@@ -68,6 +68,9 @@ public:
     virtual QString ReaderName(int port) = 0;
     // The absence types, and the holidays and absences that touch the days first..last.
     virtual AbsenceBook Absences(const QDate& first, const QDate& last) = 0;
+    // The cards and days whose records were changed by hand within first..last.
+    virtual std::vector<std::pair<int, QDate>> HandChangedDays(const QDate& first,
+                                                               const QDate& last) = 0;
 };
 
 }  // namespace horalog

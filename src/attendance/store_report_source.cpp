@@ -2,6 +2,7 @@
 
 #include "people/absences.h"
 #include "people/group_store.h"
+#include "people/manual_record_store.h"
 #include "people/time_profiles.h"
 
 namespace horalog {
@@ -66,6 +67,11 @@ AbsenceBook StoreReportSource::Absences(const QDate& first, const QDate& last) {
     for (Holiday& h : ScheduleStore(src_).holidays())
         if (h.date >= first && h.date <= last) book.holidays.push_back(std::move(h));
     return book;
+}
+
+std::vector<std::pair<int, QDate>> StoreReportSource::HandChangedDays(const QDate& first,
+                                                                      const QDate& last) {
+    return horalog::HandChangedDays(src_, first, last);
 }
 
 }  // namespace horalog

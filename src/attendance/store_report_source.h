@@ -23,6 +23,8 @@ public:
     std::optional<std::pair<DateTime, DateTime>> LogSpan() override;
     QString ReaderName(int port) override;
     AbsenceBook Absences(const QDate& first, const QDate& last) override;
+    std::vector<std::pair<int, QDate>> HandChangedDays(const QDate& first,
+                                                       const QDate& last) override;
 
 private:
     Connection& att_;

@@ -23,6 +23,7 @@ const std::map<QString, ReportKind> kKinds = {
     {"time-logs", ReportKind::TimeLogs},
     {"daily-individual", ReportKind::DailyIndividual},
     {"whos-in-out", ReportKind::WhosInOut},
+    {"timesheet", ReportKind::Timesheet},
 };
 
 struct Options {
@@ -53,7 +54,7 @@ Options Parse(const QStringList& args, DateTime now) {
         throw BadOption{
             "which report? (first-last, two-session, first-last-overnight, "
             "total-hours, total-hours-detail, time-logs, daily-individual, "
-            "whos-in-out)"};
+            "whos-in-out, timesheet)"};
     auto it = kKinds.find(kindWord);
     if (it == kKinds.end()) throw BadOption{"unknown report " + kindWord, kindWord};
     o.kind = it->second;
@@ -85,7 +86,8 @@ Options Parse(const QStringList& args, DateTime now) {
 QString ReportCommandUsage() {
     return "usage: horalog report KIND [options]\n"
            "KIND: first-last, two-session, first-last-overnight, total-hours,\n"
-           "      total-hours-detail, time-logs, daily-individual, whos-in-out\n" +
+           "      total-hours-detail, time-logs, daily-individual, whos-in-out,\n"
+           "      timesheet (a page per holder: use --month YYYY-MM)\n" +
            ScopeOptions::Usage() +
            "  --format 0..3                        0 AM/PMhh:mm:ss, 1 HH:mm:ss, 2 AM/PMhh:mm, 3 "
            "HH:mm\n"

@@ -65,6 +65,7 @@ void ScopeOptions::Add(CLI::App& app) {
     AddText(app, "--period", period_);
     AddText(app, "--from", from_);
     AddText(app, "--to", to_);
+    AddText(app, "--month", month_);
     persons_.Add(app);
     AddText(app, "--records", records_);
     AddText(app, "--per-line", perLine_);
@@ -110,12 +111,23 @@ void ScopeOptions::Apply(ReportParameters& p) const {
         p.rangeFrom = *from;
         p.rangeTo = *to;
     }
+    if (month_) {
+        const QDate first = QDate::fromString(*month_ + "-01", Qt::ISODate);
+        if (!first.isValid() || month_->size() != 7)
+            throw BadOption{"bad month: " + *month_ + " (use YYYY-MM)", *month_};
+        if (period_ || from)
+            throw BadOption{"--month, --period and --from/--to exclude each other"};
+        p.period = PeriodChoice::Range;
+        p.rangeFrom = DateTime::fromDate(first);
+        p.rangeTo = DateTime::fromDate(first.addMonths(1).addDays(-1));
+    }
     persons_.ApplyTo(p);
 }
 
 QString ScopeOptions::Usage() {
     return "  --period this-week|last-week|this-month|last-month|all   (default this-week)\n"
-           "  --from YYYY-MM-DD --to YYYY-MM-DD    a date range instead of --period\n" +
+           "  --from YYYY-MM-DD --to YYYY-MM-DD    a date range instead of --period\n"
+           "  --month YYYY-MM                      a calendar month instead of --period\n" +
            QString(PersonsOptions::Usage()) +
            "  --records all|clock|inout            records of interest (default all)\n";
 }

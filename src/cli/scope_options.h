@@ -40,7 +40,7 @@ public:
     static QString Usage();
 
 private:
-    std::optional<QString> period_, from_, to_, records_, perLine_;
+    std::optional<QString> period_, from_, to_, month_, records_, perLine_;
     PersonsOptions persons_;
     bool blankLines_ = false;
 };

@@ -1,6 +1,7 @@
 #include "people/manual_record_store.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include "common/format.h"
 #include "people/holders.h"
@@ -51,6 +52,28 @@ QString LogRecordAuditText(const LogRecord& r) {
         .arg(r.cardno)
         .arg(ModeName(r.mode))
         .arg(r.reader);
+}
+
+std::optional<std::pair<int, QDate>> CardDayOfAuditText(const QString& text) {
+    static const QRegularExpression form("^(\\d{4}-\\d{2}-\\d{2}) [\\d:]{8}, card (-?\\d+),");
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch()) return std::nullopt;
+    const QDate day = QDate::fromString(m.captured(1), Qt::ISODate);
+    if (!day.isValid()) return std::nullopt;
+    return std::make_pair(m.captured(2).toInt(), day);
+}
+
+std::vector<std::pair<int, QDate>> HandChangedDays(Connection& src, const QDate& first,
+                                                   const QDate& last) {
+    std::vector<std::pair<int, QDate>> out;
+    auto q = src.prepare("SELECT OLDTEXT, NEWTEXT FROM audit WHERE ACTION IN (?, ?, ?)");
+    q.bindAll(QString(audit::kRecordAdded), QString(audit::kRecordEdited),
+              QString(audit::kRecordDeleted));
+    while (q.next())
+        for (int column : {0, 1})
+            if (auto cardDay = CardDayOfAuditText(q.value(column).toString()))
+                if (cardDay->second >= first && cardDay->second <= last) out.push_back(*cardDay);
+    return out;
 }
 
 HolderShown HolderShownByName(Connection& src, const QString& name) {

@@ -3,8 +3,11 @@
 // menu, with their messages. Each answers whether the log changed, so the caller refreshes the
 // live log grid and the record count.
 
+#include <QDate>
 #include <QString>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "common/ports.h"
 #include "people/manual_records.h"
@@ -54,5 +57,12 @@ bool DeleteAttendanceRecord(Connection& att, std::optional<qint64> id, Messages&
 
 // The audit text of a log row: "2004-06-26 08:15:00, card 123, IN, reader 2".
 QString LogRecordAuditText(const LogRecord& r);
+
+// The card and day of a log row from its audit text; nothing when the text is not one.
+std::optional<std::pair<int, QDate>> CardDayOfAuditText(const QString& text);
+// The cards and days whose records were added, edited or deleted by hand within first..last,
+// from the audit trail of the system database (both sides of an edit).
+std::vector<std::pair<int, QDate>> HandChangedDays(Connection& src, const QDate& first,
+                                                   const QDate& last);
 
 }  // namespace horalog

@@ -1,0 +1,162 @@
+// The monthly timesheet: a week of three holders with the lines and totals worked out by hand,
+// and the worked time against Total Hours on random logs.
+
+#include "attendance/timesheet.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/format.h"
+#include "report_fixture.h"
+
+using namespace horalog;
+using namespace horalog::testing;
+
+namespace {
+
+Absence Off(int card, const char* from, const char* to, const char* type,
+            HalfDay half = HalfDay::Full) {
+    return {0,
+            card,
+            QDate::fromString(from, Qt::ISODate),
+            QDate::fromString(to, Qt::ISODate),
+            half,
+            type,
+            QString()};
+}
+
+// OFFICE works 09:00-13:00 and 14:00-17:30 (7:30 a day), overtime from 15 minutes in fives.
+// ALICE: regular, late, vacation, holiday, a morning off sick, a day changed by hand.
+// BOB: a night from Monday 22:00 to Tuesday 06:00 (two incorrect days, as Total Hours sees
+// them), a regular Wednesday. CAROL: unpaid leave all week (still expected: unpaid).
+ReportFixture Week() {
+    ReportFixture fx;
+    fx.source.AddHolder(102, "BOB", 1);
+    fx.source.AddHolder(103, "CAROL", 1);
+    fx.Add(101, {{"2004-06-21 08:55", 1},
+                 {"2004-06-21 17:40", 2},
+                 {"2004-06-22 09:20", 1},
+                 {"2004-06-22 17:30", 2},
+                 {"2004-06-25 12:45", 1},
+                 {"2004-06-25 17:52", 2}});
+    fx.Add(102, {{"2004-06-21 22:00", 1},
+                 {"2004-06-22 06:00", 2},
+                 {"2004-06-23 09:00", 1},
+                 {"2004-06-23 17:30", 2}});
+    fx.source.AddAbsence(Off(101, "2004-06-23", "2004-06-23", "V"));
+    fx.source.AddAbsence(Off(101, "2004-06-25", "2004-06-25", "S", HalfDay::First));
+    fx.source.AddAbsence(Off(103, "2004-06-21", "2004-06-25", "U"));
+    fx.source.AddHoliday(QDate(2004, 6, 24), "Midsummer");
+    fx.source.AddHandChange(101, QDate(2004, 6, 22));
+    return fx;
+}
+
+TEST(Timesheet, AWeekWorkedOutByHand) {
+    ReportFixture fx = Week();
+    const ReportDocument doc = fx.Build(ReportKind::Timesheet, ReportFixture::Params());
+    EXPECT_EQ(doc.title, "Monthly Timesheet");
+    const auto lines = AllTexts(doc);
+    const std::vector<std::string> alice(lines.begin(), lines.begin() + 16);
+    EXPECT_EQ(
+        alice,
+        (std::vector<std::string>{
+            "H: [101] ALICE (OFFICE)",
+            "D:   Date            In       Out   Worked     Late    Early  Overtime  Day off",
+            "D:   Mon 21 Jun   08:55     17:40     8:45",
+            "D: * Tue 22 Jun   09:20     17:30     8:10     0:20",
+            "D:   Wed 23 Jun                                                         Vacation",
+            "D:   Thu 24 Jun                                                         "
+            "Holiday: Midsummer",
+            "D:   Fri 25 Jun   12:45     17:52     5:07                        0:20  Sick "
+            "(first half)",
+            "D:   Sat 26 Jun",
+            "D:   Sun 27 Jun",
+            "T: Days worked 3   Worked 22:02 = 22.03 h   Expected 18:45 = 18.75 h   Balance "
+            "+3:17 = 3.28 h",
+            "T: Overtime 0:20 = 0.33 h   Late 0:20 = 0.33 h   Early leave 0:00 = 0.00 h",
+            "T: Absent: Sick 0.5, Vacation 1, Holiday 1",
+            "B:",
+            "D: * records of the day changed by hand",
+            "D: Employee: ______________________  Date: __________     Supervisor: "
+            "______________________  Date: __________",
+            "D: Period: open",
+        }));
+    // A page each.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "P:"), 2);
+
+    const detail::ReportContext ctx(ReportFixture::Params(), fx.source, At("2004-06-30 10:00"), 0);
+    const auto holders = OpenSelectedHolders(fx.source, ReportFixture::Params());
+    ASSERT_EQ(holders.size(), 3u);
+    struct Want {
+        const char* name;
+        std::vector<std::string> statuses;
+        qint64 worked, expected;
+        std::string absent;
+    };
+    const Want want[] = {
+        {"ALICE",
+         {"OK", "OK", "Vacation", "Holiday: Midsummer", "OK", "", ""},
+         22 * 3600 + 120,
+         18 * 3600 + 45 * 60,
+         "Absent: Sick 0.5, Vacation 1, Holiday 1"},
+        {"BOB",
+         {"Incorrect", "Incorrect", "OK", "Holiday: Midsummer", "No record", "", ""},
+         8 * 3600 + 30 * 60,
+         30 * 3600,
+         "Absent: Holiday 1"},
+        {"CAROL",
+         {"Unpaid leave", "Unpaid leave", "Unpaid leave", "Holiday: Midsummer", "Unpaid leave", "",
+          ""},
+         0,
+         30 * 3600,
+         "Absent: Unpaid leave 4, Holiday 1"},
+    };
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(want[i].name);
+        const Timesheet sheet = ComputeTimesheet(ctx, holders[i], LoadHandChanges(ctx));
+        EXPECT_EQ(sheet.holder.holder.name.toStdString(), want[i].name);
+        std::vector<std::string> statuses;
+        for (const TimesheetDay& d : sheet.days) statuses.push_back(d.status.toStdString());
+        EXPECT_EQ(statuses, want[i].statuses);
+        EXPECT_EQ(sheet.totals.worked, want[i].worked);
+        EXPECT_EQ(sheet.totals.expected, want[i].expected);
+        EXPECT_EQ(sheet.totals.absent.toStdString(), want[i].absent);
+    }
+}
+
+TEST(Timesheet, DurationTexts) {
+    const std::pair<qint64, const char*> cases[] = {
+        {0, "0:00"},     {59, "0:00"},      {606630, "168:30"},
+        {-425, "-0:07"}, {-25500, "-7:05"}, {3 * 3600 + 17 * 60 + 59, "3:17"}};
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(HoursMinutes(seconds), text) << seconds;
+    EXPECT_EQ(DecimalHours(606600), "168.50");
+    EXPECT_EQ(DecimalHours(-27000), "-7.50");
+}
+
+// The timesheet's worked time is Total Hours', to the second, whatever the log.
+TEST(Timesheet, WorkedTimeAgreesWithTotalHoursOnRandomLogs) {
+    std::mt19937 rnd(2026);
+    for (int round = 0; round < 20; ++round) {
+        ReportFixture fx;
+        std::uniform_int_distribution<int> count(0, 40), day(0, 6), second(0, 86399), mode(0, 2);
+        const int n = count(rnd);
+        for (int k = 0; k < n; ++k)
+            fx.source.AddRecord(At("2004-06-21").addDays(day(rnd)).addSecs(second(rnd)), 101,
+                                mode(rnd));
+        for (const RecordsOfInterest records : {RecordsOfInterest::All, RecordsOfInterest::InOut}) {
+            const ReportParameters p = ReportFixture::Params(records);
+            const auto totals = Texts(fx.Build(ReportKind::TotalHours, p), BandKind::Total);
+            const detail::ReportContext ctx(p, fx.source, At("2004-06-30 10:00"), 0);
+            const Timesheet sheet =
+                ComputeTimesheet(ctx, OpenSelectedHolders(fx.source, p).at(0), {});
+            ASSERT_EQ(totals.size(), 1u);
+            EXPECT_NE(
+                totals[0].find("Total Time=" + FormatTotal(sheet.totals.worked).toStdString()),
+                std::string::npos)
+                << totals[0] << " round " << round;
+        }
+    }
+}
+
+}  // namespace
