@@ -130,8 +130,9 @@ QString Both(qint64 seconds) {
     return HoursMinutes(seconds) + " = " + DecimalHours(seconds) + " h";
 }
 
+// A day's duration; under a minute it would read 0:00, so it stays blank (the totals keep it).
 QString Cell(qint64 seconds, int width) {
-    return (seconds != 0 ? HoursMinutes(seconds) : QString()).rightJustified(width);
+    return (seconds >= 60 ? HoursMinutes(seconds) : QString()).rightJustified(width);
 }
 
 }  // namespace
@@ -178,8 +179,8 @@ void BuildTimesheets(const ReportContext& ctx, const std::vector<SelectedHolder>
         out.Blank();
         if (anyByHand) out.PlainDetail(" * records of the day changed by hand");
         out.PlainDetail(
-            " Employee: ______________________  Date: __________     "
-            "Supervisor: ______________________  Date: __________");
+            " Employee: __________________ Date: ________   "
+            "Supervisor: __________________ Date: ________");
         out.PlainDetail(" Period: open");
     }
 }

@@ -75,6 +75,7 @@ const std::vector<MenuRow>& MenuTable() {
         {"&Reports>Attendance", "act2Session", "2-session"},
         {"&Reports>Attendance", "actFiloOvernight", "First In / Last Out (Overnight)", In, false,
          true},
+        {"&Reports>Attendance", "actTimesheet", "Monthly Timesheet"},
         {"&Reports>P&rintouts", "actinout", "&Daily Individual"},
         {"&Reports>P&rintouts", "actlogs", "T&ime Logs"},
         {"&Reports>P&rintouts", "actTotalHours", "Total Hours"},

@@ -78,8 +78,8 @@ TEST(Timesheet, AWeekWorkedOutByHand) {
             "T: Absent: Sick 0.5, Vacation 1, Holiday 1",
             "B:",
             "D: * records of the day changed by hand",
-            "D: Employee: ______________________  Date: __________     Supervisor: "
-            "______________________  Date: __________",
+            "D: Employee: __________________ Date: ________   Supervisor: "
+            "__________________ Date: ________",
             "D: Period: open",
         }));
     // A page each.

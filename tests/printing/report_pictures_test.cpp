@@ -6,13 +6,14 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 
-#include "people/store_fixture.h"
 #include "attendance/report_fixture.h"
+#include "attendance/ui/scope_dialogs.h"
+#include "people/store_fixture.h"
 #include "printing/report_renderer.h"
 #include "printing/ui/report_preview.h"
-#include "attendance/ui/scope_dialogs.h"
 
 using namespace horalog;
 using namespace horalog::testing;
@@ -84,6 +85,57 @@ TEST_F(ReportPictures, ScopeDialogAndPreviewPage) {
     const QImage page = preview.grab().toImage();
     ASSERT_TRUE(Drawn(page));
     ASSERT_TRUE(page.save(folder + "/report_preview.png"));
+}
+
+// A month of one holder: the timesheet's first page as a picture, and its PDF read back with a
+// real text extractor.
+TEST_F(ReportPictures, TimesheetPageAndPdfText) {
+    QTemporaryDir tmp;
+    const QString folder = PictureFolder(tmp);
+    ReportFixture f;
+    for (QDate d(2004, 6, 1); d <= QDate(2004, 6, 30); d = d.addDays(1)) {
+        if (d.dayOfWeek() >= 6 || (d.day() >= 14 && d.day() <= 16) || d.day() == 24) continue;
+        const DateTime day = DateTime::fromDate(d);
+        f.source.AddRecord(day.addSecs(8 * 3600 + 50 * 60 + d.day() * 37), 101, 1);
+        f.source.AddRecord(day.addSecs(17 * 3600 + 35 * 60 - d.day() * 53), 101, 2);
+    }
+    f.source.AddAbsence({0, 101, QDate(2004, 6, 14), QDate(2004, 6, 16), HalfDay::Full, "V", ""});
+    f.source.AddHoliday(QDate(2004, 6, 24), "Midsummer");
+    f.source.AddHandChange(101, QDate(2004, 6, 9));
+    auto p = ReportFixture::Params();
+    p.rangeFrom = At("2004-06-01");
+    p.rangeTo = At("2004-06-30");
+    const ReportDocument doc = f.Build(ReportKind::Timesheet, p);
+
+    const QString pdf = tmp.filePath("timesheet.pdf");
+    ASSERT_TRUE(WriteReportPdf(doc, pdf));
+    QProcess text;
+    text.start("/usr/bin/pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString got = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* line :
+         {"Monthly Timesheet", "[101] ALICE (OFFICE)", "Mon 14 Jun", "Vacation",
+          "Holiday: Midsummer", "* Wed 09 Jun", "Days worked 18", "Absent: Vacation 3, Holiday 1",
+          "Supervisor: __________________", "Period: open"})
+        EXPECT_TRUE(got.contains(line)) << line << "\n" << got.toStdString();
+
+    bool painted = false;
+    RecordingFileDialogs files;
+    ReportPreview preview(
+        [&](QPagedPaintDevice& device) {
+            painted = true;
+            return RenderDocument(doc, device);
+        },
+        doc.title, files, messages);
+    preview.resize(900, 1000);
+    preview.show();
+    QElapsedTimer t;
+    t.start();
+    while (!painted && t.elapsed() < 10000) QApplication::processEvents();
+    QApplication::processEvents();
+    const QImage page = preview.grab().toImage();
+    ASSERT_TRUE(Drawn(page));
+    ASSERT_TRUE(page.save(folder + "/timesheet.png"));
 }
 
 }  // namespace

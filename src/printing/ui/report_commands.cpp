@@ -83,6 +83,14 @@ std::unique_ptr<ScopeOfRun> MakeScope(ReportKind kind, Connection& src, Messages
         }
         case ReportKind::TimeLogs:
             return std::make_unique<PeriodScope<TSetScope>>(kind, src, messages, now, parent);
+        case ReportKind::Timesheet: {
+            // Every day is on the sheet, a page per holder, times as hours and minutes.
+            auto s = std::make_unique<PeriodScope<TSetScope>>(kind, src, messages, now, parent);
+            for (ScopeControl c : {ScopeControl::RecordsPerLine, ScopeControl::RecordFormat,
+                                   ScopeControl::BlankLines, ScopeControl::NewPage})
+                s->scope().hideControl(c);
+            return s;
+        }
         case ReportKind::DailyIndividual:
             return std::make_unique<WhoScope>(src, now, parent);
         case ReportKind::WhosInOut: {

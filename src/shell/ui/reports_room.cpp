@@ -16,6 +16,7 @@ void AttachReports(TTimeRec& window) {
         {"actFilo", ReportKind::FirstLast},
         {"act2Session", ReportKind::TwoSession},
         {"actFiloOvernight", ReportKind::FirstLastOvernight},
+        {"actTimesheet", ReportKind::Timesheet},
         {"actinout", ReportKind::DailyIndividual},
         {"actlogs", ReportKind::TimeLogs},
         {"actTotalHours", ReportKind::TotalHours},
