@@ -110,18 +110,6 @@ Timesheet ComputeTimesheet(const detail::ReportContext& ctx, const SelectedHolde
     return sheet;
 }
 
-QString HoursMinutes(qint64 seconds) {
-    const qint64 minutes = std::abs(seconds) / 60;
-    return QString("%1%2:%3")
-        .arg(seconds < 0 && minutes > 0 ? "-" : "")
-        .arg(minutes / 60)
-        .arg(minutes % 60, 2, 10, QChar('0'));
-}
-
-QString DecimalHours(qint64 seconds) {
-    return QString::number(double(seconds) / 3600.0, 'f', 2);
-}
-
 namespace detail {
 
 namespace {

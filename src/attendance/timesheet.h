@@ -52,11 +52,6 @@ HandChanges LoadHandChanges(const detail::ReportContext& ctx);
 Timesheet ComputeTimesheet(const detail::ReportContext& ctx, const SelectedHolder& h,
                            const HandChanges& byHand);
 
-// "168:30", "-7:05": a duration as hours and minutes (seconds cut off, towards zero).
-QString HoursMinutes(qint64 seconds);
-// "168.50": a duration in decimal hours, two places.
-QString DecimalHours(qint64 seconds);
-
 namespace detail {
 void BuildTimesheets(const ReportContext& ctx, const std::vector<SelectedHolder>& holders,
                      BandWriter& out);

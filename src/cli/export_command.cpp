@@ -9,6 +9,7 @@
 #include "cli/scope_options.h"
 #include "common/ports.h"
 #include "common/texts.h"
+#include "exports/payroll_export.h"
 #include "exports/result_export.h"
 
 namespace horalog {
@@ -16,16 +17,16 @@ namespace horalog {
 namespace {
 
 const std::map<QString, ExportKind> kKinds = {
-    {"first-last", ExportKind::FirstLast},
-    {"pairs", ExportKind::Pairs},
-    {"time-logs", ExportKind::TimeLogs},
-    {"late-early", ExportKind::LateEarly},
+    {"first-last", ExportKind::FirstLast}, {"pairs", ExportKind::Pairs},
+    {"time-logs", ExportKind::TimeLogs},   {"late-early", ExportKind::LateEarly},
+    {"payroll", ExportKind::Payroll},
 };
 
 struct Options {
     ExportKind kind = ExportKind::FirstLast;
     ReportParameters params;
     QString xlsx, csv;
+    bool noBom = false;
     bool help = false;
 };
 
@@ -41,10 +42,11 @@ Options Parse(const QStringList& args) {
     scope.Add(parser);
     AddText(parser, "--xlsx", xlsx);
     AddText(parser, "--csv", csv);
+    parser.add_flag("--no-bom", o.noBom);
     ParseWords(parser, args, "export");
     if (o.help) return o;
     if (kindWord.isEmpty())
-        throw BadOption{"which export? (first-last, pairs, time-logs, late-early)"};
+        throw BadOption{"which export? (first-last, pairs, time-logs, late-early, payroll)"};
     auto it = kKinds.find(kindWord);
     if (it == kKinds.end()) throw BadOption{"unknown export " + kindWord, kindWord};
     o.kind = it->second;
@@ -59,6 +61,11 @@ Options Parse(const QStringList& args) {
         throw BadOption{"--records: pairs and late-early always use inout"};
     if (!o.csv.isEmpty() && scope.newPage.value_or(false))
         throw BadOption{"--new-page needs --xlsx (a CSV file holds one sheet)"};
+    const bool payroll = o.kind == ExportKind::Payroll;
+    if (payroll && scope.newPage.value_or(false))
+        throw BadOption{"--new-page: payroll is one sheet of rows and one of totals"};
+    if (o.noBom && (!payroll || o.csv.isEmpty()))
+        throw BadOption{"--no-bom goes with payroll --csv", "--no-bom"};
     scope.Apply(o.params);
     o.params.recordsPerLine = scope.perLine().value_or(4);
     o.params.newPage = scope.newPage.value_or(false);
@@ -91,7 +98,9 @@ private:
 
 QString ExportCommandUsage() {
     return "usage: horalog export KIND (--xlsx FILE | --csv FILE) [options]\n"
-           "KIND: first-last, pairs, time-logs, late-early\n" +
+           "KIND: first-last, pairs, time-logs, late-early, payroll (a row per holder and\n"
+           "      day, every row complete, and in a workbook a sheet of totals; --month "
+           "YYYY-MM)\n" +
            ScopeOptions::Usage() +
            "                                       (pairs and late-early use inout)\n"
            "  --per-line 2|4|6|8                   records per line: 2 x pairs per row, or\n"
@@ -100,6 +109,7 @@ QString ExportCommandUsage() {
            "  --new-page | --no-new-page           one sheet per holder (--xlsx only)\n"
            "  --xlsx FILE                          write an .xlsx workbook (replaced if present)\n"
            "  --csv FILE                           write one CSV file (UTF-8, one sheet's rows)\n"
+           "  --no-bom                             payroll CSV without the byte-order mark\n"
            "  --data DIR                           the data folder (else HORALOG_DATA, else\n"
            "                                       ~/.local/share/Horalog)\n";
 }
@@ -133,9 +143,16 @@ int RunExportCommand(const QStringList& args, const std::function<ReportSource*(
     const QString path = o.xlsx.isEmpty() ? o.csv : o.xlsx;
     if (!RemoveExistingFile(path, messages)) return 1;
     NoProgress progress;
+    // Payroll's CSV opens right in spreadsheet programs: with a byte-order mark by default.
+    const bool bom = o.kind == ExportKind::Payroll && !o.noBom;
     const OpenWriter writer = [&](int sheets) {
-        return o.xlsx.isEmpty() ? OpenCsvWriter(o.csv) : OpenXlsxWriter(o.xlsx, sheets);
+        return o.xlsx.isEmpty() ? OpenCsvWriter(o.csv, bom) : OpenXlsxWriter(o.xlsx, sheets);
     };
+    if (o.kind == ExportKind::Payroll)
+        return WritePayrollExport(o.params, *source, writer, o.csv.isEmpty(), messages, progress,
+                                  clock())
+                   ? 0
+                   : 1;
     return WriteResultExport(o.kind, o.params, *source, writer, messages, progress, clock()) ? 0
                                                                                              : 1;
 }

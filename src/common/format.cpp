@@ -229,4 +229,16 @@ QString FormatDurationParen(qint64 seconds) { return "(" + FormatDuration(second
 
 QString FormatTotal(qint64 seconds) { return FormatDuration(seconds) + " "; }
 
+QString HoursMinutes(qint64 seconds) {
+    const qint64 minutes = (seconds < 0 ? -seconds : seconds) / 60;
+    return QString("%1%2:%3")
+        .arg(seconds < 0 && minutes > 0 ? "-" : "")
+        .arg(minutes / 60)
+        .arg(minutes % 60, 2, 10, QChar('0'));
+}
+
+QString DecimalHours(qint64 seconds) {
+    return QString::number(double(seconds) / 3600.0, 'f', 2);
+}
+
 }  // namespace horalog

@@ -36,5 +36,9 @@ QString FormatDuration(qint64 seconds);
 QString FormatDurationParen(qint64 seconds);
 // "%2.2d:%2.2d:%2.2d " of report totals: hours, minutes, seconds and a blank.
 QString FormatTotal(qint64 seconds);
+// "168:30", "-7:05": a duration as hours and minutes (seconds cut off, towards zero).
+QString HoursMinutes(qint64 seconds);
+// "168.50": a duration in decimal hours, two places.
+QString DecimalHours(qint64 seconds);
 
 }  // namespace horalog

@@ -9,6 +9,7 @@
 #include "common/format.h"
 #include "common/ports.h"
 #include "common/texts.h"
+#include "exports/payroll_export.h"
 #include "maintenance/log_export.h"
 #include "storage/database.h"
 
@@ -28,6 +29,10 @@ const ExportTraits kSpecs[] = {
     {"Time Logs", "Time Logs", kHideEnhanced | kHidePreviewOnly | kHideRecordFormat, false, true},
     {"Late and Early Leave", "Late and Early Leave",
      kHideEnhanced | kHidePreviewOnly | kHideRecordFormat | kHideRecordsOfInterest, true, false},
+    {"Payroll", "Payroll",
+     kHideEnhanced | kHidePreviewOnly | kHideRecordsPerLine | kHideRecordFormat | kHideBlankLines |
+         kHideNewPage,
+     false, false},
 };
 
 int PairsPerRow(const ReportParameters& p) {
@@ -177,7 +182,7 @@ QString HolderSheetName(const QString& name) {
 }  // namespace
 
 const ExportTraits& TraitsOf(ExportKind kind) {
-    return kSpecs[std::clamp(int(kind), 0, 3)];
+    return kSpecs[std::clamp(int(kind), 0, int(std::size(kSpecs)) - 1)];
 }
 
 ReportParameters ExportParameters(ExportKind kind, ReportParameters p) {
@@ -216,6 +221,8 @@ QStringList ExportColumns(ExportKind kind, const ReportParameters& p, bool singl
                 c << QString("IN%1").arg(k) << QString("LT%1").arg(k) << QString("OUT%1").arg(k)
                   << QString("EL%1").arg(k);
             break;
+        case ExportKind::Payroll:
+            return PayrollColumns();
     }
     if (daysOff) c << kAbsenceColumn;
     return c;
@@ -247,6 +254,8 @@ QString SheetNames::Make(const QString& holderName) {
 bool WriteResultExport(ExportKind kind, const ReportParameters& dialog, ReportSource& source,
                        const OpenWriter& open, Messages& messages, Progress& progress,
                        DateTime now) {
+    if (kind == ExportKind::Payroll)
+        return WritePayrollExport(dialog, source, open, true, messages, progress, now);
     const ReportParameters p = ExportParameters(kind, dialog);
     std::vector<SelectedHolder> holders;
     try {

@@ -19,7 +19,7 @@ class Messages;
 class Progress;
 class FileDialogs;
 
-enum class ExportKind { FirstLast, Pairs, TimeLogs, LateEarly };
+enum class ExportKind { FirstLast, Pairs, TimeLogs, LateEarly, Payroll };
 
 // Scope dialog controls an export does not use.
 enum HiddenControl : unsigned {
@@ -28,6 +28,8 @@ enum HiddenControl : unsigned {
     kHideRecordsPerLine = 4,
     kHideRecordFormat = 8,
     kHideRecordsOfInterest = 16,
+    kHideBlankLines = 32,
+    kHideNewPage = 64,
 };
 
 struct ExportTraits {

@@ -6,7 +6,10 @@
 #include <QDate>
 #include <QFile>
 #include <QSaveFile>
+#include <QTime>
 #include <algorithm>
+
+#include "common/format.h"
 
 namespace horalog {
 
@@ -39,6 +42,12 @@ public:
         format_set_num_format(date_, "yyyy-mm-dd");
         header_ = workbook_add_format(book_);
         format_set_bold(header_);
+        time_ = workbook_add_format(book_);
+        format_set_num_format(time_, "hh:mm:ss");
+        duration_ = workbook_add_format(book_);
+        format_set_num_format(duration_, "[h]:mm");
+        hours_ = workbook_add_format(book_);
+        format_set_num_format(hours_, "0.00");
     }
     ~XlsxWriter() override {
         if (book_) {
@@ -54,7 +63,8 @@ public:
         sheet_ = workbook_add_worksheet(book_, utf8.constData());
         if (!sheet_) throw SheetError("Cannot add the sheet " + name);
         for (int c = 0; c < columns.size(); ++c) {
-            const bool wide = columns[c] == "NAME" || columns[c] == "GROUP";
+            const bool wide = columns[c] == "NAME" || columns[c] == "GROUP" ||
+                              columns[c] == "ABSENCE" || columns[c] == "STATUS";
             worksheet_set_column(sheet_, lxw_col_t(c), lxw_col_t(c), wide ? 22 : 11, nullptr);
             worksheet_write_string(sheet_, 0, lxw_col_t(c), columns[c].toUtf8().constData(),
                                    header_);
@@ -67,11 +77,27 @@ public:
         lxw_error e = LXW_NO_ERROR;
         for (size_t c = 0; c < row.size() && e == LXW_NO_ERROR; ++c) {
             const ExportCell& cell = row[c];
-            if (cell.kind == ExportCell::Kind::Date)
-                e = worksheet_write_number(sheet_, row_, lxw_col_t(c), cell.day, date_);
-            else if (cell.kind == ExportCell::Kind::Text && !cell.text.isEmpty())
-                e = worksheet_write_string(sheet_, row_, lxw_col_t(c),
-                                           cell.text.toUtf8().constData(), nullptr);
+            const lxw_col_t col = lxw_col_t(c);
+            switch (cell.kind) {
+                case ExportCell::Kind::Date:
+                    e = worksheet_write_number(sheet_, row_, col, cell.day, date_);
+                    break;
+                case ExportCell::Kind::Text:
+                    if (!cell.text.isEmpty())
+                        e = worksheet_write_string(sheet_, row_, col,
+                                                   cell.text.toUtf8().constData(), nullptr);
+                    break;
+                case ExportCell::Kind::Formula:
+                    e = worksheet_write_formula_num(
+                        sheet_, row_, col, cell.text.toUtf8().constData(), format(cell.shown),
+                        number(cell.shown, cell.value));
+                    break;
+                case ExportCell::Kind::Empty:
+                    break;
+                default:
+                    e = worksheet_write_number(sheet_, row_, col, number(cell.kind, cell.value),
+                                               format(cell.kind));
+            }
         }
         if (e != LXW_NO_ERROR) return false;  // past the sheet's last row: the row is dropped
         ++row_;
@@ -88,11 +114,32 @@ public:
     }
 
 private:
+    // Times and durations are fractions of a day in a workbook.
+    static double number(ExportCell::Kind kind, double value) {
+        const bool day = kind == ExportCell::Kind::Time || kind == ExportCell::Kind::Duration;
+        return day ? value / 86400.0 : value;
+    }
+    lxw_format* format(ExportCell::Kind kind) const {
+        switch (kind) {
+            case ExportCell::Kind::Time:
+                return time_;
+            case ExportCell::Kind::Duration:
+                return duration_;
+            case ExportCell::Kind::Hours:
+                return hours_;
+            default:
+                return nullptr;
+        }
+    }
+
     QByteArray path_;
     lxw_workbook* book_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     lxw_format* date_ = nullptr;
     lxw_format* header_ = nullptr;
+    lxw_format* time_ = nullptr;
+    lxw_format* duration_ = nullptr;
+    lxw_format* hours_ = nullptr;
     lxw_row_t row_ = 0;
 };
 
@@ -106,11 +153,35 @@ QByteArray CsvField(const QString& text) {
     return f;
 }
 
+// A cell's text in a CSV file.
+QByteArray CsvText(ExportCell::Kind kind, const ExportCell& cell) {
+    switch (kind) {
+        case ExportCell::Kind::Date:
+            return QDate(1899, 12, 30).addDays(cell.day).toString(Qt::ISODate).toUtf8();
+        case ExportCell::Kind::Text:
+            return CsvField(cell.text);
+        case ExportCell::Kind::Time:
+            return QTime(0, 0).addSecs(int(cell.value)).toString("HH:mm:ss").toUtf8();
+        case ExportCell::Kind::Duration:
+            return HoursMinutes(qint64(cell.value)).toUtf8();
+        case ExportCell::Kind::Number:
+            return QByteArray::number(cell.value, 'g', 15);
+        case ExportCell::Kind::Hours:
+            return QByteArray::number(cell.value, 'f', 2);
+        case ExportCell::Kind::Formula:
+            return CsvText(cell.shown, cell);
+        case ExportCell::Kind::Empty:
+            break;
+    }
+    return {};
+}
+
 class CsvWriter : public SheetWriter {
 public:
-    explicit CsvWriter(const QString& path) : file_(path) {
+    CsvWriter(const QString& path, bool bom) : file_(path) {
         if (!file_.open(QIODevice::WriteOnly))
             throw SheetError("Cannot create file: " + path + " (" + file_.errorString() + ")");
+        if (bom) buffer_ = "\xEF\xBB\xBF";
     }
 
     void AddSheet(const QString&, const QStringList& columns) override {
@@ -125,11 +196,7 @@ public:
     bool AppendRow(const ExportRow& row) override {
         for (size_t c = 0; c < row.size(); ++c) {
             if (c) buffer_ += ',';
-            const ExportCell& cell = row[c];
-            if (cell.kind == ExportCell::Kind::Date)
-                buffer_ += QDate(1899, 12, 30).addDays(cell.day).toString(Qt::ISODate).toUtf8();
-            else if (cell.kind == ExportCell::Kind::Text)
-                buffer_ += CsvField(cell.text);
+            buffer_ += CsvText(row[c].kind, row[c]);
         }
         buffer_ += '\n';
         if (buffer_.size() >= (1 << 20)) Flush();
@@ -159,8 +226,8 @@ std::unique_ptr<SheetWriter> OpenXlsxWriter(const QString& path, int expectedShe
     return std::make_unique<XlsxWriter>(path, expectedSheets);
 }
 
-std::unique_ptr<SheetWriter> OpenCsvWriter(const QString& path) {
-    return std::make_unique<CsvWriter>(path);
+std::unique_ptr<SheetWriter> OpenCsvWriter(const QString& path, bool bom) {
+    return std::make_unique<CsvWriter>(path, bom);
 }
 
 }  // namespace horalog

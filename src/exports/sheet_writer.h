@@ -10,15 +10,29 @@
 
 namespace horalog {
 
-// A cell of an exported row: empty, a text, or a date (a real date value, no time).
+// A cell of an exported row: empty, a text, a date (a real date value, no time), or for payroll
+// a time of day, a duration (summed past 24 hours), a number, decimal hours, or a formula with
+// its value as computed here (shown like a cell of kind `shown`).
 struct ExportCell {
-    enum class Kind { Empty, Text, Date };
+    enum class Kind { Empty, Text, Date, Time, Duration, Number, Hours, Formula };
     Kind kind = Kind::Empty;
-    QString text;
-    int day = 0;  // days since 1899-12-30, with Kind::Date
+    QString text;      // the text, or the formula ("=E2-F2")
+    int day = 0;       // days since 1899-12-30, with Kind::Date
+    double value = 0;  // seconds (Time, Duration), the number (Number, Hours), the formula's
+    Kind shown = Kind::Number;  // with Kind::Formula: how its value reads
 
     static ExportCell Text(const QString& t) { return {Kind::Text, t, 0}; }
     static ExportCell Date(int dayNumber) { return {Kind::Date, {}, dayNumber}; }
+    static ExportCell Time(qint64 secondsOfDay) {
+        return {Kind::Time, {}, 0, double(secondsOfDay)};
+    }
+    static ExportCell Duration(qint64 seconds) { return {Kind::Duration, {}, 0, double(seconds)}; }
+    static ExportCell Number(double v) { return {Kind::Number, {}, 0, v}; }
+    static ExportCell Hours(double v) { return {Kind::Hours, {}, 0, v}; }
+    // value in the unit of shown: seconds for a duration.
+    static ExportCell Formula(const QString& f, Kind shown, double value) {
+        return {Kind::Formula, f, 0, value, shown};
+    }
 };
 
 // One row, cell i under column i of its sheet.
@@ -47,8 +61,10 @@ public:
 // of memory while at most expectedSheets sheets fit the process's open-file budget.
 std::unique_ptr<SheetWriter> OpenXlsxWriter(const QString& path, int expectedSheets);
 
-// A CSV file (UTF-8 without byte-order mark, RFC 4180 quoting, "\n" line ends, dates as
-// yyyy-MM-dd): one header row and the rows of one sheet; a second sheet is refused.
-std::unique_ptr<SheetWriter> OpenCsvWriter(const QString& path);
+// A CSV file (UTF-8, RFC 4180 quoting, "\n" line ends, dates as yyyy-MM-dd, times HH:mm:ss,
+// durations h:mm, hours with two decimals, a formula as its value): one header row and the
+// rows of one sheet; a second sheet is refused. With bom the file starts with a byte-order
+// mark, so that spreadsheet programs read its accents right by default.
+std::unique_ptr<SheetWriter> OpenCsvWriter(const QString& path, bool bom = false);
 
 }  // namespace horalog

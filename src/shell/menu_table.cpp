@@ -84,6 +84,7 @@ const std::vector<MenuRow>& MenuTable() {
         {"&Reports>Spreadsheet", "actXlsFilo", "First IN / Last OUT"},
         {"&Reports>Spreadsheet", "actXlsPairs", "IN/OUT Pairs"},
         {"&Reports>Spreadsheet", "actXlsTimeLogs", "Time Logs"},
+        {"&Reports>Spreadsheet", "actXlsPayroll", "Payroll"},
         sep("&Reports>Spreadsheet"),
         {"&Reports>Spreadsheet>IN/OUT Pairs (Late and Early Leave)", "actTimeTable",
          "Define Time Attendance Table"},

@@ -15,45 +15,8 @@ using namespace horalog::testing;
 
 namespace {
 
-Absence Off(int card, const char* from, const char* to, const char* type,
-            HalfDay half = HalfDay::Full) {
-    return {0,
-            card,
-            QDate::fromString(from, Qt::ISODate),
-            QDate::fromString(to, Qt::ISODate),
-            half,
-            type,
-            QString()};
-}
-
-// OFFICE works 09:00-13:00 and 14:00-17:30 (7:30 a day), overtime from 15 minutes in fives.
-// ALICE: regular, late, vacation, holiday, a morning off sick, a day changed by hand.
-// BOB: a night from Monday 22:00 to Tuesday 06:00 (two incorrect days, as Total Hours sees
-// them), a regular Wednesday. CAROL: unpaid leave all week (still expected: unpaid).
-ReportFixture Week() {
-    ReportFixture fx;
-    fx.source.AddHolder(102, "BOB", 1);
-    fx.source.AddHolder(103, "CAROL", 1);
-    fx.Add(101, {{"2004-06-21 08:55", 1},
-                 {"2004-06-21 17:40", 2},
-                 {"2004-06-22 09:20", 1},
-                 {"2004-06-22 17:30", 2},
-                 {"2004-06-25 12:45", 1},
-                 {"2004-06-25 17:52", 2}});
-    fx.Add(102, {{"2004-06-21 22:00", 1},
-                 {"2004-06-22 06:00", 2},
-                 {"2004-06-23 09:00", 1},
-                 {"2004-06-23 17:30", 2}});
-    fx.source.AddAbsence(Off(101, "2004-06-23", "2004-06-23", "V"));
-    fx.source.AddAbsence(Off(101, "2004-06-25", "2004-06-25", "S", HalfDay::First));
-    fx.source.AddAbsence(Off(103, "2004-06-21", "2004-06-25", "U"));
-    fx.source.AddHoliday(QDate(2004, 6, 24), "Midsummer");
-    fx.source.AddHandChange(101, QDate(2004, 6, 22));
-    return fx;
-}
-
 TEST(Timesheet, AWeekWorkedOutByHand) {
-    ReportFixture fx = Week();
+    ReportFixture fx = TimesheetWeek();
     const ReportDocument doc = fx.Build(ReportKind::Timesheet, ReportFixture::Params());
     EXPECT_EQ(doc.title, "Monthly Timesheet");
     const auto lines = AllTexts(doc);

@@ -22,6 +22,8 @@ std::optional<ReportParameters> AskExportScope(ExportKind kind, Connection& src,
         {kHideRecordsPerLine, ScopeControl::RecordsPerLine},
         {kHideRecordFormat, ScopeControl::RecordFormat},
         {kHideRecordsOfInterest, ScopeControl::RecordsOfInterest},
+        {kHideBlankLines, ScopeControl::BlankLines},
+        {kHideNewPage, ScopeControl::NewPage},
     };
     for (const auto& h : kHidden)
         if (traits.hidden & h.bit) dialog.hideControl(h.control);

@@ -11,10 +11,9 @@ void AttachExports(TTimeRec& window) {
         const char* action;
         ExportKind kind;
     } actions[] = {
-        {"actXlsFilo", ExportKind::FirstLast},
-        {"actXlsPairs", ExportKind::Pairs},
-        {"actXlsTimeLogs", ExportKind::TimeLogs},
-        {"actXlsLateEarly", ExportKind::LateEarly},
+        {"actXlsFilo", ExportKind::FirstLast},    {"actXlsPairs", ExportKind::Pairs},
+        {"actXlsTimeLogs", ExportKind::TimeLogs}, {"actXlsLateEarly", ExportKind::LateEarly},
+        {"actXlsPayroll", ExportKind::Payroll},
     };
     TTimeRec* w = &window;
     for (const auto& a : actions) {
