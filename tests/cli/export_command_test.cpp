@@ -59,7 +59,7 @@ TEST_F(ExportCommand, BadCommandLinesAreOneLineAndStatusTwo) {
         const char* line;
     };
     const Case cases[] = {
-        {{"export"}, "which export? (first-last, pairs, time-logs, late-early)"},
+        {{"export"}, "which export? (first-last, pairs, time-logs, late-early, payroll)"},
         {{"export", "totals", "--csv", csv}, "unknown export totals"},
         {{"export", "pairs"}, "give one of --xlsx FILE or --csv FILE"},
         {{"export", "pairs", "--csv", csv, "--xlsx", csv}, "give one of --xlsx FILE or --csv FILE"},
@@ -74,6 +74,13 @@ TEST_F(ExportCommand, BadCommandLinesAreOneLineAndStatusTwo) {
         {{"export", "first-last", "--csv", csv, "--pdf", "x.pdf"}, "unknown option --pdf"},
         {{"export", "time-logs", "--csv", csv, "--period", "yesterday"},
          "bad period: yesterday (this-week, last-week, this-month, last-month, all)"},
+        {{"export", "first-last", "--csv", csv, "--no-bom"}, "--no-bom goes with payroll --csv"},
+        {{"export", "payroll", "--xlsx", csv, "--new-page"},
+         "--new-page: payroll is one sheet of rows and one of totals"},
+        {{"export", "payroll", "--csv", csv, "--month", "2004-13"},
+         "bad month: 2004-13 (use YYYY-MM)"},
+        {{"export", "payroll", "--csv", csv, "--month", "2004-06", "--period", "all"},
+         "--month, --period and --from/--to exclude each other"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -106,6 +113,21 @@ TEST_F(ExportCommand, CsvHoldsTheSingleSheetLayoutWithQuotedTexts) {
               "\"LEE, \"\"JO\"\"\",\"NIGHT; \"\"B\"\" SHIFT\",2004-06-22,,,No record\n"
               ",,2004-06-23,22:00:00,No OUT,\n"
               ",,2004-06-24,,,No matched\n");  // an OUT alone matches nothing
+}
+
+// --month is the whole calendar month; the payroll CSV starts with a byte-order mark.
+TEST_F(ExportCommand, PayrollCsvOfAMonth) {
+    fx.Add(101, {{"2004-02-27 08:00", 1}, {"2004-02-27 17:00", 2}});
+    const QString csv = dir.filePath("payroll.csv");
+    const CommandRun r = Export({"export", "payroll", "--csv", csv, "--month", "2004-02"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList lines = QString::fromStdString(ReadFile(csv)).split('\n');
+    ASSERT_EQ(lines.size(), 1 + 29 + 1);  // header, the 29 days of February 2004, the end
+    EXPECT_TRUE(lines[0].startsWith("\uFEFFCARDNO,NAME,GROUP,DATE,"));
+    EXPECT_EQ(lines[1], "101,ALICE,OFFICE,2004-02-01,,,0:00,0:00,0:00,0:00,0:00,,,0.00");
+    // 08:00 to 17:00 against 09:00-17:30: half an hour early, nobody is late for coming early.
+    EXPECT_EQ(lines[27],
+              "101,ALICE,OFFICE,2004-02-27,08:00:00,17:00:00,9:00,7:30,0:00,0:30,0:00,,OK,9.00");
 }
 
 TEST_F(ExportCommand, EmptyLogIsNoRecordAndStatusOne) {
