@@ -27,6 +27,8 @@ PACKAGES=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils python3-aiosmtpd python3-openpyxl
+  # a real spreadsheet engine evaluates the payroll workbook's formulas
+  libreoffice-calc-nogui
   # the completion script's test sources the completion framework
   bash-completion
   # fonts for reports and screenshots

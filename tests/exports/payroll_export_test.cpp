@@ -119,4 +119,40 @@ print("|".join(rows[5]))
     EXPECT_TRUE(f.read(6) == "CARDNO");
 }
 
+// A clerk corrects a day in the first sheet (openpyxl saves it without any computed value) and a
+// real spreadsheet engine, LibreOffice, evaluates the totals: the timesheet's, moved by the
+// correction.
+TEST_F(PayrollExport, TotalsEvaluatedByLibreOffice) {
+    if (!QFile::exists("/usr/bin/soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+    const QString path = dir.filePath("payroll.xlsx");
+    ASSERT_TRUE(Write(path, false));
+    Python(R"(
+import sys, datetime, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+wb["Payroll"]["G2"].value = datetime.timedelta(hours=9, minutes=45)  # Monday: 8:45 was wrong
+wb.save(sys.argv[1])
+)",
+           path);
+    const QString out = dir.filePath("csv");
+    QProcess soffice;
+    soffice.start(
+        "/usr/bin/soffice",
+        {"-env:UserInstallation=file://" + dir.filePath("profile"), "--headless", "--convert-to",
+         "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1",
+         "--outdir", out, path});
+    ASSERT_TRUE(soffice.waitForFinished(120000));
+    QFile totals(out + "/payroll-Totals.csv");
+    ASSERT_TRUE(totals.open(QIODevice::ReadOnly)) << soffice.readAllStandardError().toStdString();
+    // DAYS WORKED, then the hours columns: worked, expected, balance.
+    QStringList got;
+    for (const QString& line :
+         QString::fromUtf8(totals.readAll()).split('\n', Qt::SkipEmptyParts)) {
+        const QStringList f = line.split(',');
+        got << QStringList{f[1], f[3], f[10], f[11], f[12]}.join(' ');
+    }
+    EXPECT_EQ(got,
+              (QStringList{"NAME DAYS WORKED WORKED HOURS EXPECTED HOURS BALANCE HOURS",
+                           "ALICE 3 23.03 18.75 4.28", "BOB 1 8.5 30 -21.5", "CAROL 0 0 30 -30"}));
+}
+
 }  // namespace
