@@ -41,6 +41,8 @@ public:
     void AddHandChange(int card, const QDate& day) { handChanged_.emplace_back(card, day); }
     std::vector<std::pair<int, QDate>> HandChangedDays(const QDate& first,
                                                        const QDate& last) override;
+    void SetClosedPeriod(const PeriodState& p) { period_ = p; }
+    PeriodState ClosedPeriod() override { return period_; }
 
 private:
     void index();
@@ -50,7 +52,8 @@ private:
     std::map<int, std::vector<TimePeriod>> periods_;
     ReaderNames readerNames_;
     AbsenceBook book_;
-    std::vector<std::pair<int, QDate>> handChanged_;  // the five default types
+    std::vector<std::pair<int, QDate>> handChanged_;
+    PeriodState period_;              // the five default types
     std::vector<LogRecord> records_;  // in the log's order once indexed
     std::vector<unsigned> byCard_;    // positions in records_, by CARDNO then SYSTIME
     bool indexed_ = true;

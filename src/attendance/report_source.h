@@ -11,6 +11,7 @@
 #include "attendance/absence_calendar.h"
 #include "common/datetime.h"
 #include "people/groups.h"
+#include "people/period_close.h"
 #include "storage/log_table.h"
 #include "storage/lookups.h"
 #include "storage/staff_table.h"
@@ -71,6 +72,8 @@ public:
     // The cards and days whose records were changed by hand within first..last.
     virtual std::vector<std::pair<int, QDate>> HandChangedDays(const QDate& first,
                                                                const QDate& last) = 0;
+    // The closed period.
+    virtual PeriodState ClosedPeriod() = 0;
 };
 
 }  // namespace horalog

@@ -62,6 +62,8 @@ QString StoreReportSource::ReaderName(int port) {
 }
 
 AbsenceBook StoreReportSource::Absences(const QDate& first, const QDate& last) {
+    // A file of an older release, read without upgrading it, knows no days off.
+    if (!src_.hasTable("absence") || !src_.hasTable("holiday")) return {};
     AbsenceStore store(src_);
     AbsenceBook book{store.types(), {}, store.absences(std::nullopt, first, last)};
     for (Holiday& h : ScheduleStore(src_).holidays())
@@ -71,7 +73,12 @@ AbsenceBook StoreReportSource::Absences(const QDate& first, const QDate& last) {
 
 std::vector<std::pair<int, QDate>> StoreReportSource::HandChangedDays(const QDate& first,
                                                                       const QDate& last) {
+    if (!src_.hasTable("audit")) return {};
     return horalog::HandChangedDays(src_, first, last);
+}
+
+PeriodState StoreReportSource::ClosedPeriod() {
+    return src_.hasTable("periodclose") ? CurrentPeriod(src_) : PeriodState{};
 }
 
 }  // namespace horalog

@@ -25,6 +25,7 @@ public:
     AbsenceBook Absences(const QDate& first, const QDate& last) override;
     std::vector<std::pair<int, QDate>> HandChangedDays(const QDate& first,
                                                        const QDate& last) override;
+    PeriodState ClosedPeriod() override;
 
 private:
     Connection& att_;

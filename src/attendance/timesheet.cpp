@@ -128,6 +128,8 @@ QString Cell(qint64 seconds, int width) {
 void BuildTimesheets(const ReportContext& ctx, const std::vector<SelectedHolder>& holders,
                      BandWriter& out) {
     const HandChanges byHand = LoadHandChanges(ctx);
+    const PeriodState closed = ctx.source.ClosedPeriod();
+    const QString state = closed.Closes(ctx.period.to.date()) ? closed.Text() : QString("open");
     for (const SelectedHolder& h : holders) {
         ctx.Step();
         const Timesheet sheet = ComputeTimesheet(ctx, h, byHand);
@@ -169,7 +171,7 @@ void BuildTimesheets(const ReportContext& ctx, const std::vector<SelectedHolder>
         out.PlainDetail(
             " Employee: __________________ Date: ________   "
             "Supervisor: __________________ Date: ________");
-        out.PlainDetail(" Period: open");
+        out.PlainDetail(" Period: " + state);
     }
 }
 

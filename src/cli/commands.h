@@ -53,6 +53,7 @@ int RunRepairProgram(Invocation& run);
 int RunHoldersProgram(Invocation& run);
 int RunPickListProgram(Invocation& run);
 int RunAbsencesProgram(Invocation& run);
+int RunPeriodProgram(Invocation& run);
 int RunAuditProgram(Invocation& run);
 int RunSchedulesProgram(Invocation& run);
 int RunMigrateProgram(Invocation& run);

@@ -6,7 +6,9 @@
 #include "common/ports.h"
 #include "common/texts.h"
 #include "offline/offline_manager.h"
+#include "people/period_close.h"
 #include "reader/reader_ports.h"
+#include "storage/audit.h"
 #include "storage/log_table.h"
 #include "storage/store.h"
 
@@ -28,8 +30,8 @@ constexpr qint64 kDetailMs = 500;
 
 class LogMerge {
 public:
-    LogMerge(Connection& att, int port, DownloadResult& counts)
-        : att_(att), port_(port), counts_(counts) {}
+    LogMerge(Connection& att, int port, const PeriodState& period, DownloadResult& counts)
+        : att_(att), port_(port), period_(period), counts_(counts) {}
 
     void add(const LogRecordAnswer& r) {
         if (pending_.empty()) since_.start();
@@ -51,7 +53,7 @@ public:
         } took_{took, counts_.mergeNs};
         std::vector<LogRecordAnswer> batch;
         batch.swap(pending_);
-        qint64 added = 0;
+        qint64 added = 0, intoClosed = 0;
         std::optional<Transaction> t;
         try {
             t.emplace(att_);
@@ -69,9 +71,12 @@ public:
                 row.lock = 0;
                 log.append(row);
                 ++added;
+                // The door's log takes every read; a closed period only counts them.
+                if (period_.Closes(a.stamp.date())) ++intoClosed;
             }
             t->commit();
             counts_.added += added;
+            counts_.intoClosed += intoClosed;
             return true;
         } catch (const DbError&) {
             // Keep the rows appended before the failing one when the engine still holds them.
@@ -79,6 +84,7 @@ public:
                 if (t && att_.inTransaction()) {
                     t->commit();
                     counts_.added += added;
+                    counts_.intoClosed += intoClosed;
                 }
             } catch (const DbError&) {
             }
@@ -89,6 +95,7 @@ public:
 private:
     Connection& att_;
     int port_;
+    const PeriodState& period_;
     DownloadResult& counts_;
     std::vector<LogRecordAnswer> pending_;
     QElapsedTimer since_;
@@ -153,7 +160,13 @@ DownloadResult OfflineManager::Download(int port, bool clearAfter) {
 
     const int count = second.count;
     r.records = count;
-    LogMerge merge(store_.att(), port, r);
+    PeriodState period;
+    try {
+        period = CurrentPeriod(store_.src());
+    } catch (const DbError&) {
+        // Counting reads into a closed period must not stop a download.
+    }
+    LogMerge merge(store_.att(), port, period, r);
     {
         auto window = progress_.open(QString("Downloading Logs (%1 records)").arg(count), count);
         status("Downloading");
@@ -202,6 +215,15 @@ DownloadResult OfflineManager::Download(int port, bool clearAfter) {
     if (!unlock()) return noAnswer();
     finish(Outcome::Done);
     messages_.information(r.summary());
+    if (r.intoClosed > 0) {
+        const QString text = ClosedPeriodReadsText(r.intoClosed, period.closedTo);
+        try {
+            AuditLog(store_.src())
+                .write(audit::kReadsIntoClosedPeriod, QString("COM%1").arg(port), QString(), text);
+        } catch (const DbError&) {
+        }
+        messages_.warning(text);
+    }
     return r;
 }
 

@@ -88,6 +88,7 @@ struct DownloadResult {
     qint64 added = 0;
     qint64 duplicated = 0;
     qint64 invalid = 0;
+    qint64 intoClosed = 0;    // of the added, dated within the closed period
     qint64 elapsedNs = 0;     // whole download
     qint64 waitNs = 0;        // of which waiting for answers (the line and the reader)
     qint64 mergeNs = 0;       // of which merging into the log table

@@ -139,8 +139,14 @@ QString AbsenceMonth::add(const std::vector<MonthSpot>& spots, const QString& co
 int AbsenceMonth::remove(const std::vector<MonthSpot>& spots) {
     AbsenceStore store(src_);
     int removed = 0;
-    for (const auto& [row, day] : spots)
-        removed += store.remove(holders_[std::size_t(row)].card, this->day(day), this->day(day));
+    try {
+        for (const auto& [row, day] : spots)
+            removed +=
+                store.remove(holders_[std::size_t(row)].card, this->day(day), this->day(day));
+    } catch (const AbsenceRefused&) {
+        reload();  // what went before the refusal stays gone
+        throw;
+    }
     reload();
     return removed;
 }

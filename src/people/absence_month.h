@@ -55,7 +55,8 @@ public:
     // the refusal, empty when stored. Throws DbError.
     QString add(const std::vector<MonthSpot>& spots, const QString& code, HalfDay half,
                 const QString& note);
-    // Removes the absences that touch the chosen cells; answers how many; reloads.
+    // Removes the absences that touch the chosen cells; answers how many; reloads. Throws
+    // AbsenceRefused at the first within the closed period.
     int remove(const std::vector<MonthSpot>& spots);
 
 private:

@@ -4,6 +4,7 @@
 
 #include "common/datetime.h"
 #include "people/door_rights.h"
+#include "people/period_close.h"
 #include "storage/audit.h"
 #include "storage/staff_table.h"
 
@@ -154,6 +155,8 @@ qint64 AbsenceStore::insert(const Absence& a) {
         throw AbsenceRefused{"The last day of an absence cannot come before its first day."};
     if (a.half != HalfDay::Full && a.from != a.to)
         throw AbsenceRefused{"A half-day absence is one day long."};
+    if (const PeriodState period = CurrentPeriod(src_); period.Closes(a.from))
+        throw AbsenceRefused{PeriodClosedText(period.closedTo)};
     for (const Absence& other : absences(a.cardno, a.from, a.to)) {
         if (!AbsencesOverlap(a, other)) continue;
         const std::optional<AbsenceType> otherKind = type(other.type);
@@ -212,6 +215,9 @@ bool AbsenceStore::removeOne(qint64 id) {
 
 void AbsenceStore::erase(const std::vector<Absence>& gone) {
     if (gone.empty()) return;
+    const PeriodState period = CurrentPeriod(src_);
+    for (const Absence& a : gone)
+        if (period.Closes(a.from)) throw AbsenceRefused{PeriodClosedText(period.closedTo)};
     const std::optional<HolderRecord> holder = StaffTable(src_).byCard(gone.front().cardno);
     const QString subject = holder ? HolderSubject(*holder) : QString::number(gone.front().cardno);
     Transaction t(src_);

@@ -74,15 +74,17 @@ public:
                                   std::optional<QDate> to);
 
     // Checks and adds one absence, audited; answers its id. Throws AbsenceRefused: no such
-    // holder or type, the days out of order, a half day over several days, or an overlap with
+    // holder or type, the days out of order, a half day over several days, a first day within
+    // the closed period ("The period up to <date> is closed."), or an overlap with
     // another absence of the holder (named in the message). Throws DbError when the store fails.
     qint64 add(const Absence& a);
     // Adds every absence or none, in one transaction, each checked against the ones before it
     // too. Answers the refusals, each with the index of the absence refused; none: all added.
     std::vector<std::pair<std::size_t, QString>> addAll(const std::vector<Absence>& all);
     // Removes the holder's absences that touch the days from..to, audited; answers how many.
+    // Throws AbsenceRefused when one of them starts within the closed period.
     int remove(int cardno, const QDate& from, const QDate& to);
-    // Removes one absence, audited; false when there is none of that id.
+    // Removes one absence, audited; false when there is none of that id. Throws as remove.
     bool removeOne(qint64 id);
 
 private:

@@ -5,6 +5,7 @@
 
 #include "common/format.h"
 #include "people/holders.h"
+#include "people/period_close.h"
 #include "storage/audit.h"
 #include "storage/lookups.h"
 #include "storage/staff_table.h"
@@ -26,17 +27,21 @@ HolderShown Shown(Connection& src, const std::optional<HolderRecord>& h) {
 }
 
 // Runs change in one transaction of att; with auditDb, the system database is attached for
-// it and change gets the audit log to write to.
+// it and change gets the audit log to write to, and a row dated within the closed period is
+// refused (PeriodClosed): change calls the check with each day it touches.
 void Audited(Connection& att, const QString& auditDb,
-             const std::function<void(AuditLog*)>& change) {
+             const std::function<void(AuditLog*, const std::function<void(DateTime)>&)>& change) {
     if (auditDb.isEmpty()) {
-        change(nullptr);
+        change(nullptr, [](DateTime) {});
         return;
     }
     AttachedSystemDb attached(att, auditDb);
     AuditLog audit(att, attached.schema());
     Transaction t(att);
-    change(&audit);
+    const PeriodState period = CurrentPeriod(att, attached.schema());
+    change(&audit, [&](DateTime t) {
+        if (period.Closes(t.date())) throw PeriodClosed{PeriodClosedText(period.closedTo)};
+    });
     t.commit();
 }
 
@@ -91,12 +96,16 @@ bool AddAttendanceRecord(Connection& att, DateTime pickedDate, DateTime pickedTi
     auto row = NewManualRecord(pickedDate, pickedTime, card, modeIndex, readerIndex);
     try {
         if (!row) throw DbError("no card");
-        Audited(att, auditDb, [&](AuditLog* audit) {
+        Audited(att, auditDb, [&](AuditLog* audit, const auto& open) {
+            open(row->systime);
             LogTable(att).append(*row);
             if (audit)
                 audit->write(audit::kRecordAdded, RowSubject(row->id), QString(),
                              LogRecordAuditText(*row));
         });
+    } catch (const PeriodClosed& closed) {
+        messages.error(closed.message);
+        return false;
     } catch (const DbError&) {
         messages.error(text::kErrorAddingRecord);
         return false;
@@ -109,16 +118,21 @@ bool UpdateAttendanceRecord(Connection& att, qint64 id, DateTime pickedDate, Dat
                             int modeIndex, Messages& messages, const QString& auditDb) {
     LogTable log(att);
     try {
-        Audited(att, auditDb, [&](AuditLog* audit) {
+        Audited(att, auditDb, [&](AuditLog* audit, const auto& open) {
             auto row = log.find(id);
             const auto before = row;
             if (!row || !ApplyManualEdit(*row, pickedDate, pickedTime, modeIndex))
                 throw DbError("no row");
+            open(before->systime);
+            open(row->systime);
             log.update(*row);
             if (audit)
                 audit->write(audit::kRecordEdited, RowSubject(id), LogRecordAuditText(*before),
                              LogRecordAuditText(*row));
         });
+    } catch (const PeriodClosed& closed) {
+        messages.error(closed.message);
+        return false;
     } catch (const DbError&) {
         messages.error(text::kErrorUpdatingRecord);
         return false;
@@ -139,7 +153,8 @@ bool DeleteAttendanceRecord(Connection& att, std::optional<qint64> id, Messages&
         auto row = log.find(*id);
         if (!row) return false;
         bool removed = false;
-        Audited(att, auditDb, [&](AuditLog* audit) {
+        Audited(att, auditDb, [&](AuditLog* audit, const auto& open) {
+            open(row->systime);
             removed = log.remove(*id);
             if (removed && audit)
                 audit->write(audit::kRecordDeleted, RowSubject(*id), LogRecordAuditText(*row),
@@ -148,6 +163,9 @@ bool DeleteAttendanceRecord(Connection& att, std::optional<qint64> id, Messages&
         // The picture goes once the row is gone for good.
         if (removed) QFile::remove(PicturePath(row->cardno, row->systime));
         return removed;
+    } catch (const PeriodClosed& closed) {
+        messages.error(closed.message);
+        return false;
     } catch (const DbError& e) {
         messages.error(e.text());
         return false;

@@ -43,6 +43,9 @@ const std::vector<MenuRow>& MenuTable() {
         {"&Database", "actImportStaff", "Import Staff Records"},
         {"&Database", "actImportHolders", "Import Holders from CSV/Excel"},
         sep("&Database"),
+        {"&Database", "actClosePeriod", "Close Period..."},
+        {"&Database", "actReopenPeriod", "Reopen Period..."},
+        sep("&Database"),
         {"&Database", "actAuditTrail", "Audit Trail"},
 
         {"&Setup", "actAutoIO", "Auto IN/OUT Time"},

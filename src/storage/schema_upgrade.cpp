@@ -123,6 +123,14 @@ const std::vector<SchemaStep>& SchemaSteps() {
          "  NOTE     TEXT    NOT NULL DEFAULT '');"
          "CREATE INDEX absence_card ON absence (CARDNO, FIRSTDAY);"
          "CREATE INDEX absence_day ON absence (FIRSTDAY, LASTDAY);"},
+        // The closed period: a row per close and reopen, the newest holds. CLOSEDTO is the
+        // last closed day (a day number), -1 when every day is open again.
+        {"sysdat", 6,
+         "CREATE TABLE periodclose ("
+         "  ID       INTEGER PRIMARY KEY AUTOINCREMENT,"
+         "  CLOSEDTO INTEGER NOT NULL,"
+         "  STAMP    REAL    NOT NULL,"
+         "  STATION  TEXT    NOT NULL DEFAULT '');"},
     };
     return steps;
 }

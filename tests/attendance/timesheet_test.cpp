@@ -47,6 +47,10 @@ TEST(Timesheet, AWeekWorkedOutByHand) {
         }));
     // A page each.
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "P:"), 2);
+    // Closed: the foot says when and where.
+    fx.source.SetClosedPeriod({QDate(2004, 6, 30), At("2004-07-01 09:00"), "FRONTDESK"});
+    EXPECT_EQ(AllTexts(fx.Build(ReportKind::Timesheet, ReportFixture::Params())).at(15),
+              "D: Period: Closed on 2004-07-01 by FRONTDESK");
 
     const detail::ReportContext ctx(ReportFixture::Params(), fx.source, At("2004-06-30 10:00"), 0);
     const auto holders = OpenSelectedHolders(fx.source, ReportFixture::Params());

@@ -269,7 +269,7 @@ TEST(Migrate, AnOlderFileIsReadAsItIsAndAServedFolderIsRefused) {
         sys->execute(
             "DROP TABLE audit; DROP TABLE schema_version; DROP INDEX staffs_doors; "
             "DROP TABLE timeprofile; DROP TABLE holiday; DROP INDEX staffs_profile; "
-            "DROP TABLE absencetype; DROP TABLE absence");
+            "DROP TABLE absencetype; DROP TABLE absence; DROP TABLE periodclose");
         sys->checkpoint();
     }
     const QByteArray before = Checksum(data.file(kSysDbFile));

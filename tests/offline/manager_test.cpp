@@ -3,7 +3,9 @@
 #include <QRegularExpression>
 
 #include "offline_fixture.h"
+#include "people/period_close.h"
 #include "reader/frames.h"
+#include "storage/audit.h"
 
 using namespace horalog;
 using namespace horalog::testing;
@@ -164,6 +166,28 @@ TEST_F(OfflineManagerTest, DownloadMergesAndASecondDownloadFindsOnlyDuplicates) 
     messages.clear();
     EXPECT_EQ(m.Download(kPort, true).outcome, DownloadResult::Outcome::Empty);
     EXPECT_EQ(messages.texts(), QStringList{"No record to download."});
+}
+
+// A download into a closed period is logged whole; the reads dated within it are counted, said
+// and audited.
+TEST_F(OfflineManagerTest, DownloadIntoAClosedPeriodIsLoggedAndCounted) {
+    ClosePeriod(store.src(), QDate(2004, 6, 25));
+    Type(
+        "log add 2004-06-24T08:00:00 100 in\nlog add 2004-06-25T17:00:00 100 out\n"
+        "log add 2004-06-26T08:00:00 101 in");
+    OfflineManager m = Manager();
+    const DownloadResult r = m.Download(kPort, false);
+    EXPECT_EQ(r.added, 3);
+    EXPECT_EQ(r.intoClosed, 2);
+    EXPECT_EQ(LogRows().size(), 3u);
+    EXPECT_EQ(messages.texts(),
+              (QStringList{"Added = 3, Duplicated = 0, Invalid = 0",
+                           "2 read(s) arrived dated within the closed period up to 2004-06-25; "
+                           "they are logged."}));
+    const auto audit = AuditLog(store.src()).page({}, std::nullopt, 1);
+    ASSERT_EQ(audit.size(), 1u);
+    EXPECT_EQ(audit[0].action, "Reads into a closed period");
+    EXPECT_EQ(audit[0].subject, QString("COM%1").arg(kPort));
 }
 
 TEST_F(OfflineManagerTest, ManyRecordsDownloadWithoutAFailure) {

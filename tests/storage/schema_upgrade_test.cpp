@@ -30,7 +30,7 @@ protected:
         c->execute(
             "DROP TABLE audit; DROP TABLE schema_version; DROP INDEX staffs_doors; "
             "DROP TABLE timeprofile; DROP TABLE holiday; DROP INDEX staffs_profile; "
-            "DROP TABLE absencetype; DROP TABLE absence");
+            "DROP TABLE absencetype; DROP TABLE absence; DROP TABLE periodclose");
         HolderRecord h;
         h.cardno = 7;
         h.name = "OLD";

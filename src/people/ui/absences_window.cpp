@@ -259,6 +259,9 @@ void TAbsences::removeAbsences() {
     try {
         month_.remove(spots);
         model_->refresh();
+    } catch (const AbsenceRefused& r) {
+        model_->refresh();
+        messages_.error(r.message);
     } catch (const DbError& e) {
         messages_.error(e.text());
     }
@@ -365,6 +368,8 @@ void HolderAbsencesBox::removeAbsence() {
         // A half day shares its date with the other half: remove by id, not by days.
         store_.removeOne(a.id);
         reload();
+    } catch (const AbsenceRefused& r) {
+        messages_.error(r.message);
     } catch (const DbError& e) {
         messages_.error(e.text());
     }

@@ -13,6 +13,8 @@
 #include "people/ui/door_access_dialog.h"
 #include "people/ui/group_dialogs.h"
 #include "people/ui/holder_dialogs.h"
+#include "people/ui/password_dialogs.h"
+#include "people/ui/period_dialogs.h"
 #include "storage/settings.h"
 #include "storage/store.h"
 #include "storage/ui/audit_dialog.h"
@@ -54,6 +56,23 @@ void RunAbsencesWindowCommand(Tdsrc& store, QWidget* parent) {
     QtMessages messages(parent);
     TAbsences dialog(store.src(), store.att(), messages, SystemClock()().date(), parent);
     dialog.exec();
+}
+
+namespace {
+void RunPeriodDialog(TPeriodDialog::Mode mode, Tdsrc& store, QWidget* parent) {
+    QtMessages messages(parent);
+    QtPasswordPrompts prompts(parent);
+    TPeriodDialog dialog(mode, store.src(), messages, prompts, SystemClock()().date(), parent);
+    dialog.exec();
+}
+}  // namespace
+
+void RunClosePeriodCommand(Tdsrc& store, QWidget* parent) {
+    RunPeriodDialog(TPeriodDialog::Mode::Close, store, parent);
+}
+
+void RunReopenPeriodCommand(Tdsrc& store, QWidget* parent) {
+    RunPeriodDialog(TPeriodDialog::Mode::Reopen, store, parent);
 }
 
 void RunAbsenceTypesCommand(Tdsrc& store, QWidget* parent) {

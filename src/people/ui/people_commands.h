@@ -31,6 +31,10 @@ bool RunCardInformationCommand(Tdsrc& store, QWidget* parent);
 // "Card Manager" > "Absences": the month grid of holders' absences, opened on this month.
 void RunAbsencesWindowCommand(Tdsrc& store, QWidget* parent);
 
+// "Database" > "Close Period..." and "Reopen Period...".
+void RunClosePeriodCommand(Tdsrc& store, QWidget* parent);
+void RunReopenPeriodCommand(Tdsrc& store, QWidget* parent);
+
 // "Setup" > "Absence Types".
 void RunAbsenceTypesCommand(Tdsrc& store, QWidget* parent);
 

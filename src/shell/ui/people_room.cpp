@@ -63,6 +63,8 @@ void AttachPeople(TTimeRec& window, CaptureRoom& capture) {
     command("actDoorAccess", [w] { RunDoorAccessCommand(w->store(), w); });
     command("actAbsences", [w] { RunAbsencesWindowCommand(w->store(), w); });
     command("actAbsenceTypes", [w] { RunAbsenceTypesCommand(w->store(), w); });
+    command("actClosePeriod", [w] { RunClosePeriodCommand(w->store(), w); });
+    command("actReopenPeriod", [w] { RunReopenPeriodCommand(w->store(), w); });
     command("actAccessSchedules", [w] { RunAccessSchedulesCommand(w->store().src(), w); });
     command("actImportHolders", [w] {
         if (RunImportHoldersCommand(w->store(), w)) w->RefreshLiveLog(true);
