@@ -14,6 +14,7 @@
 #include "people/store_fixture.h"
 #include "people/ui/period_dialogs.h"
 #include "storage/audit.h"
+#include "storage/engines.h"
 
 using namespace horalog;
 using horalog::testing::PeopleStoreTest;
@@ -146,5 +147,23 @@ TEST_F(PeriodClose, DialogsCloseAndReopenBehindThePassword) {
     EXPECT_EQ(messages.texts(), QStringList{"Reopens 30 day(s): 2026-11-01 to 2026-11-30."});
     EXPECT_EQ(CurrentPeriod(src()).closedTo, QDate(2026, 10, 31));
 }
+
+// Another station (another store on the same files or server) sees the close at once, and its
+// absences within it are refused.
+class PeriodShared : public horalog::testing::EngineFixture {};
+
+TEST_P(PeriodShared, AnotherStationSeesTheClose) {
+    ClosePeriod(src(), QDate(2026, 11, 30));
+    Tdsrc other(data.path(), url());
+    other.OpenStore();
+    EXPECT_EQ(CurrentPeriod(other.src()).closedTo, QDate(2026, 11, 30));
+    other.src().execute("INSERT INTO staffs (CARDNO, NAME) VALUES (100, 'ANN')");
+    EXPECT_THROW(AbsenceStore(other.src())
+                     .add({0, 100, QDate(2026, 11, 2), QDate(2026, 11, 2), HalfDay::Full, "V", ""}),
+                 AbsenceRefused);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, PeriodShared, horalog::testing::kBothEngines,
+                         horalog::testing::EngineName);
 
 }  // namespace
