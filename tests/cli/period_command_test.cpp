@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/absences_command.h"
 #include "people/absences.h"
 #include "storage/store.h"
 #include "support/temp_data.h"
@@ -19,6 +20,7 @@ TEST(PeriodCommand, CloseReopenAndRefusals) {
     {
         Tdsrc store(data.path());
         store.OpenStore();
+        store.src().execute("INSERT INTO staffs (CARDNO, NAME) VALUES (100, 'ANN')");
     }
     struct Case {
         QStringList words;
@@ -32,6 +34,10 @@ TEST(PeriodCommand, CloseReopenAndRefusals) {
          1,
          "",
          "horalog period: The period up to 2026-11-30 is closed.\n"},
+        {{"absences", "add", "100", "2026-11-20", "V"},
+         1,
+         "",
+         "horalog absences: The period up to 2026-11-30 is closed.\n"},
         {{"reopen", "2026-11-21"}, 0, "Reopened 10 day(s): 2026-11-21 to 2026-11-30.\n", ""},
         {{"reopen", "2026-12-01"}, 0, "No closed day to reopen.\n", ""},
         {{"reopen"}, 0, "Reopened every day up to 2026-11-20.\n", ""},
@@ -43,7 +49,11 @@ TEST(PeriodCommand, CloseReopenAndRefusals) {
         SCOPED_TRACE(c.words.join(' ').toStdString());
         QString out, err;
         QTextStream o(&out), e(&err);
-        EXPECT_EQ(RunPeriodCommand(QStringList{"period"} + c.words, data.path(), o, e), c.status);
+        // The absences command's refusal within the closed period, between the period's.
+        const bool absences = c.words.value(0) == "absences";
+        EXPECT_EQ(absences ? RunAbsencesCommand(c.words, data.path(), o, e)
+                           : RunPeriodCommand(QStringList{"period"} + c.words, data.path(), o, e),
+                  c.status);
         o.flush();
         e.flush();
         EXPECT_EQ(out, c.out);
