@@ -350,7 +350,7 @@ QString RunExportAction(ExportKind kind, ReportSource& source, const AskScope& a
     if (!RemoveExistingFile(path, messages)) return {};
     const auto open = [&](int sheets) { return OpenXlsxWriter(path, sheets); };
     if (!WriteResultExport(kind, *p, source, open, messages, progress, clock())) return {};
-    messages.information(text::kCompleted);
+    messages.information(text::CompletedFile(path));
     return path;
 }
 

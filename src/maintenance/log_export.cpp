@@ -145,7 +145,7 @@ bool ExportLogToText(Tdsrc& store, const QString& path, Messages& messages, Prog
         messages.error(kFileLocked);
         return false;
     }
-    messages.information(text::kCompleted);
+    messages.information(text::CompletedFile(path));
     return true;
 }
 
@@ -231,7 +231,7 @@ bool ExportLogToExcel(Tdsrc& store, const QString& path, Messages& messages, Pro
         messages.error(text::kUpdateFailed);
         return false;
     }
-    messages.information(text::kCompleted);
+    messages.information(text::CompletedFile(path));
     return true;
 }
 

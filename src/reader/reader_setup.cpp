@@ -186,7 +186,10 @@ QStringList LockChoices(Connection& src) {
     QStringList out;
     for (int i = 0; i <= 8; ++i) {
         auto row = LoadReaderRow(src, i);
-        out << (row ? row->desc : ReaderName(i, names));
+        const QString name = row ? row->desc : ReaderName(i, names);
+        // A port with its reader's name ("COM1 Front door"): the lock is wired to a port.
+        const QString port = QString("COM%1").arg(i);
+        out << (i == 0 || name == port ? name : port + " " + name);
     }
     return out;
 }

@@ -105,8 +105,9 @@ ReaderEditorEnabled EnabledControls(const ReaderEditorState& state);
 int MotionOf(const ReaderEditorState& state);
 // The row "Confirm" stores: a blank description becomes "COM" and the port number.
 ReaderRow RowFromEditor(const ReaderEditorState& state);
-// The lock lists: index i from 0 to 8 holds the DESC of the row of PORTNO i, or ReaderName(i)
-// without such a row (index 0 reads "DENIED").
+// The lock lists: index i from 1 to 8 holds "COMi" and the DESC of the row of PORTNO i (or
+// ReaderName(i) without such a row), "COMi" alone when that is the name; index 0 reads
+// ReaderName(0), "DENIED".
 QStringList LockChoices(Connection& src);
 
 // The reader list dialog's state over the table and the eight links: the changed flags

@@ -88,7 +88,7 @@ TEST_F(ExportWindow, PairsThroughTheScopeDialogToAWorkbook) {
     script.reset();
     EXPECT_EQ(dialogs.asked, QStringList{"IN/OUT Pairs|" + QDir(folder).filePath("IN OUT pairs") +
                                          "|Excel File (*.xlsx);;All File (*)"});
-    EXPECT_EQ(messages.texts(), QStringList{text::kCompleted});
+    EXPECT_EQ(messages.texts(), QStringList{text::CompletedFile(path)});
     // Confirm stored the forced choice.
     EXPECT_EQ(ReadSettingInt("PrintRecordsScope", -1), 2);
     const auto book = ReadWorkbook(path);

@@ -343,7 +343,7 @@ TEST_F(ExportAction, RunsDialogSaveDialogProgressAndCompletion) {
     EXPECT_EQ(progress.runs[0].captions, (QStringList{"Exporting: ALICE", "Exporting: BOB"}));
     EXPECT_EQ(progress.runs[0].position, 2);
     EXPECT_TRUE(progress.runs[0].closed);
-    EXPECT_EQ(messages.texts(), QStringList{text::kCompleted});
+    EXPECT_EQ(messages.texts(), QStringList{text::CompletedFile(path)});
     auto book = ReadWorkbook(path);
     ASSERT_EQ(book.size(), 1u);
     EXPECT_EQ(Join(book[0].rows.at(1)), "ALICE|OFFICE|D:2004-06-22|08:00:00|17:00:00|OK");

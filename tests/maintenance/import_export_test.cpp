@@ -224,7 +224,7 @@ TEST_F(Export, TextLinesNameHolderOrNone) {
     const QString path = QDir(other.path()).filePath("log");
     dialogs.answers.push_back(path);
     ExportToTextFile(store, messages, progress, dialogs, live);
-    EXPECT_EQ(messages.texts(), QStringList{text::kCompleted});
+    EXPECT_EQ(messages.texts(), QStringList{text::CompletedFile(path + ".txt")});
     EXPECT_EQ(dialogs.asked.value(0), "Export to Text File|log|" + QString(kTextExportFilter));
     EXPECT_EQ(ReadSettingText("LastDataPath", ""), other.path());
     EXPECT_EQ(progress.runs.value(0).caption, "Export to text file (3 records)");
@@ -282,7 +282,7 @@ TEST_F(Export, WorkbookReadsBackWithDateTimeAndTextCells) {
         GTEST_SKIP() << "python3-openpyxl is not installed";
     const QString path = QDir(other.path()).filePath("log.xlsx");
     ASSERT_TRUE(ExportLogToExcel(store, path, messages, progress, live));
-    EXPECT_EQ(messages.texts(), QStringList{text::kCompleted});
+    EXPECT_EQ(messages.texts(), QStringList{text::CompletedFile(path)});
     EXPECT_EQ(progress.runs.value(0).caption, "Export to EXCEL file (3 records)");
 
     const char* script = R"(

@@ -147,6 +147,9 @@ TEST_F(ReaderSetupTest, EditorControlsFollowModeAndReaderType) {
     EXPECT_EQ(editor.lockList()->itemText(0), "DENIED");
     EXPECT_EQ(editor.lockList()->currentText(), "COM3");
     EXPECT_TRUE(editor.lockList()->isEnabled());
+    // A named reader's port goes with its name.
+    store.src().execute("UPDATE reader SET \"DESC\" = 'Front door' WHERE PORTNO = 1");
+    EXPECT_EQ(LockChoices(store.src()).value(1), "COM1 Front door");
     EXPECT_FALSE(editor.secondsBox()->isEnabled());
     // The door's controls are shown; the reader type and photo capture stay hidden.
     for (QWidget* w : std::initializer_list<QWidget*>{editor.lockList(), editor.bypassList(),
