@@ -55,7 +55,6 @@ HolderEditorState LoadHolderEditor(Connection& src, int card) {
     s.existing = StaffTable(src).byCard(card, true);
     if (s.existing) {
         s.name = s.existing->name;
-        s.nameReadOnly = true;
         s.groups = GroupChoices(src, s.existing->workgrp);
         s.remarks = TextFromMemo(s.existing->memo);
         PhotoFromBlob(s.existing->photo, s.picture);  // undecodable: stays cleared
@@ -76,8 +75,11 @@ HolderEditorState LoadHolderEditor(Connection& src, int card) {
 
 InputCheck<HolderField> ConfirmHolderEditor(Connection& src, HolderEditorState& state) {
     StaffTable staff(src);
-    return ConfirmHolder(state.name, state.picture, state.nameReadOnly,
-                         [&](const QString& n) { return staff.byName(n).has_value(); });
+    // A holder may be renamed, but not to another holder's name.
+    return ConfirmHolder(state.name, state.picture, false, [&](const QString& n) {
+        const auto other = staff.byName(n);
+        return other && other->cardno != state.card;
+    });
 }
 
 bool RequestHolderDelete(HolderEditorState& state, Messages& messages) {
@@ -91,7 +93,8 @@ bool SaveHolderEditor(Connection& src, const HolderEditorState& state, Messages&
     try {
         const auto byCard = staff.byCard(state.card);
         const QString name = state.name.trimmed();
-        const bool nameHasHolder = !name.isEmpty() && staff.byName(name).has_value();
+        const auto named = name.isEmpty() ? std::nullopt : staff.byName(name);
+        const bool nameHasHolder = named && named->cardno != state.card;
         switch (HolderSaveAction(name, byCard.has_value(), nameHasHolder)) {
             case HolderSave::Nothing:
                 return false;

@@ -44,7 +44,6 @@ struct HolderEditorState {
     int card = 0;
     std::optional<HolderRecord> existing;  // the card's holder, with its photo
     QString name;
-    bool nameReadOnly = false;  // an existing holder's name cannot be changed
     GroupChoice groups;         // "Member of"
     int groupIndex = -1;        // the chosen item; -1 none
     QString remarks;            // the remarks box, lines separated by '\n'

@@ -40,9 +40,8 @@ InputCheck<HolderField> ConfirmHolder(QString& name, Picture& picture, bool exis
 
 HolderSave HolderSaveAction(const QString& name, bool cardHasHolder, bool nameHasHolder) {
     if (name.isEmpty()) return cardHasHolder ? HolderSave::Delete : HolderSave::Nothing;
-    if (cardHasHolder) return HolderSave::Edit;
     if (nameHasHolder) return HolderSave::RefuseDuplicate;
-    return HolderSave::Append;
+    return cardHasHolder ? HolderSave::Edit : HolderSave::Append;
 }
 
 HolderRecord HolderFromEditor(const HolderRecord* existing, int card, const QString& name,

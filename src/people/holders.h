@@ -49,9 +49,9 @@ enum class HolderField { Name };
 
 // "Confirm" of the holder editor. Trims the name (the caller puts it back in the box); an
 // empty name, or one longer than the 16 characters of the column, is refused with "Incorrect
-// name.". Otherwise the picture is resampled to 240 x 320 first; then an existing holder
-// (read-only name) is accepted, and a new holder whose name nameTaken(name) reports as used
-// is refused with "Name has been used.".
+// name.". Otherwise the picture is resampled to 240 x 320 first; then a name that
+// nameTaken(name) reports as another holder's is refused with "Name has been used." (never
+// for existingHolder, whose name the caller keeps).
 InputCheck<HolderField> ConfirmHolder(QString& name, Picture& picture, bool existingHolder,
                                       const std::function<bool(const QString&)>& nameTaken);
 
@@ -64,6 +64,7 @@ enum class HolderSave {
     Delete,           // the card's holder is deleted
     Nothing,          // Delete on a card without a holder: no change
 };
+// nameHasHolder: another card's holder has the name.
 HolderSave HolderSaveAction(const QString& name, bool cardHasHolder, bool nameHasHolder);
 
 // The row to post: card, name, group, remarks and photo from the editor; the access and

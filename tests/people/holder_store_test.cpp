@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "people/store_fixture.h"
+#include "storage/audit.h"
 #include "storage/lookups.h"
 #include "storage/rows.h"
 #include "storage/settings.h"
@@ -30,7 +31,7 @@ protected:
     // Opens the editor on a card, types a name, confirms and saves, as the dialog does.
     bool confirmAndSave(int card, const QString& typed, InputCheck<HolderField>* check = nullptr) {
         HolderEditorState s = LoadHolderEditor(src(), card);
-        if (!s.nameReadOnly) s.name = typed;
+        s.name = typed;
         const auto c = ConfirmHolderEditor(src(), s);
         if (check) *check = c;
         return c.ok && SaveHolderEditor(src(), s, messages);
@@ -100,7 +101,6 @@ TEST_F(HolderStore, EditKeepsNameAndFlagsChangesGroupRemarksPhoto) {
     StaffTable(src()).append(h);
 
     HolderEditorState s = LoadHolderEditor(src(), 7);
-    EXPECT_TRUE(s.nameReadOnly);
     EXPECT_EQ(s.groups.names[s.groupIndex], "DEFAULT");
     EXPECT_EQ(std::pair(s.picture.width, s.picture.height), std::pair(100, 100));
     s.groupIndex = int(s.groups.names.indexOf("OFFICE"));
@@ -155,6 +155,24 @@ TEST_F(HolderStore, DeleteOnlyWhereAHolderIs) {
     }
     EXPECT_FALSE(StaffTable(src()).byCard(9));
     EXPECT_EQ(StaffTable(src()).count(), 0);
+}
+
+// A holder's name can be corrected: audited with both names; never to another holder's name,
+// and the holder's own name in other letters is no clash.
+TEST_F(HolderStore, RenameIsAuditedAndNeverTakesAnotherHoldersName) {
+    add(1, "Ann Lee");
+    add(2, "Bob");
+    InputCheck<HolderField> check;
+    EXPECT_FALSE(confirmAndSave(2, "ann lee", &check));
+    EXPECT_EQ(check.message, "Name has been used.");
+    ASSERT_TRUE(confirmAndSave(2, "BOB"));
+    ASSERT_TRUE(confirmAndSave(2, "Robert Bloom"));
+    EXPECT_EQ(StaffTable(src()).byCard(2)->name, "Robert Bloom");
+    const auto trail = AuditLog(src()).page({}, std::nullopt, 1);
+    ASSERT_EQ(trail.size(), 1u);
+    EXPECT_EQ(trail[0].action, "Holder changed");
+    EXPECT_TRUE(trail[0].oldText.startsWith("name BOB,")) << trail[0].oldText.toStdString();
+    EXPECT_TRUE(trail[0].newText.startsWith("name Robert Bloom,"));
 }
 
 TEST_F(HolderStore, SecondHolderWithTheSameNameIsRefused) {

@@ -97,7 +97,7 @@ TEST(HolderSaveAction, EditAppendRefuseDeleteOrNothing) {
         HolderSave expected;
     };
     const Case cases[] = {
-        {"Bob", true, true, HolderSave::Edit},  // the holder's own name
+        {"Bob", true, true, HolderSave::RefuseDuplicate},  // renamed to another holder's name
         {"Bob", true, false, HolderSave::Edit},
         {"Bob", false, false, HolderSave::Append},
         {"Bob", false, true, HolderSave::RefuseDuplicate},

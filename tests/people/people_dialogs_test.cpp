@@ -154,7 +154,11 @@ TEST_F(PeopleDialogs, HolderEditorStaysOpenOnRefusals) {
               std::pair(240, 320));
 
     Tnadd existing(src(), 1, messages, files, progress);
-    EXPECT_TRUE(existing.nameBox()->isReadOnly());
+    EXPECT_FALSE(existing.nameBox()->isReadOnly());  // a name can be corrected
+    EXPECT_EQ(existing.nameCount()->text(), "7/16");
+    existing.nameBox()->setText("Annabel Lee-Smith");  // 17: the box takes 16 and says so
+    EXPECT_EQ(existing.nameBox()->text(), "Annabel Lee-Smit");
+    EXPECT_EQ(existing.nameCount()->text(), "16/16, the longest a name can be");
     messages.answerNext(true);
     existing.deleteButton()->click();
     EXPECT_EQ(existing.result(), QDialog::Accepted);
@@ -181,7 +185,7 @@ TEST_F(PeopleDialogs, FieldsSayWhatTheyTake) {
     EXPECT_TRUE(looksReadOnly(fresh.findChild<QLineEdit*>("edCard")));
 
     Tnadd existing(src(), 1, messages, files, progress);
-    EXPECT_TRUE(looksReadOnly(existing.nameBox()));
+    EXPECT_FALSE(looksReadOnly(existing.nameBox()));  // names can be corrected
     EXPECT_EQ(existing.nameBox()->text(), "Ann Lee");
 
     TDlgGrpDef group(src(), NewWorkGroup(), messages);

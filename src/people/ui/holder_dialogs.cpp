@@ -61,10 +61,19 @@ Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files, 
     LookReadOnly(edCard);
     edName_ = new QLineEdit(state_.name, this);
     edName_->setObjectName("edName");
-    if (state_.nameReadOnly)
-        LookReadOnly(edName_);
-    else
-        edName_->setMaxLength(kHolderNameMaxLength);
+    edName_->setMaxLength(kHolderNameMaxLength);
+    // The column takes 16 characters: say so as the name reaches them, rather than cut.
+    nameCount_ = new QLabel(this);
+    nameCount_->setObjectName("lbNameCount");
+    auto countName = [this] {
+        const int n = int(edName_->text().size());
+        nameCount_->setText(n >= kHolderNameMaxLength
+                                ? QString("%1/%1, the longest a name can be").arg(n)
+                                : QString("%1/%2").arg(n).arg(kHolderNameMaxLength));
+        nameCount_->setStyleSheet(n >= kHolderNameMaxLength ? "color: #b00020" : QString());
+    };
+    connect(edName_, &QLineEdit::textChanged, this, countName);
+    countName();
     cbGroup_ = new QComboBox(this);
     cbGroup_->addItems(state_.groups.names);
     cbGroup_->setCurrentIndex(state_.groupIndex);
@@ -72,7 +81,10 @@ Tnadd::Tnadd(Connection& src, int card, Messages& messages, FileDialogs& files, 
     fields->addWidget(new QLabel("Card Number", this), 0, 0);
     fields->addWidget(edCard, 0, 1);
     fields->addWidget(new QLabel("Name", this), 1, 0);
-    fields->addWidget(edName_, 1, 1);
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(edName_, 1);
+    nameRow->addWidget(nameCount_);
+    fields->addLayout(nameRow, 1, 1);
     fields->addWidget(new QLabel("Member of", this), 2, 0);
     fields->addWidget(cbGroup_, 2, 1);
     cbProfile_ = new QComboBox(this);

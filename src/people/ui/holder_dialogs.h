@@ -34,6 +34,7 @@ public:
     // The outcome to save once the dialog is accepted (an empty name after Delete).
     const HolderEditorState& state() const { return state_; }
     QLineEdit* nameBox() const { return edName_; }
+    QLabel* nameCount() const { return nameCount_; }
     QComboBox* groupBox() const { return cbGroup_; }
     QComboBox* profileBox() const { return cbProfile_; }
     QPushButton* confirmButton() const { return bConfirm_; }
@@ -58,6 +59,7 @@ private:
     Progress& progress_;
     HolderEditorState state_;
     QLineEdit* edName_;
+    QLabel* nameCount_;
     QComboBox* cbGroup_;
     QComboBox* cbProfile_;
     QPlainTextEdit* memo_;
