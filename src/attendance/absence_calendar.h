@@ -64,6 +64,11 @@ class AbsenceCalendar {
 public:
     AbsenceCalendar() = default;
     explicit AbsenceCalendar(AbsenceBook book);
+    // The index points into the book: moved together, never copied.
+    AbsenceCalendar(AbsenceCalendar&&) = default;
+    AbsenceCalendar& operator=(AbsenceCalendar&&) = default;
+    AbsenceCalendar(const AbsenceCalendar&) = delete;
+    AbsenceCalendar& operator=(const AbsenceCalendar&) = delete;
 
     // The days off of a holder of that group within firstDay..lastDay.
     HolderDays For(int card, const WorkGroup& group, int firstDay, int lastDay) const;

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+
+#include "common/ui/title_fit.h"
 
 #include "support/modal_script.h"
 
@@ -62,6 +65,28 @@ TEST(QtMessages, BoxIsParentedToTheDialogThatIsUp) {
         }
         EXPECT_FALSE(boxText.isEmpty());
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A dialog too narrow for its title is widened as it is shown; a wide one is left alone.
+TEST(TitleFit, DialogsAtLeastAsWideAsTheirTitles) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    ASSERT_TRUE(app);
+    horalog::FitDialogsToTitles(*app);
+    QDialog narrow;
+    narrow.setWindowTitle("Work Group Information");
+    narrow.resize(120, 80);
+    narrow.show();
+    EXPECT_GE(narrow.width(), horalog::TitleWidth(narrow));
+    EXPECT_GT(horalog::TitleWidth(narrow), 200);
+    QDialog wide;
+    wide.setWindowTitle("Tiny");
+    wide.resize(900, 80);
+    wide.show();
+    EXPECT_EQ(wide.width(), 900);
 }
 
 }  // namespace

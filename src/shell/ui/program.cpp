@@ -9,6 +9,7 @@
 #include "common/paths.h"
 #include "common/ports.h"
 #include "common/ui/qt_ports.h"
+#include "common/ui/title_fit.h"
 #include "people/ui/holder_dialogs.h"
 #include "shell/live_log_model.h"
 #include "shell/ui/main_window.h"
@@ -53,6 +54,8 @@ bool Program::start(const QString& dataFolder) {
     }
     QApplication::setApplicationName("Horalog");
     QApplication::setApplicationDisplayName("Horalog");
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        FitDialogsToTitles(*app);
     SetDataFolder(dataFolder);
     try {
         EnsureDataFolder(DataFolder());
