@@ -3,6 +3,8 @@
 // and the Absences window opened on a month of 5,000 holders, to its first paint.
 // Usage: bench_absences [data folder]
 
+#include "people/absences.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,8 +16,6 @@
 
 #include "attendance/attendance_reports.h"
 #include "attendance/store_report_source.h"
-#include "common/ports.h"
-#include "people/absences.h"
 #include "people/time_profiles.h"
 #include "people/ui/absences_window.h"
 #include "report_log.h"
@@ -28,12 +28,7 @@ using namespace horalog::bench;
 namespace {
 
 double FiloSeconds(ReportSource& source, std::size_t* bands) {
-    ReportParameters p;
-    p.period = PeriodChoice::Range;
-    p.rangeFrom = EncodeDate(2004, 7, 1);
-    p.rangeTo = EncodeDate(2004, 7, 31);
-    p.records = RecordsOfInterest::InOut;
-    p.recordFormat = 1;
+    const ReportParameters p = JulyOfTheLog();
     QElapsedTimer t;
     t.start();
     const ReportDocument doc =
@@ -94,15 +89,6 @@ void FillMonth(const QString& folder) {
     AbsenceStore(store.src()).addAll(all);
 }
 
-struct SilentMessages : Messages {
-    void error(const QString& t) override { std::printf("error: %s\n", qPrintable(t)); }
-    void warning(const QString&) override {}
-    void information(const QString&) override {}
-    bool confirm(const QString&) override { return true; }
-    bool warningYesNo(const QString&) override { return true; }
-    void plain(const QString&) override {}
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,7 +128,7 @@ int main(int argc, char** argv) {
     std::printf("month of 5,000 holders built in seconds %.1f\n", t.elapsed() / 1000.0);
     Tdsrc store(month.path());
     store.OpenStore();
-    SilentMessages messages;
+    PrintedMessages messages;
     t.restart();
     TAbsences window(store.src(), store.att(), messages, QDate(2026, 12, 11));
     window.resize(1100, 620);

@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <random>
 
+#include "attendance/report_parameters.h"
 #include "bench_util.h"
+#include "common/ports.h"
 #include "storage/log_table.h"
 #include "storage/staff_table.h"
 #include "storage/store.h"
@@ -24,6 +26,27 @@ constexpr qint64 kLogRows = 1000000;
 constexpr int kHolders = 500;
 
 inline long CurrentRssMb() { return ResidentKb() / 1024; }
+
+// The period of the log's 500 holders: July 2004, records IN/OUT.
+inline ReportParameters JulyOfTheLog() {
+    ReportParameters p;
+    p.period = PeriodChoice::Range;
+    p.rangeFrom = EncodeDate(2004, 7, 1);
+    p.rangeTo = EncodeDate(2004, 7, 31);
+    p.records = RecordsOfInterest::InOut;
+    p.recordFormat = 1;
+    return p;
+}
+
+// Messages of a benchmark: errors and warnings printed, questions answered yes.
+struct PrintedMessages : Messages {
+    void error(const QString& t) override { std::printf("error: %s\n", qPrintable(t)); }
+    void warning(const QString& t) override { error(t); }
+    void information(const QString&) override {}
+    bool confirm(const QString&) override { return true; }
+    bool warningYesNo(const QString&) override { return true; }
+    void plain(const QString&) override {}
+};
 
 inline bool Ready(const QString& folder) {
     if (!QFileInfo::exists(QDir(folder).filePath(kLogDbFile))) return false;

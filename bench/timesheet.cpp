@@ -11,7 +11,6 @@
 
 #include "attendance/attendance_reports.h"
 #include "attendance/store_report_source.h"
-#include "common/ports.h"
 #include "exports/payroll_export.h"
 #include "printing/report_renderer.h"
 #include "report_log.h"
@@ -19,28 +18,6 @@
 
 using namespace horalog;
 using namespace horalog::bench;
-
-namespace {
-
-struct PrintedMessages : Messages {
-    void error(const QString& t) override { std::printf("error: %s\n", qPrintable(t)); }
-    void warning(const QString& t) override { error(t); }
-    void information(const QString&) override {}
-    bool confirm(const QString&) override { return true; }
-    bool warningYesNo(const QString&) override { return true; }
-    void plain(const QString&) override {}
-};
-
-ReportParameters July() {
-    ReportParameters p;
-    p.period = PeriodChoice::Range;
-    p.rangeFrom = EncodeDate(2004, 7, 1);
-    p.rangeTo = EncodeDate(2004, 7, 31);
-    p.records = RecordsOfInterest::InOut;
-    return p;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const QString data =
@@ -57,7 +34,7 @@ int main(int argc, char** argv) {
 
     QElapsedTimer t;
     t.start();
-    const ReportDocument doc = BuildReport(ReportKind::Timesheet, July(), source, now);
+    const ReportDocument doc = BuildReport(ReportKind::Timesheet, JulyOfTheLog(), source, now);
     const double build = t.elapsed() / 1000.0;
     t.restart();
     const QString pdf = output + "/timesheets.pdf";
@@ -73,8 +50,10 @@ int main(int argc, char** argv) {
         QFile::remove(path);
         t.restart();
         const bool ok = WritePayrollExport(
-            July(), source,
-            [&](int sheets) { return csv ? OpenCsvWriter(path, true) : OpenXlsxWriter(path, sheets); },
+            JulyOfTheLog(), source,
+            [&](int sheets) {
+                return csv ? OpenCsvWriter(path, true) : OpenXlsxWriter(path, sheets);
+            },
             !csv, messages, progress, now);
         std::printf("payroll %s: seconds %.2f (%lld KB)%s\n", csv ? "csv" : "xlsx",
                     t.elapsed() / 1000.0, QFileInfo(path).size() / 1024, ok ? "" : " FAILED");

@@ -35,6 +35,25 @@ bool Drawn(const QImage& image) {
     return false;
 }
 
+// The preview window of a document at a size, once its first page is painted.
+QImage PreviewPicture(const ReportDocument& doc, QSize size, Messages& messages) {
+    bool painted = false;
+    RecordingFileDialogs files;
+    ReportPreview preview(
+        [&](QPagedPaintDevice& device) {
+            painted = true;
+            return RenderDocument(doc, device);
+        },
+        doc.title, files, messages);
+    preview.resize(size);
+    preview.show();
+    QElapsedTimer t;
+    t.start();
+    while (!painted && t.elapsed() < 10000) QApplication::processEvents();
+    QApplication::processEvents();
+    return painted ? preview.grab().toImage() : QImage();
+}
+
 using ReportPictures = PeopleStoreTest;
 
 TEST_F(ReportPictures, ScopeDialogAndPreviewPage) {
@@ -67,22 +86,7 @@ TEST_F(ReportPictures, ScopeDialogAndPreviewPage) {
     p.enhanced = true;
     p.blankLines = true;
     const ReportDocument doc = f.Build(ReportKind::FirstLast, p);
-    bool painted = false;
-    RecordingFileDialogs files;
-    ReportPreview preview(
-        [&](QPagedPaintDevice& device) {
-            painted = true;
-            return RenderDocument(doc, device);
-        },
-        doc.title, files, messages);
-    preview.resize(900, 760);
-    preview.show();
-    QElapsedTimer t;
-    t.start();
-    while (!painted && t.elapsed() < 10000) QApplication::processEvents();
-    QApplication::processEvents();
-    ASSERT_TRUE(painted);
-    const QImage page = preview.grab().toImage();
+    const QImage page = PreviewPicture(doc, QSize(900, 760), messages);
     ASSERT_TRUE(Drawn(page));
     ASSERT_TRUE(page.save(folder + "/report_preview.png"));
 }
@@ -119,21 +123,7 @@ TEST_F(ReportPictures, TimesheetPageAndPdfText) {
           "Supervisor: __________________", "Period: open"})
         EXPECT_TRUE(got.contains(line)) << line << "\n" << got.toStdString();
 
-    bool painted = false;
-    RecordingFileDialogs files;
-    ReportPreview preview(
-        [&](QPagedPaintDevice& device) {
-            painted = true;
-            return RenderDocument(doc, device);
-        },
-        doc.title, files, messages);
-    preview.resize(900, 1000);
-    preview.show();
-    QElapsedTimer t;
-    t.start();
-    while (!painted && t.elapsed() < 10000) QApplication::processEvents();
-    QApplication::processEvents();
-    const QImage page = preview.grab().toImage();
+    const QImage page = PreviewPicture(doc, QSize(900, 1000), messages);
     ASSERT_TRUE(Drawn(page));
     ASSERT_TRUE(page.save(folder + "/timesheet.png"));
 }
