@@ -33,12 +33,7 @@ using bench::kLogRows;
 using bench::PeakRssMb;
 
 void Measure(const char* name, ReportKind kind, ReportSource& source, const QString& folder) {
-    ReportParameters p;
-    p.period = PeriodChoice::Range;
-    p.rangeFrom = EncodeDate(2004, 7, 1);
-    p.rangeTo = EncodeDate(2004, 7, 31);
-    p.records = RecordsOfInterest::InOut;
-    p.recordFormat = 1;
+    ReportParameters p = JulyOfTheLog();
     p.recordsPerLine = 8;
     QElapsedTimer t;
     t.start();

@@ -26,16 +26,6 @@ using namespace horalog::bench;
 
 namespace {
 
-class SilentMessages : public Messages {
-public:
-    void error(const QString& t) override { std::printf("error: %s\n", qPrintable(t)); }
-    void warning(const QString&) override {}
-    void information(const QString&) override {}
-    bool confirm(const QString&) override { return true; }
-    bool warningYesNo(const QString&) override { return true; }
-    void plain(const QString&) override {}
-};
-
 class NoFiles : public FileDialogs {
 public:
     QString openFile(const QString&, const QString&, const QString&) override { return {}; }
@@ -44,14 +34,9 @@ public:
 
 void FirstPreviewPage(Tdsrc& store) {
     StoreReportSource source(store);
-    SilentMessages messages;
+    PrintedMessages messages;
     NoFiles files;
-    ReportParameters p;
-    p.period = PeriodChoice::Range;
-    p.rangeFrom = EncodeDate(2004, 7, 1);
-    p.rangeTo = EncodeDate(2004, 7, 31);
-    p.records = RecordsOfInterest::InOut;
-    p.recordFormat = 1;
+    const ReportParameters p = JulyOfTheLog();
     QElapsedTimer t;
     t.start();
     auto doc = BuildReportWithProgress(ReportKind::FirstLast, p, source,
