@@ -105,10 +105,15 @@ void GapLine(const ReportContext& ctx, DayTrack& track, QString& text) {
     track.nextDay = track.nextDay.addDays(1);
 }
 
+// The holder's next day off not printed yet; -1 none.
+int NextOff(const DayTrack& track) {
+    return track.daysOff.NextFrom(std::max(track.nextDay.dayNumber(), track.lastDate + 1));
+}
+
 // Without blank lines, the next day off before the day (at the day's start, so that it is
 // headed with its own date), else the day itself.
 DateTime NextPrinted(const DayTrack& track, DateTime day) {
-    const int off = track.daysOff.NextFrom(std::max(track.nextDay.dayNumber(), track.lastDate + 1));
+    const int off = NextOff(track);
     return off >= 0 && off < day.dayNumber() ? DateTime(double(off)) : day;
 }
 
@@ -133,7 +138,7 @@ DayStep StartLine(const ReportContext& ctx, DayTrack& track, DateTime cur, QStri
 }
 
 bool TrailingLine(const ReportContext& ctx, DayTrack& track, QString& text) {
-    const int off = track.daysOff.NextFrom(std::max(track.nextDay.dayNumber(), track.lastDate + 1));
+    const int off = NextOff(track);
     if (off < 0) return false;
     if (!ctx.params.blankLines || track.nextDay.dayNumber() > off)
         track.nextDay = DateTime(double(off));
