@@ -114,11 +114,12 @@ HolderDays AbsenceCalendar::For(int card, const WorkGroup& group, int firstDay, 
     for (const AbsenceType& t : book_.types)
         if (auto it = count.find(t.code); it != count.end())
             out.counts_.emplace_back(t.name, it->second);
-    for (const auto& [code, days] : count) {
+    for (const auto& entry : count) {
+        const QString& code = entry.first;
         if (code == "~") continue;
         const bool known = std::any_of(book_.types.begin(), book_.types.end(),
                                        [&](const AbsenceType& t) { return t.code == code; });
-        if (!known) out.counts_.emplace_back(code, days);  // a type deleted since
+        if (!known) out.counts_.emplace_back(code, entry.second);  // a type deleted since
     }
     if (auto it = count.find("~"); it != count.end())
         out.counts_.emplace_back(kHoliday, it->second);
