@@ -52,8 +52,10 @@ TEST(Timesheet, AWeekWorkedOutByHand) {
     EXPECT_EQ(AllTexts(fx.Build(ReportKind::Timesheet, ReportFixture::Params())).at(15),
               "D: Period: Closed on 2004-07-01 by FRONTDESK");
 
-    const detail::ReportContext ctx(ReportFixture::Params(), fx.source, At("2004-06-30 10:00"), 0);
-    const auto holders = OpenSelectedHolders(fx.source, ReportFixture::Params());
+    // The context keeps a reference to its parameters: they outlive it.
+    const ReportParameters params = ReportFixture::Params();
+    const detail::ReportContext ctx(params, fx.source, At("2004-06-30 10:00"), 0);
+    const auto holders = OpenSelectedHolders(fx.source, params);
     ASSERT_EQ(holders.size(), 3u);
     struct Want {
         const char* name;
